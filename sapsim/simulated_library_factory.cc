@@ -1,0 +1,3 @@
+#include "sap/rfc_library.h"
+
+std::unique_ptr<RfcLibrary> CreateRfcLibrary() { return nullptr; }

@@ -1,0 +1,44 @@
+#include "output/result_document.h"
+
+void ResultDocument::AppendEscaped(std::string_view content) {
+  for (char c : content) {
+    switch (c) {
+      case '&': text_ += "&amp;"; break;
+      case '<': text_ += "&lt;"; break;
+      case '>': text_ += "&gt;"; break;
+      default: text_ += c;
+    }
+  }
+}
+
+std::string EscapeXml(std::string_view content) {
+  ResultDocument document;
+  document.AppendText(content);
+  return document.Text();
+}
+
+void ResultDocument::WriteChannel(std::string_view name, std::string_view value,
+                                  std::string_view unit) {
+  text_ += "\n<Result><Channel>";
+  AppendEscaped(name.substr(0, kMaxChannelField));
+  text_ += "</Channel>";
+  if (!unit.empty()) {
+    text_ += "\n<Unit>Custom</Unit>\n<CustomUnit>";
+    AppendEscaped(unit);
+    text_ += "</CustomUnit>";
+  }
+  text_ += "\n<Value>";
+  AppendEscaped(value.substr(0, kMaxChannelField));
+  text_ += "</Value></Result>\n";
+}
+
+void ResultDocument::WriteErrorDocument(std::string_view message) {
+  text_ = "<Prtg>";
+  WriteErrorTail(message);
+}
+
+void ResultDocument::WriteErrorTail(std::string_view message) {
+  text_ += "\n<Error>1</Error>\n<Text>";
+  AppendEscaped(message);
+  text_ += "</Text>\n</Prtg>\n";
+}

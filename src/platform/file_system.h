@@ -1,0 +1,77 @@
+#ifndef BRINDLEMARK_PLATFORM_FILE_SYSTEM_H_
+#define BRINDLEMARK_PLATFORM_FILE_SYSTEM_H_
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+/// An exclusive lock held on a file while the object lives.
+struct FileLock {
+  virtual ~FileLock() = default;
+};
+
+/// The sensor's only way to the disk.
+///
+/// Paths are Windows paths exactly as the sensor builds them: drive letters
+/// and backslashes ("C:\PRTG_Path.Txt"), paths relative to the root of the
+/// current drive ("\Program Files\...") and paths relative to the current
+/// working directory ("SapRfc.ini"). Each implementation maps them onto its
+/// host; the virtual one keeps files in memory for tests.
+struct FileSystem {
+  virtual ~FileSystem() = default;
+
+  /// Reads a whole file opened for reading in text mode. Returns false when
+  /// the file cannot be opened (missing, a directory, no permission).
+  virtual bool ReadFile(const std::string& path, std::string* contents) = 0;
+
+  /// Whether the file can be opened for reading: the existence probe.
+  virtual bool CanOpen(const std::string& path) = 0;
+
+  /// Creates or truncates a file and writes |contents| in text mode.
+  /// Returns false when anything of it fails.
+  virtual bool WriteFile(const std::string& path, std::string_view contents) = 0;
+
+  /// Writes |contents| to a temporary file beside |path| and replaces |path|
+  /// with it only when every byte was written; on any failure |path| keeps
+  /// its old contents and the temporary file is removed.
+  virtual bool ReplaceFile(const std::string& path, std::string_view contents) = 0;
+
+  /// Copies a file byte for byte, creating or replacing |to|. Returns false
+  /// when |from| cannot be read or |to| cannot be written.
+  virtual bool CopyFile(const std::string& from, const std::string& to) = 0;
+
+  /// Deletes a file. Returns false when there was none or it stays.
+  virtual bool RemoveFile(const std::string& path) = 0;
+
+  /// Takes an exclusive lock on |path| (created when missing), waiting until
+  /// other processes release theirs. Returns null when it cannot be taken.
+  virtual std::unique_ptr<FileLock> LockFile(const std::string& path) = 0;
+};
+
+/// Splits the contents of a text file into lines. A line ends at a line
+/// feed; a carriage return before it, or a carriage return alone at the end
+/// of the file, is not part of the line. A final line without a line end
+/// counts; an empty file has no lines. Lines are kept whole.
+std::vector<std::string_view> SplitLines(std::string_view contents);
+
+/// Calls |visit| with each line of |contents| as SplitLines would give it,
+/// without building a list.
+template <typename Visit>
+void ForEachLine(std::string_view contents, Visit&& visit) {
+  size_t start = 0;
+  while (start < contents.size()) {
+    size_t end = contents.find('\n', start);
+    size_t next = end == std::string_view::npos ? contents.size() : end + 1;
+    if (end == std::string_view::npos) end = contents.size();
+    std::string_view line = contents.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    visit(line);
+    start = next;
+  }
+}
+
+/// The file system of the machine the sensor runs on.
+std::unique_ptr<FileSystem> CreateHostFileSystem();
+
+#endif  // BRINDLEMARK_PLATFORM_FILE_SYSTEM_H_

@@ -1,0 +1,26 @@
+#ifndef BRINDLEMARK_PLATFORM_HOST_PATHS_POSIX_H_
+#define BRINDLEMARK_PLATFORM_HOST_PATHS_POSIX_H_
+
+#include <memory>
+#include <string>
+
+struct FileSystem;
+
+/// Maps the sensor's Windows paths onto a POSIX file system.
+///
+/// Each drive letter X has its directory <driveRoot>/X; the current drive
+/// is C. "X:\a\b" and "X:a\b" become <driveRoot>/X/a/b, "\a\b" becomes
+/// <driveRoot>/C/a/b, and a relative path "a\b" becomes
+/// <workingDirectory>/a/b (or a/b when workingDirectory is empty).
+struct HostPaths {
+  std::string driveRoot = "/";
+  std::string workingDirectory;
+
+  std::string Map(const std::string& windowsPath) const;
+};
+
+/// A file system over the host's disk with the given mapping; tests build
+/// one over a sandbox directory.
+std::unique_ptr<FileSystem> CreatePosixFileSystem(HostPaths paths);
+
+#endif  // BRINDLEMARK_PLATFORM_HOST_PATHS_POSIX_H_

@@ -1,0 +1,21 @@
+// The sensor program that the monitor starts once per measurement.
+
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/console.h"
+#include "platform/file_system.h"
+#include "run/run.h"
+#include "run/run_driver.h"
+#include "sap/rfc_library.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> arguments(argv, argv + argc);
+  auto disk = CreateHostFileSystem();
+  auto clock = CreateHostClock();
+  auto console = CreateStandardOutput();
+  auto rfc = CreateRfcLibrary();
+  Run run(*disk, *clock, *console, *rfc);
+  return ExecuteRun(run, arguments);
+}
