@@ -1,0 +1,72 @@
+#include "run/sensor_directory.h"
+
+#include <string>
+#include <string_view>
+
+#include "run/run.h"
+
+namespace {
+
+constexpr const char* kPathFile = "C:\\PRTG_Path.Txt";
+constexpr const char* kLongSubPath = "PRTG Network Monitor\\Custom Sensors\\ExeXml\\";
+constexpr const char* kShortSubPath = "Custom Sensors\\ExeXml\\";
+constexpr const char* kStandardDirectories[] = {
+    "\\Programme\\PRTG Network Monitor\\Custom Sensors\\ExeXml\\",
+    "\\Program Files\\PRTG Network Monitor\\Custom Sensors\\ExeXml\\",
+    "\\Program Files (x86)\\PRTG Network Monitor\\Custom Sensors\\ExeXml\\",
+};
+
+/// A line of the path file names a directory when it has the form \dir,
+/// C:\dir or C:dir. Other lines (comments, notes) are ignored.
+bool LooksLikeDirectory(std::string_view line) {
+  return (line.size() > 0 && line[0] == '\\') ||
+         (line.size() > 2 && line[2] == '\\') ||
+         (line.size() > 1 && line[1] == ':');
+}
+
+/// The directory named by the path file: its last directory line (kept
+/// whole, however long), ending in a backslash.
+std::string DirectoryFromPathFile(std::string_view contents) {
+  std::string directory;
+  ForEachLine(contents, [&](std::string_view line) {
+    if (LooksLikeDirectory(line)) directory = std::string(line);
+  });
+  if (directory.empty() || directory.back() != '\\') directory += '\\';
+  return directory;
+}
+
+[[noreturn]] void ProfileMissing(Run& run) {
+  ErrorExit(run, "Error 1002: Profile " + run.profileName + " is missing...");
+}
+
+/// Takes |directory| when the profile lies in it.
+bool TryDirectory(Run& run, const std::string& directory) {
+  if (!run.disk.CanOpen(directory + run.profileName)) return false;
+  run.sensorDirectory = directory;
+  run.profilePath = directory + run.profileName;
+  return true;
+}
+
+}  // namespace
+
+void LocateSensorDirectory(Run& run) {
+  const std::string& name = run.profileName;
+  run.sensorDirectory.clear();
+
+  std::string contents;
+  if (run.disk.ReadFile(kPathFile, &contents)) {
+    // The path file may name the directory above the monitor's
+    // installation, the installation itself or the sensor directory.
+    std::string directory = DirectoryFromPathFile(contents);
+    if (run.disk.CanOpen(directory + kLongSubPath + name)) directory += kLongSubPath;
+    if (run.disk.CanOpen(directory + kShortSubPath + name)) directory += kShortSubPath;
+    // Where the path file points is where the profile must be.
+    if (!TryDirectory(run, directory)) ProfileMissing(run);
+    return;
+  }
+
+  if (TryDirectory(run, "")) return;
+  for (const char* directory : kStandardDirectories)
+    if (TryDirectory(run, directory)) return;
+  ProfileMissing(run);
+}
