@@ -1,3 +1,6 @@
 #include "sap/rfc_library.h"
+#include "simulated_sap.h"
 
-std::unique_ptr<RfcLibrary> CreateRfcLibrary() { return nullptr; }
+std::unique_ptr<RfcLibrary> CreateRfcLibrary() {
+  return std::make_unique<SimulatedSap>(".");
+}

@@ -1,0 +1,12 @@
+#include "sapsim/fault_trace.h"
+
+#include <fstream>
+
+void AppendTraceLines(const std::string& path,
+                      const std::vector<std::string>& lines) {
+  if (lines.empty())
+    return;
+  std::ofstream out(path, std::ios::binary | std::ios::app);
+  for (const std::string& line : lines)
+    out << line << '\n';
+}

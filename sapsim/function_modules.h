@@ -1,0 +1,107 @@
+#ifndef BRINDLEMARK_SAPSIM_FUNCTION_MODULES_H_
+#define BRINDLEMARK_SAPSIM_FUNCTION_MODULES_H_
+
+#include <cstddef>
+#include <string>
+
+#include "sap/rfc_library.h"
+#include "sapsim/structure_registry.h"
+
+/// One parameter of a function module's interface: a field type code with
+/// a length, or (structure non-null) an installed structure of that name.
+struct ParameterSpec {
+  const char* name;
+  RfcType type;
+  const char* structure;
+  unsigned length;
+};
+
+/// One table of a function module's interface and its line structure.
+struct TableSpec {
+  const char* name;
+  const char* structure;
+};
+
+/// The RFC interface of a function module as the simulated system knows
+/// it. "exporting" is what the caller sends, "importing" what it receives.
+struct FunctionModule {
+  const char* name;
+  const ParameterSpec* exporting;
+  std::size_t exporting_count;
+  const ParameterSpec* importing;
+  std::size_t importing_count;
+  const TableSpec* tables;
+  std::size_t table_count;
+};
+
+/// The function module called |name| (GET_CPU_ALL, RFC_SYSTEM_INFO,
+/// SAPWL_ACCNT_GET_SYSTEM_USAGE), or null.
+const FunctionModule* FindFunctionModule(const std::string& name);
+
+/// How a caller's parameter or table list fits a function module.
+enum class ListCheck {
+  kValid,        // every parameter once, with its name, type and length
+  kUnknownType,  // a type that is neither a field type nor installed, or a
+                 // table handle the library did not create: a failure
+  kInvalid,      // otherwise differs from the interface: INVALID_PARAMETER
+};
+
+/// The name of a list entry: the first |nlen| characters of |name|, or
+/// empty (never matching) when the text is shorter than |nlen|.
+std::string EntryName(const char* name, unsigned nlen);
+
+/// Checks a parameter list (ended by a null name; a null list is empty)
+/// against |specs|: every parameter must appear exactly once, with the
+/// interface's type and length; a structure parameter's type must be a
+/// structure of that name whose record size is the length.
+ListCheck CheckParameters(const RfcParameter* list, const ParameterSpec* specs,
+                          std::size_t count, const StructureRegistry& registry);
+
+/// Checks a table list against |specs| likewise: each table once, its type
+/// an installed structure of the interface's name whose record size is the
+/// row length of the internal table (and of the entry's length, unless that
+/// is 0). |known_table| tells whether an internal table handle is live.
+template <typename KnownTable>
+ListCheck CheckTables(const RfcTable* list, const TableSpec* specs,
+                      std::size_t count, const StructureRegistry& registry,
+                      KnownTable known_table);
+
+/// Longest list the library reads; a longer one is taken as unterminated.
+constexpr std::size_t kMaxListEntries = 256;
+
+// ---------------------------------------------------------------------------
+
+/// The row length of a live internal table (defined in internal_table.h).
+std::size_t TableRowLength(ItHandle table);
+
+template <typename KnownTable>
+ListCheck CheckTables(const RfcTable* list, const TableSpec* specs,
+                      std::size_t count, const StructureRegistry& registry,
+                      KnownTable known_table) {
+  bool invalid = false;
+  unsigned seen = 0;
+  std::size_t entries = 0;
+  for (const RfcTable* t = list; t != nullptr && t->name != nullptr; ++t) {
+    if (++entries > kMaxListEntries)
+      return ListCheck::kInvalid;
+    const RecordLayout* layout = registry.Find(t->type);
+    if (layout == nullptr || t->ithandle == nullptr || !known_table(t->ithandle))
+      return ListCheck::kUnknownType;
+    std::string name = EntryName(t->name, t->nlen);
+    std::size_t i = 0;
+    while (i < count && name != specs[i].name)
+      ++i;
+    if (i == count || (seen & 1u << i) || layout->name != specs[i].structure ||
+        layout->size != TableRowLength(t->ithandle) ||
+        (t->leng != 0 && t->leng != layout->size)) {
+      invalid = true;
+      continue;
+    }
+    seen |= 1u << i;
+  }
+  if (invalid || seen != (1u << count) - 1)
+    return ListCheck::kInvalid;
+  return ListCheck::kValid;
+}
+
+#endif  // BRINDLEMARK_SAPSIM_FUNCTION_MODULES_H_

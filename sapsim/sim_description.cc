@@ -1,0 +1,388 @@
+#include "sapsim/sim_description.h"
+
+#include <cctype>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "sapsim/packed_decimal.h"
+
+using nlohmann::json;
+
+const StatisticsColumn kIntegerColumns[StatisticsRow::kIntegers] = {
+    {"steps", "STEPS"}, {"dsteps", "DSTEPS"},
+    {"usteps", "USTEPS"}, {"bsteps", "BSTEPS"}};
+const StatisticsColumn kPackedColumns[StatisticsRow::kPacked] = {
+    {"resp_time", "RESP_TIME"},   {"queue_time", "QUEUE_TIME"},
+    {"cpu_time", "CPU_TIME"},     {"a_db_time", "A_DB_TIME"},
+    {"s_db_time", "S_DB_TIME"},   {"a_data_vol", "A_DATA_VOL"},
+    {"s_data_vol", "S_DATA_VOL"}};
+
+static std::string Lower(std::string text) {
+  for (char& c : text)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+const SimulatedSystem* SimDescription::FindR3(const std::string& host,
+                                              int sysnr) const {
+  auto found = r3_by_host.find(Lower(host));
+  if (found == r3_by_host.end())
+    return nullptr;
+  for (std::size_t index : found->second) {
+    const SimulatedSystem& system = systems[index];
+    if (!system.sysnr || *system.sysnr == sysnr)
+      return &system;
+  }
+  return nullptr;
+}
+
+const SimulatedSystem* SimDescription::FindR2(const std::string& gwhost) const {
+  auto found = r2_by_gwhost.find(Lower(gwhost));
+  if (found == r2_by_gwhost.end() || found->second.empty())
+    return nullptr;
+  return &systems[found->second.front()];
+}
+
+namespace {
+
+/// A description error: the message names where the fault lies.
+struct DescriptionError {
+  std::string message;
+};
+
+[[noreturn]] void Fail(const std::string& message) {
+  throw DescriptionError{message};
+}
+
+std::string GetText(const json& value, const std::string& where) {
+  if (!value.is_string())
+    Fail(where + " must be a text");
+  return value.get<std::string>();
+}
+
+std::int64_t GetInteger(const json& value, std::int64_t low, std::int64_t high,
+                        const std::string& where) {
+  std::int64_t n;
+  if (value.is_number_integer() && !value.is_number_unsigned()) {
+    n = value.get<std::int64_t>();
+  } else if (value.is_number_unsigned()) {
+    std::uint64_t u = value.get<std::uint64_t>();
+    if (u > static_cast<std::uint64_t>(high))
+      Fail(where + " is out of range");
+    n = static_cast<std::int64_t>(u);
+  } else {
+    Fail(where + " must be an integer");
+  }
+  if (n < low || n > high)
+    Fail(where + " is out of range");
+  return n;
+}
+
+bool IsStatisticsKey(const std::string& key) {
+  if (key == "today")
+    return true;
+  if (key.size() != 8)
+    return false;
+  for (char c : key)
+    if (c < '0' || c > '9')
+      return false;
+  return true;
+}
+
+StatisticsRow ParseRow(const json& object, const std::string& where) {
+  if (!object.is_object())
+    Fail(where + " must be an object");
+  StatisticsRow row;
+  for (auto it = object.begin(); it != object.end(); ++it) {
+    const std::string& key = it.key();
+    std::string at = where + "." + key;
+    if (key == "client") {
+      row.client = GetText(it.value(), at);
+      continue;
+    }
+    if (key == "account") {
+      row.account = GetText(it.value(), at);
+      continue;
+    }
+    bool known = false;
+    for (int i = 0; i < StatisticsRow::kIntegers && !known; ++i) {
+      if (key == kIntegerColumns[i].key) {
+        row.integers[i] = static_cast<std::int32_t>(
+            GetInteger(it.value(), std::numeric_limits<std::int32_t>::min(),
+                       std::numeric_limits<std::int32_t>::max(), at));
+        known = true;
+      }
+    }
+    for (int i = 0; i < StatisticsRow::kPacked && !known; ++i) {
+      if (key != kPackedColumns[i].key)
+        continue;
+      known = true;
+      if (it.value().is_string()) {
+        std::uint8_t bytes[8];
+        if (!ParseHexBytes(it.value().get<std::string>(), bytes))
+          Fail(at + " must be 16 hexadecimal digits");
+        std::uint64_t bits = 0;
+        for (int b = 0; b < 8; ++b)
+          bits = bits << 8 | bytes[b];
+        row.packed[i] = static_cast<std::int64_t>(bits);
+        row.raw_mask = static_cast<std::uint8_t>(row.raw_mask | 1u << i);
+      } else {
+        row.packed[i] = GetInteger(it.value(), -kMaxPacked15, kMaxPacked15, at);
+      }
+    }
+    if (!known)
+      Fail(at + " is not a statistics field");
+  }
+  return row;
+}
+
+void ParseFaults(const json& object, const std::string& where,
+                 SystemFaults* faults) {
+  if (!object.is_object())
+    Fail(where + " must be an object");
+  for (auto it = object.begin(); it != object.end(); ++it) {
+    const std::string& key = it.key();
+    const json& value = it.value();
+    std::string at = where + "." + key;
+    if (key == "logon") {
+      faults->logon = GetText(value, at);
+    } else if (key == "RfcInstallStructure") {
+      faults->install_structure = GetText(value, at);
+    } else if (key == "ItCreate") {
+      faults->it_create = GetText(value, at);
+    } else if (key == "ItGetLine") {
+      faults->it_get_line = GetText(value, at);
+    } else if (key == "ItDelete") {
+      faults->it_delete = GetText(value, at);
+    } else if (key == "handler") {
+      if (!value.is_object() || !value.contains("function"))
+        Fail(at + " must be an object with \"function\"");
+      faults->handler_function = GetText(value["function"], at + ".function");
+      if (value.contains("text"))
+        faults->handler_text = GetText(value["text"], at + ".text");
+    } else if (key == "last_error") {
+      if (!value.is_object())
+        Fail(at + " must be an object");
+      LastErrorTexts texts;
+      for (auto e = value.begin(); e != value.end(); ++e) {
+        std::string text = GetText(e.value(), at + "." + e.key());
+        if (e.key() == "key") texts.key = text;
+        else if (e.key() == "status") texts.status = text;
+        else if (e.key() == "message") texts.message = text;
+        else if (e.key() == "internal_status") texts.internal_status = text;
+        else Fail(at + "." + e.key() + " is not known");
+      }
+      faults->last_error = texts;
+    } else if (key == "trace") {
+      if (!value.is_array())
+        Fail(at + " must be a list of texts");
+      for (const json& line : value)
+        faults->trace.push_back(GetText(line, at));
+    } else {
+      // Any other key names a function module.
+      if (!value.is_object())
+        Fail(at + " must be an object");
+      FunctionFault fault;
+      for (auto f = value.begin(); f != value.end(); ++f) {
+        std::string fat = at + "." + f.key();
+        if (f.key() == "call")
+          fault.call = static_cast<int>(GetInteger(f.value(), -1000000, 1000000, fat));
+        else if (f.key() == "receive")
+          fault.receive = static_cast<int>(GetInteger(f.value(), -1000000, 1000000, fat));
+        else if (f.key() == "exception")
+          fault.exception = GetText(f.value(), fat);
+        else
+          Fail(fat + " is not known");
+      }
+      faults->functions[key] = fault;
+    }
+  }
+}
+
+void ParseSystem(const json& object, const std::string& where,
+                 SimulatedSystem* system) {
+  if (!object.is_object())
+    Fail(where + " must be an object");
+  bool has_logon = false;
+  std::string mode = "R/3";
+  for (auto it = object.begin(); it != object.end(); ++it) {
+    const std::string& key = it.key();
+    const json& value = it.value();
+    std::string at = where + "." + key;
+    if (key == "host") system->host = GetText(value, at);
+    else if (key == "sysnr") system->sysnr = static_cast<int>(GetInteger(value, 0, 99, at));
+    else if (key == "mode") mode = GetText(value, at);
+    else if (key == "gwhost") system->gwhost = GetText(value, at);
+    else if (key == "rfchost") system->rfchost = GetText(value, at);
+    else if (key == "sysid") system->sysid = GetText(value, at);
+    else if (key == "clock") system->clock = GetText(value, at);
+    else if (key == "faults") ParseFaults(value, at, &system->faults);
+    else if (key == "logon") {
+      if (!value.is_object())
+        Fail(at + " must be an object");
+      for (auto l = value.begin(); l != value.end(); ++l) {
+        std::string text = GetText(l.value(), at + "." + l.key());
+        if (l.key() == "client") system->client = text;
+        else if (l.key() == "user") system->user = text;
+        else if (l.key() == "password") system->password = text;
+        else Fail(at + "." + l.key() + " is not known");
+      }
+      has_logon = true;
+    } else if (key == "statistics") {
+      // The rows were taken out while parsing; what is left are the dates
+      // with empty lists.
+      if (!value.is_object())
+        Fail(at + " must be an object");
+      for (auto d = value.begin(); d != value.end(); ++d) {
+        if (!IsStatisticsKey(d.key()))
+          Fail(at + "." + d.key() + " is neither a date YYYYMMDD nor \"today\"");
+        if (!d.value().is_array())
+          Fail(at + "." + d.key() + " must be a list of rows");
+        if (!d.value().empty())
+          Fail(at + "." + d.key() + " must hold objects");
+        system->statistics[d.key()];  // a date with an empty list
+      }
+    } else {
+      Fail(at + " is not known");
+    }
+  }
+  if (mode == "R/2")
+    system->r2 = true;
+  else if (mode != "R/3")
+    Fail(where + ".mode must be \"R/3\" or \"R/2\"");
+  if (!has_logon)
+    Fail(where + ".logon is missing");
+  if (system->r2 ? system->gwhost.empty() : system->host.empty())
+    Fail(where + (system->r2 ? ".gwhost" : ".host") + " is missing");
+  if (system->rfchost.empty())
+    system->rfchost = system->r2 ? system->gwhost : system->host;
+}
+
+/// The position of a value while the document is read.
+struct Frame {
+  bool array = false;
+  std::size_t index = 0;
+  std::string key;
+};
+
+}  // namespace
+
+std::shared_ptr<const SimDescription> ParseDescription(const std::string& text,
+                                                       std::string* error) {
+  auto description = std::make_shared<SimDescription>();
+  // Rows taken out of the document while it is parsed: by system index,
+  // then by date key.
+  std::map<std::size_t, std::unordered_map<std::string, std::vector<StatisticsRow>>>
+      rows;
+  std::vector<Frame> path;
+  std::string row_error;
+
+  auto callback = [&](int, json::parse_event_t event, json& parsed) -> bool {
+    switch (event) {
+      case json::parse_event_t::object_start:
+        path.push_back({false, 0, {}});
+        return true;
+      case json::parse_event_t::array_start:
+        path.push_back({true, 0, {}});
+        return true;
+      case json::parse_event_t::key:
+        if (!path.empty())
+          path.back().key = parsed.get<std::string>();
+        return true;
+      case json::parse_event_t::value:
+        if (!path.empty() && path.back().array)
+          ++path.back().index;
+        return true;
+      case json::parse_event_t::object_end:
+      case json::parse_event_t::array_end: {
+        if (!path.empty())
+          path.pop_back();
+        bool keep = true;
+        // A row: systems[i].statistics.<date>[j]
+        if (event == json::parse_event_t::object_end && path.size() == 5 &&
+            !path[0].array && path[0].key == "systems" && path[1].array &&
+            !path[2].array && path[2].key == "statistics" && !path[3].array &&
+            path[4].array) {
+          if (row_error.empty()) {
+            std::string where = "systems[" + std::to_string(path[1].index) +
+                                "].statistics." + path[3].key + "[" +
+                                std::to_string(path[4].index) + "]";
+            try {
+              rows[path[1].index][path[3].key].push_back(ParseRow(parsed, where));
+            } catch (const DescriptionError& e) {
+              row_error = e.message;
+            }
+          }
+          keep = false;
+        }
+        if (!path.empty() && path.back().array)
+          ++path.back().index;
+        return keep;
+      }
+    }
+    return true;
+  };
+
+  try {
+    json document = json::parse(text, callback, true, true);
+    if (!row_error.empty())
+      Fail(row_error);
+    if (!document.is_object())
+      Fail("the description must be an object");
+    for (auto it = document.begin(); it != document.end(); ++it) {
+      if (it.key() == "journal") {
+        description->journal = GetText(it.value(), "journal");
+      } else if (it.key() == "systems") {
+        if (!it.value().is_array())
+          Fail("systems must be a list");
+        std::size_t index = 0;
+        for (const json& entry : it.value()) {
+          SimulatedSystem system;
+          ParseSystem(entry, "systems[" + std::to_string(index) + "]", &system);
+          auto found = rows.find(index);
+          if (found != rows.end()) {
+            for (auto& [date, list] : found->second)
+              system.statistics[date] = std::move(list);
+          }
+          description->systems.push_back(std::move(system));
+          ++index;
+        }
+      } else {
+        Fail(it.key() + " is not known");
+      }
+    }
+  } catch (const DescriptionError& e) {
+    *error = e.message;
+    return nullptr;
+  } catch (const json::exception& e) {
+    *error = e.what();
+    return nullptr;
+  }
+  for (std::size_t i = 0; i < description->systems.size(); ++i) {
+    const SimulatedSystem& system = description->systems[i];
+    if (system.r2)
+      description->r2_by_gwhost[Lower(system.gwhost)].push_back(i);
+    else
+      description->r3_by_host[Lower(system.host)].push_back(i);
+  }
+  return description;
+}
+
+std::shared_ptr<const SimDescription> LoadDescription(const std::string& path,
+                                                      std::string* error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    *error = path + ": cannot be opened";
+    return nullptr;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  std::shared_ptr<const SimDescription> description =
+      ParseDescription(text.str(), error);
+  if (!description)
+    *error = path + ": " + *error;
+  return description;
+}

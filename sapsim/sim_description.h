@@ -1,0 +1,106 @@
+#ifndef BRINDLEMARK_SAPSIM_SIM_DESCRIPTION_H_
+#define BRINDLEMARK_SAPSIM_SIM_DESCRIPTION_H_
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+/// One row of workload statistics as the description lists it: a client,
+/// a user account, four integer counters and seven packed times/volumes.
+struct StatisticsRow {
+  /// The integer columns, in the order of kIntegerColumns.
+  static constexpr int kIntegers = 4;
+  /// The packed columns, in the order of kPackedColumns.
+  static constexpr int kPacked = 7;
+
+  std::string client;
+  std::string account;
+  std::int32_t integers[kIntegers] = {};
+  /// A packed column: a number, or (bit i of raw_mask set) 8 bytes taken
+  /// as the packed field itself, stored in the number's bits.
+  std::int64_t packed[kPacked] = {};
+  std::uint8_t raw_mask = 0;
+};
+
+/// The description keys (lower case) and SAP field names of the columns.
+struct StatisticsColumn {
+  const char* key;
+  const char* field;
+};
+extern const StatisticsColumn kIntegerColumns[StatisticsRow::kIntegers];
+extern const StatisticsColumn kPackedColumns[StatisticsRow::kPacked];
+
+/// A fault that makes calls of one function module fail.
+struct FunctionFault {
+  std::optional<int> call;     // what RfcCall returns
+  std::optional<int> receive;  // what RfcReceive returns ...
+  std::string exception;       // ... with this exception name
+};
+
+/// What RfcLastError reports, when the description fixes it.
+struct LastErrorTexts {
+  std::string key, status, message, internal_status;
+};
+
+/// The faults of one system (all optional).
+struct SystemFaults {
+  std::optional<std::string> logon;  // refuses every logon with this text
+  std::map<std::string, FunctionFault> functions;
+  std::optional<std::string> install_structure;  // structure name
+  std::optional<std::string> it_create;          // table names
+  std::optional<std::string> it_get_line;
+  std::optional<std::string> it_delete;
+  std::optional<std::string> handler_function;  // report through the handler
+  std::string handler_text;
+  std::optional<LastErrorTexts> last_error;
+  std::vector<std::string> trace;  // lines for "Dev_Rfc.Trc"
+};
+
+/// One simulated SAP system.
+struct SimulatedSystem {
+  bool r2 = false;               // "mode": "R/2"
+  std::string host;              // R/3 application-server host
+  std::optional<int> sysnr;
+  std::string gwhost;            // R/2 gateway host
+  std::string client, user, password;
+  std::string rfchost;           // defaults to the host (or gateway host)
+  std::string sysid;
+  std::string clock = "now";
+  /// Rows by date (YYYYMMDD) or "today", in file order.
+  std::unordered_map<std::string, std::vector<StatisticsRow>> statistics;
+  SystemFaults faults;
+};
+
+/// The contents of "SapSim.json".
+struct SimDescription {
+  std::string journal;  // file name, empty when there is no journal
+  std::vector<SimulatedSystem> systems;
+  /// Systems by lower-cased host (R/3) and gateway host (R/2), each list
+  /// in file order.
+  std::unordered_map<std::string, std::vector<std::size_t>> r3_by_host;
+  std::unordered_map<std::string, std::vector<std::size_t>> r2_by_gwhost;
+
+  /// The first R/3 system on |host| (case ignored) whose system number is
+  /// absent or equal to |sysnr|; null when there is none.
+  const SimulatedSystem* FindR3(const std::string& host, int sysnr) const;
+  /// The first R/2 system behind the gateway host |gwhost|; null if none.
+  const SimulatedSystem* FindR2(const std::string& gwhost) const;
+};
+
+/// Reads a description from the JSON text |text| (comments allowed).
+/// Statistics rows are converted while the text is parsed, so that large
+/// tables are never held as a document. Null with |error| set when the
+/// text is not a valid description.
+std::shared_ptr<const SimDescription> ParseDescription(const std::string& text,
+                                                       std::string* error);
+
+/// Reads the description file |path|; null with |error| set when it is
+/// missing or invalid.
+std::shared_ptr<const SimDescription> LoadDescription(const std::string& path,
+                                                      std::string* error);
+
+#endif  // BRINDLEMARK_SAPSIM_SIM_DESCRIPTION_H_

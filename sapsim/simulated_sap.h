@@ -1,0 +1,41 @@
+#ifndef BRINDLEMARK_SAPSIM_SIMULATED_SAP_H_
+#define BRINDLEMARK_SAPSIM_SIMULATED_SAP_H_
+
+#include <memory>
+#include <string>
+
+#include "sap/rfc_library.h"
+
+/// A simulated SAP system standing in for the RFC library. It answers
+/// logons and the function modules the sensor calls from the description
+/// file "SapSim.json" in its directory (read at each logon), looks up
+/// RfcOpenEx destinations in "SapRfc.ini" there, and writes its journal
+/// and the trace file "Dev_Rfc.Trc" there. See docs/simulated-sap-system.md.
+class SimulatedSap : public RfcLibrary {
+ public:
+  explicit SimulatedSap(std::string directory = ".");
+  ~SimulatedSap() override;
+
+  void RfcEnvironment(const RfcEnvironmentRecord& environment) override;
+  RfcHandle RfcOpen(const RfcOptions& options) override;
+  RfcHandle RfcOpenEx(const char* connect, RfcErrorInfo* error) override;
+  int RfcInstallStructure(const char* name, const FieldDescriptor* fields,
+                          unsigned entries, RfcType* handle) override;
+  int RfcCall(RfcHandle handle, const char* function,
+              const RfcParameter* exporting, RfcTable* tables) override;
+  int RfcReceive(RfcHandle handle, const RfcParameter* importing,
+                 RfcTable* tables, char** exception) override;
+  int RfcLastError(RfcErrorInfo* error) override;
+  void RfcClose(RfcHandle handle) override;
+  ItHandle ItCreate(const char* name, unsigned leng, unsigned occu,
+                    unsigned memo) override;
+  unsigned ItFill(ItHandle table) override;
+  void* ItGetLine(ItHandle table, unsigned line) override;
+  int ItDelete(ItHandle table) override;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+#endif  // BRINDLEMARK_SAPSIM_SIMULATED_SAP_H_
