@@ -10,4 +10,11 @@
 /// "Error 1015: Other Failure raised !".
 std::string CallFailureMessage(int result, std::string_view exception);
 
+/// The longest exception name kept of a failed call.
+constexpr size_t kMaxExceptionName = 255;
+
+/// The exception name the library handed back on result 2 or 3: up to its
+/// terminator, cut after kMaxExceptionName characters; empty for null.
+std::string ExceptionName(const char* name);
+
 #endif  // BRINDLEMARK_MEASURE_CALL_FAILURE_H_

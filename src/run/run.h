@@ -61,6 +61,9 @@ struct Run {
   RfcType rfcsiTypeHandle = 0;
   RfcType sapwlacctsTypeHandle = 0;
   RfcType usraccntvTypeHandle = 0;
+  // Set while the RFC failure report runs, so that the library calling the
+  // error handler again from inside the report cannot recurse without end.
+  bool reportingRfcFailure = false;
 
   // Item run.
   std::string systemList;

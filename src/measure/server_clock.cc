@@ -1,0 +1,133 @@
+#include "measure/server_clock.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "measure/call_failure.h"
+#include "run/run.h"
+#include "sap/rfc_failure_report.h"
+#include "sap/structure_descriptors.h"
+
+namespace {
+
+constexpr unsigned kCpuAllLineLength = 48;
+constexpr size_t kStampLength = 25;
+
+/// The values GET_CPU_ALL hands back; only LASTCOLLWRT is used.
+struct CpuAllAnswer {
+  std::int32_t activeFlag = 0;
+  std::int32_t detailsColl = 0;
+  std::int32_t detailsMode = 0;
+  std::int32_t detailsReqi = 0;
+  char fCpuAllRead[3] = {};
+  std::int32_t interval = 0;
+  std::int32_t lastCollInt = 0;
+  char lastCollWrt[kStampLength] = {};
+  std::int32_t normCollInt = 0;
+  char opSystem[52] = {};
+};
+
+/// The call stub of GET_CPU_ALL: installs CPU_ALL when needed, sends the
+/// call for the local collector with the table TF_CPU_ALL and receives the
+/// ten values. Returns the code of RfcCall when it is not 0, else that of
+/// RfcReceive; on 2 and 3 |exception| holds the exception name.
+int CallGetCpuAll(Run& run, ItHandle table, CpuAllAnswer* answer,
+                  std::string* exception) {
+  InstallStructure(run, "CPU_ALL", structures::CPU_ALL,
+                   structures::kCpuAllEntries, &run.cpuAllTypeHandle);
+
+  char localRemote[6] = {'L', 'O', 'C', 'A', 'L', ' '};
+  char logicalDestination[32];
+  std::memset(logicalDestination, ' ', sizeof logicalDestination);
+  RfcParameter exporting[] = {
+      {"LOCAL_REMOTE", 12, kTypeChar, sizeof localRemote, localRemote},
+      {"LOGICAL_DESTINATION", 19, kTypeChar, sizeof logicalDestination,
+       logicalDestination},
+      {nullptr, 0, 0, 0, nullptr},
+  };
+  RfcTable tables[] = {
+      {"TF_CPU_ALL", 10, run.cpuAllTypeHandle, kCpuAllLineLength, table, 0, 0},
+      {nullptr, 0, 0, 0, nullptr, 0, 0},
+  };
+  int result = run.rfc.RfcCall(run.connection, "GET_CPU_ALL", exporting, tables);
+  if (result != 0) return result;
+
+  RfcParameter importing[] = {
+      {"ACTIVEFLAG", 10, kTypeInt, 4, &answer->activeFlag},
+      {"DETAILSCOLL", 11, kTypeInt, 4, &answer->detailsColl},
+      {"DETAILSMODE", 11, kTypeInt, 4, &answer->detailsMode},
+      {"DETAILSREQI", 11, kTypeInt, 4, &answer->detailsReqi},
+      {"F_CPU_ALL_READ", 14, kTypeChar, 3, answer->fCpuAllRead},
+      {"INTERVAL", 8, kTypeInt, 4, &answer->interval},
+      {"LASTCOLLINT", 11, kTypeInt, 4, &answer->lastCollInt},
+      {"LASTCOLLWRT", 11, kTypeChar, kStampLength, answer->lastCollWrt},
+      {"NORMCOLLINT", 11, kTypeInt, 4, &answer->normCollInt},
+      {"OP_SYSTEM", 9, kTypeChar, 52, answer->opSystem},
+      {nullptr, 0, 0, 0, nullptr},
+  };
+  char* name = nullptr;
+  result = run.rfc.RfcReceive(run.connection, importing, tables, &name);
+  if (result == kRfcException || result == kRfcSysException)
+    *exception = ExceptionName(name);
+  return result;
+}
+
+/// Appends up to |n| characters of |w| from |at|, stopping at its end.
+void AppendPiece(std::string_view w, size_t at, size_t n, std::string* out) {
+  if (at < w.size()) out->append(w.substr(at, n));
+}
+
+}  // namespace
+
+void ParseCollectorTimeStamp(std::string_view stamp, std::string* date,
+                             std::string* time) {
+  static const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr",
+                                          "May", "Jun", "Jul", "Aug",
+                                          "Sep", "Oct", "Nov", "Dec"};
+  std::string w(stamp.substr(0, std::min(stamp.size(), kStampLength)));
+  if (w.size() >= 7) {
+    for (int m = 0; m < 12; ++m) {
+      if (w.compare(4, 3, kMonths[m]) == 0) {
+        w[5] = static_cast<char>('0' + (m + 1) / 10);
+        w[6] = static_cast<char>('0' + (m + 1) % 10);
+        break;
+      }
+    }
+  }
+  if (w.size() > 8 && w[8] == ' ') w[8] = '0';
+
+  date->assign("20");
+  AppendPiece(w, 22, 2, date);  // year within the century
+  AppendPiece(w, 5, 2, date);   // month
+  AppendPiece(w, 8, 2, date);   // day
+  time->clear();
+  AppendPiece(w, 11, 8, time);
+}
+
+int QueryServerClock(Run& run) {
+  ItHandle table = run.rfc.ItCreate("TF_CPU_ALL", kCpuAllLineLength, 0, 0);
+  if (table == nullptr) ReportRfcFailure(run, "ItCreate TF_CPU_ALL");
+
+  CpuAllAnswer answer;
+  std::string exception;
+  int result = CallGetCpuAll(run, table, &answer, &exception);
+  if (result == kRfcOk) {
+    run.runStatus = RunStatus::Ok;
+    // Every line must be readable, though their contents are not used.
+    unsigned lines = run.rfc.ItFill(table);
+    for (unsigned i = 0; i < lines; ++i) {
+      if (run.rfc.ItGetLine(table, i + 1) == nullptr)
+        ReportRfcFailure(run, "ItGetLine TF_CPU_ALL");
+    }
+    // The stamp is a fixed-width field; a terminator inside ends it early.
+    const char* stamp = answer.lastCollWrt;
+    std::string_view text(stamp, strnlen(stamp, kStampLength));
+    ParseCollectorTimeStamp(text, &run.serverDate, &run.serverTime);
+  } else {
+    run.resultDocument.Append(CallFailureMessage(result, exception));
+  }
+
+  if (run.rfc.ItDelete(table) != 0) ReportRfcFailure(run, "ItDelete TF_CPU_ALL");
+  return result;
+}

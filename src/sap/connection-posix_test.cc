@@ -1,0 +1,75 @@
+// Sensors started at the same moment for different destinations share the
+// one "SapRfc.ini" of their working directory.
+
+#include "sap/connection.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "measure/system_info.h"
+#include "sap/simulated_run_test_support.h"
+
+namespace {
+
+constexpr int kSensors = 6;
+constexpr int kRounds = 25;
+
+/// One sensor process: logs on through its own destination file and
+/// exits 0 when the system that answered is the one of its destination.
+int RunSensor(const std::string& directory, int n) {
+  try {
+    std::unique_ptr<FileSystem> disk = SimulatedRun::MakeDisk(directory);
+    FixedClock clock("12:00:00");
+    CapturedConsole console;
+    SimulatedSap sim(directory);
+    ::Run run(*disk, clock, console, sim);
+    run.systemProfile.destination = "D" + std::to_string(n);
+    run.systemProfile.client = "100";
+    run.systemProfile.user = "ABC";
+    run.systemProfile.password = "secret";
+    if (OpenConnection(run) == 0) return 2;
+    if (QuerySystemInfo(run) != 0) return 3;
+    std::string expected = "host" + std::to_string(n);
+    expected.resize(8, ' ');
+    return run.systemProfile.hostLabel == expected ? 0 : 1;
+  } catch (...) {
+    return 4;
+  }
+}
+
+}  // namespace
+
+TEST(ConnectionTest, ConcurrentSensorsEachReachTheirOwnSystem) {
+  TemporaryDirectory directory;
+  std::string systems;
+  for (int n = 0; n < kSensors; ++n) {
+    std::string host = "host" + std::to_string(n);
+    if (n > 0) systems += ",";
+    systems += R"({"host": ")" + host + R"(", "sysnr": 0,
+        "logon": {"client": "100", "user": "ABC", "password": "secret"}})";
+    directory.Write("SapRfc.D" + std::to_string(n),
+                    "DEST=D" + std::to_string(n) + "\nTYPE=A\nASHOST=" + host +
+                        "\nSYSNR=00\n");
+  }
+  directory.Write("SapSim.json", R"({"systems": [)" + systems + "]}");
+
+  int wrong = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    pid_t children[kSensors];
+    for (int n = 0; n < kSensors; ++n) {
+      children[n] = fork();
+      ASSERT_GE(children[n], 0);
+      if (children[n] == 0) _exit(RunSensor(directory.path, n));
+    }
+    for (int n = 0; n < kSensors; ++n) {
+      int status = 0;
+      ASSERT_EQ(waitpid(children[n], &status, 0), children[n]);
+      ASSERT_TRUE(WIFEXITED(status));
+      EXPECT_NE(WEXITSTATUS(status), 2) << "logon failed, round " << round;
+      if (WEXITSTATUS(status) != 0) ++wrong;
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+}
