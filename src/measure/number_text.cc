@@ -36,6 +36,18 @@ std::string FormatPacked(const unsigned char* bytes, size_t n, unsigned decimals
   return text;
 }
 
+std::uint32_t PackedValue(const unsigned char* bytes, size_t n) {
+  if (n == 0) return 0;
+  std::uint32_t value = 0;
+  for (size_t nibble = 0; nibble + 1 < 2 * n; ++nibble) {
+    unsigned digit = nibble % 2 == 0 ? bytes[nibble / 2] >> 4 : bytes[nibble / 2] & 0x0F;
+    if (digit > 9) break;
+    value = value * 10u + digit;
+  }
+  bool negative = (bytes[n - 1] & 0x0F) == 0x0D;
+  return negative ? 0u - value : value;
+}
+
 // At most two points: a ten-digit number keeps four digits before its
 // first point (4294.967.295), as the summary text has always shown it.
 std::string GroupThousands(std::string_view digits) {

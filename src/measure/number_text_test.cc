@@ -26,6 +26,19 @@ TEST(NumberTextTest, PackedSignAndDigits) {
   EXPECT_EQ(Packed({0x7C}, 0), "+7");
 }
 
+TEST(NumberTextTest, PackedValueReadsAsTheTextDoes) {
+  const std::vector<std::vector<unsigned char>> fields = {
+      {0, 0, 0, 0, 0, 0x01, 0x23, 0x4C}, {0, 0, 0, 0, 0, 0x01, 0x23, 0x4D},
+      {0, 0, 0, 0, 0, 0, 0, 0x0D},       {0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x99, 0x9C},
+      {0x12, 0xA4, 0, 0, 0, 0, 0, 0x0C}, {0x7C},
+      {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x0B}};
+  for (const auto& field : fields) {
+    EXPECT_EQ(PackedValue(field.data(), field.size()),
+              DecimalValue(FormatPacked(field.data(), field.size(), 0)));
+  }
+  EXPECT_EQ(PackedValue(nullptr, 0), 0u);
+}
+
 TEST(NumberTextTest, PackedDecimals) {
   EXPECT_EQ(Packed({0x12, 0x3C}, 2), "+1.23");
   EXPECT_EQ(Packed({0x12, 0x3C}, 3), "+.123");

@@ -1,0 +1,165 @@
+#include "measure/usage_history.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "measure/number_text.h"
+#include "run/run.h"
+
+namespace {
+
+/// Start and width of the seven counters in a client record, in the order
+/// of UsageCounters.
+struct Column {
+  size_t start;
+  size_t width;
+};
+constexpr Column kClientColumns[UsageCounters::kCount] = {
+    {9, 12}, {21, 14}, {35, 14}, {49, 14}, {63, 14}, {77, 12}, {89, 12},
+};
+constexpr size_t kClientWidth = 3;
+
+/// The longest prefix a lookup asks for: the date record's.
+constexpr size_t kLongestIndexedPrefix = kDateRecordPrefix.size();
+
+bool IsAsciiAlnum(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+}  // namespace
+
+bool IsHistoryLine(std::string_view line) {
+  return line.starts_with(kCurrentHistoryPrefix) || line.starts_with(kPreviousHistoryPrefix);
+}
+
+std::string DateRecord(std::string_view serverDate, std::string_view serverTime,
+                       std::uint32_t allClientsStepTotal) {
+  std::string record(kDateRecordPrefix);
+  record += serverDate;
+  record += ' ';
+  record += serverTime;
+  record += " Steps=";
+  record += std::to_string(allClientsStepTotal);
+  return record;
+}
+
+std::string PreviousRecord(std::string_view formerRecord) {
+  std::string record(kPreviousHistoryPrefix);
+  if (formerRecord.size() > kPreviousHistoryPrefix.size())
+    record += formerRecord.substr(kPreviousHistoryPrefix.size());
+  return record;
+}
+
+std::string ClientRecord(const ClientSlot& slot) {
+  // The client takes exactly its three columns, so the counters stay in
+  // theirs; a line end in it would split the record in the file.
+  std::string client = slot.client.substr(0, kClientWidth);
+  client.resize(kClientWidth, ' ');
+  std::replace(client.begin(), client.end(), '\n', ' ');
+  std::replace(client.begin(), client.end(), '\r', ' ');
+
+  std::string record(kCurrentHistoryPrefix);
+  record += client;
+  char field[16];
+  for (int i = 0; i < UsageCounters::kCount; ++i) {
+    std::snprintf(field, sizeof field, "%*lu", static_cast<int>(kClientColumns[i].width),
+                  static_cast<unsigned long>(slot.dayTotals[i]));
+    record += field;
+  }
+  return record;
+}
+
+UsageCounters ReadClientRecord(std::string_view record) {
+  UsageCounters counters;
+  for (int i = 0; i < UsageCounters::kCount; ++i) {
+    const Column& column = kClientColumns[i];
+    if (column.start >= record.size()) break;  // the rest reads as 0
+    counters[i] = DecimalValue(record.substr(column.start, column.width));
+  }
+  return counters;
+}
+
+std::uint32_t FormerStepTotal(std::string_view dateRecord) {
+  constexpr std::string_view kSteps = "Steps=";
+  constexpr size_t kMaxDigits = 11;
+  size_t at = dateRecord.find(kSteps);
+  if (at == std::string_view::npos) return 0;
+  std::string_view rest = dateRecord.substr(at + kSteps.size());
+  size_t length = 0;
+  while (length < rest.size() && length < kMaxDigits && IsAsciiAlnum(rest[length])) ++length;
+  return DecimalValue(rest.substr(0, length));
+}
+
+UsageHistory::UsageHistory(const std::vector<std::string>& profileLines)
+    : profileLines_(profileLines) {
+  for (const std::string& line : profileLines_) {
+    if (!IsHistoryLine(line)) continue;
+    std::string_view whole(line);
+    size_t longest = std::min(whole.size(), kLongestIndexedPrefix);
+    for (size_t length = kCurrentHistoryPrefix.size(); length <= longest; ++length)
+      firstLine_.emplace(whole.substr(0, length), whole);  // the first line wins
+  }
+}
+
+std::string_view UsageHistory::FindProfileLine(std::string_view prefix) const {
+  if (IsHistoryLine(prefix) && prefix.size() <= kLongestIndexedPrefix) {
+    auto found = firstLine_.find(prefix);
+    return found == firstLine_.end() ? std::string_view() : found->second;
+  }
+  // Other prefixes are not asked for during an evaluation; scan.
+  for (const std::string& line : profileLines_)
+    if (std::string_view(line).starts_with(prefix)) return line;
+  return {};
+}
+
+bool UsageHistory::UpdateHistory(Run& run, const std::vector<ClientSlot>& slots,
+                                 std::uint32_t allClientsStepTotal) {
+  std::string_view formerDate = FindProfileLine(kDateRecordPrefix);
+  std::uint32_t formerSteps = formerDate.empty() ? 0 : FormerStepTotal(formerDate);
+  std::string_view serverDay = std::string_view(run.serverDate).substr(0, 8);
+  dateChanged_ = formerDate.empty() ||
+                 formerDate.substr(std::min(formerDate.size(), kDateRecordPrefix.size()), 8) !=
+                     serverDay;
+  if (!dateChanged_ && formerSteps == allClientsStepTotal) return true;  // untouched
+
+  historyRewritten_ = true;
+  std::string contents;
+  for (const std::string& line : profileLines_) {
+    if (IsHistoryLine(line)) continue;
+    contents += line;
+    contents += '\n';
+  }
+  contents += DateRecord(run.serverDate, run.serverTime, allClientsStepTotal);
+  contents += '\n';
+  if (!dateChanged_) {
+    contents += PreviousDateRecord(formerDate);
+    contents += '\n';
+  }
+  std::string key(kCurrentHistoryPrefix);
+  for (const ClientSlot& slot : slots) {
+    contents += ClientRecord(slot);
+    contents += '\n';
+    if (dateChanged_) continue;
+    key.resize(kCurrentHistoryPrefix.size());
+    key += slot.client;
+    std::string_view former = FindProfileLine(key);
+    if (former.empty()) continue;
+    contents += PreviousClientRecord(former);
+    contents += '\n';
+  }
+
+  if (!run.disk.ReplaceFile(run.rewritePath, contents)) {
+    run.runStatus = RunStatus::Err;
+    run.resultDocument.Append("Error 1016: ReWriting of Profile " + run.rewritePath +
+                              " failed !");
+    return false;
+  }
+  return true;
+}
+
+std::string_view UsageHistory::FindBaseline(std::string_view client) const {
+  if (dateChanged_) return {};
+  std::string key(historyRewritten_ ? kCurrentHistoryPrefix : kPreviousHistoryPrefix);
+  key += client;
+  return FindProfileLine(key);
+}
