@@ -1,0 +1,183 @@
+#!/usr/bin/env python3
+"""Runs the sensor's end-to-end scenarios.
+
+Each scenario is a folder below tests/scenarios:
+
+  case.json   the runs to make, in order:
+                {"runs": [{"args": ["PRD", "CLIENT=100"], "exit": 0,
+                           "stdout": "stdout.txt", "xml": true}],
+                 "unchanged": ["PRD.P00"],      # bytes and modification time
+                 "absent": ["Dev_Rfc.Trc"]}     # files gone afterwards
+              "xml" (default true) says that standard output is one
+              well-formed XML document; it is false where progress lines,
+              "DATA" rows or the "* SapRfc.Ini" line come before it, or for
+              the RFC failure block.
+  in/         files copied into the sensor's working directory
+  drives/X/   files copied onto drive X: (the path file, the standard
+              directories)
+  expected/   files that must be in the working directory afterwards, byte
+              for byte
+  *.txt       expected standard output; "@TIME@" stands for any HH:MM:SS
+
+Every scenario runs in a fresh temporary directory. With --windows the
+sensor is a Windows program run under Wine: the working directory and the
+drives lie inside the Wine prefix's C: drive, and line ends on standard
+output and in written files are CR LF.
+"""
+
+import argparse
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import xml.dom.minidom
+
+
+def to_crlf(data):
+    return data.replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
+
+
+def pattern_of(expected):
+    parts = expected.split(b"@TIME@")
+    return re.compile(b"[0-9]{2}:[0-9]{2}:[0-9]{2}".join(re.escape(p) for p in parts) + b"\\Z",
+                      re.DOTALL)
+
+
+def copy_tree(source, target):
+    if not os.path.isdir(source):
+        return
+    for root, _, files in os.walk(source):
+        rel = os.path.relpath(root, source)
+        os.makedirs(os.path.join(target, rel), exist_ok=True)
+        for name in files:
+            shutil.copyfile(os.path.join(root, name), os.path.join(target, rel, name))
+
+
+class Failure(Exception):
+    pass
+
+
+def show(data):
+    return data.decode("latin-1")
+
+
+def run_case(case_dir, sensor, windows, wineprefix):
+    with open(os.path.join(case_dir, "case.json")) as f:
+        case = json.load(f)
+    scratch = tempfile.mkdtemp(prefix="scenario-",
+                               dir=os.path.join(wineprefix, "drive_c") if windows else None)
+    try:
+        work = os.path.join(scratch, "work")
+        os.makedirs(work)
+        copy_tree(os.path.join(case_dir, "in"), work)
+        env = dict(os.environ)
+        drives_dir = os.path.join(case_dir, "drives")
+        placed = []
+        if windows:
+            # The C: drive is the prefix's; files placed there are removed
+            # again after the case.
+            if os.path.isdir(drives_dir):
+                for root, _, files in os.walk(os.path.join(drives_dir, "C")):
+                    for name in files:
+                        rel = os.path.relpath(os.path.join(root, name), os.path.join(drives_dir, "C"))
+                        placed.append(os.path.join(wineprefix, "drive_c", rel))
+                copy_tree(os.path.join(drives_dir, "C"), os.path.join(wineprefix, "drive_c"))
+            env["WINEPREFIX"] = wineprefix
+            env["WINEDEBUG"] = "-all"
+        else:
+            drives = os.path.join(scratch, "drives")
+            os.makedirs(os.path.join(drives, "C"))
+            copy_tree(drives_dir, drives)
+            env["BRINDLEMARK_DRIVES"] = drives
+        try:
+            stamps = {}
+            for name in case.get("unchanged", []):
+                path = os.path.join(work, name)
+                with open(path, "rb") as f:
+                    stamps[name] = (f.read(), os.stat(path).st_mtime_ns)
+            for number, run in enumerate(case["runs"], 1):
+                command = list(sensor) + run.get("args", [])
+                result = subprocess.run(command, cwd=work, env=env, stdout=subprocess.PIPE,
+                                        stderr=subprocess.PIPE, timeout=120)
+                where = "run %d (%s)" % (number, " ".join(run.get("args", [])))
+                if result.stderr and not windows:
+                    raise Failure("%s wrote to standard error:\n%s" % (where, show(result.stderr)))
+                if result.returncode != run.get("exit", 0):
+                    raise Failure("%s: exit code %d, expected %d\n--- output:\n%s" %
+                                  (where, result.returncode, run.get("exit", 0), show(result.stdout)))
+                if "stdout" in run:
+                    with open(os.path.join(case_dir, run["stdout"]), "rb") as f:
+                        expected = f.read()
+                    if windows:
+                        expected = to_crlf(expected)
+                    if not pattern_of(expected).match(result.stdout):
+                        raise Failure("%s: standard output differs\n--- expected:\n%s\n--- got:\n%s" %
+                                      (where, show(expected), show(result.stdout)))
+                if run.get("xml", True):
+                    try:
+                        xml.dom.minidom.parseString(result.stdout)
+                    except Exception as e:  # expat's errors
+                        raise Failure("%s: output is not well-formed XML: %s\n%s" %
+                                      (where, e, show(result.stdout)))
+            for name, (data, mtime) in stamps.items():
+                path = os.path.join(work, name)
+                with open(path, "rb") as f:
+                    if f.read() != data or os.stat(path).st_mtime_ns != mtime:
+                        raise Failure("%s was rewritten" % name)
+            for name in case.get("absent", []):
+                if os.path.exists(os.path.join(work, name)):
+                    raise Failure("%s still exists" % name)
+            expected_dir = os.path.join(case_dir, "expected")
+            if os.path.isdir(expected_dir):
+                for root, _, files in os.walk(expected_dir):
+                    for name in files:
+                        rel = os.path.relpath(os.path.join(root, name), expected_dir)
+                        with open(os.path.join(root, name), "rb") as f:
+                            expected = f.read()
+                        if windows and not rel.lower().startswith("sapsim") and \
+                                not rel.lower().startswith("saprfc"):
+                            expected = to_crlf(expected)
+                        got_path = os.path.join(work, rel)
+                        if not os.path.exists(got_path):
+                            raise Failure("%s is missing" % rel)
+                        with open(got_path, "rb") as f:
+                            got = f.read()
+                        if got != expected:
+                            raise Failure("%s differs\n--- expected:\n%s\n--- got:\n%s" %
+                                          (rel, show(expected), show(got)))
+        finally:
+            for path in placed:
+                if os.path.exists(path):
+                    os.remove(path)
+    finally:
+        shutil.rmtree(scratch, ignore_errors=True)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--sensor", required=True, help="the sensor program")
+    parser.add_argument("--windows", action="store_true", help="run a Windows build under Wine")
+    parser.add_argument("--wineprefix", help="the Wine prefix (with --windows)")
+    parser.add_argument("cases", nargs="+", help="scenario folders")
+    args = parser.parse_args()
+    sensor = ["wine", args.sensor] if args.windows else [args.sensor]
+    failed = 0
+    for case_dir in args.cases:
+        name = os.path.basename(os.path.normpath(case_dir))
+        try:
+            run_case(case_dir, sensor, args.windows, args.wineprefix)
+            print("PASS %s" % name)
+        except (Failure, subprocess.TimeoutExpired) as e:
+            failed += 1
+            print("FAIL %s: %s" % (name, e))
+    passed = len(args.cases) - failed
+    print("%d passed, %d failed" % (passed, failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
