@@ -135,3 +135,9 @@ std::unique_ptr<FileSystem> CreateHostFileSystem() {
   paths.driveRoot = drives != nullptr && *drives != '\0' ? drives : "/";
   return CreatePosixFileSystem(std::move(paths));
 }
+
+std::unique_ptr<FileSystem> CreateNativeFileSystem() {
+  HostPaths paths;
+  paths.native = true;
+  return CreatePosixFileSystem(std::move(paths));
+}

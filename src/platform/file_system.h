@@ -74,4 +74,8 @@ void ForEachLine(std::string_view contents, Visit&& visit) {
 /// The file system of the machine the sensor runs on.
 std::unique_ptr<FileSystem> CreateHostFileSystem();
 
+/// The host's file system with the host's own path syntax, for tools that
+/// take a path from their user (on Windows the same as the sensor's).
+std::unique_ptr<FileSystem> CreateNativeFileSystem();
+
 #endif  // BRINDLEMARK_PLATFORM_FILE_SYSTEM_H_

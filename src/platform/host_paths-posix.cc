@@ -13,6 +13,7 @@ std::string Join(const std::string& dir, const std::string& rest) {
 }  // namespace
 
 std::string HostPaths::Map(const std::string& windowsPath) const {
+  if (native) return windowsPath;
   std::string path = windowsPath;
   for (char& c : path)
     if (c == '\\') c = '/';

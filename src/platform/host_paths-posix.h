@@ -15,6 +15,8 @@ struct FileSystem;
 struct HostPaths {
   std::string driveRoot = "/";
   std::string workingDirectory;
+  /// Paths are the host's own: passed on unchanged.
+  bool native = false;
 
   std::string Map(const std::string& windowsPath) const;
 };

@@ -9,7 +9,7 @@
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  auto disk = CreateHostFileSystem();
+  auto disk = CreateNativeFileSystem();
   std::string out;
   std::string err;
   int code = RunProfileTool(args, &out, &err, *disk);
