@@ -19,6 +19,20 @@ Each scenario is a folder below tests/scenarios:
               for byte
   *.txt       expected standard output; "@TIME@" stands for any HH:MM:SS
 
+Optional keys of case.json:
+
+  "journal": {"file": "sapsim.log", "ops": ["RfcOpen", "RfcClose"],
+              "expected": "journal.txt"}
+              the lines of the simulated system's journal whose "op" is
+              one of "ops", in order and byte for byte, must equal the
+              file "expected" of the case folder (the whole journal can be
+              compared through expected/ instead; it holds nothing that
+              varies between runs as long as the clock is fixed)
+  "generate": "make_files.py"
+              a Python script of the case folder that writes further input
+              files; it is run with the working directory as its argument
+              after in/ has been copied and before the first run
+
 Every scenario runs in a fresh temporary directory. With --windows the
 sensor is a Windows program run under Wine: the working directory and the
 drives lie inside the Wine prefix's C: drive, and line ends on standard
@@ -64,6 +78,22 @@ def show(data):
     return data.decode("latin-1")
 
 
+def check_journal(case_dir, work, spec):
+    """Compares the journal lines of the operations named in spec["ops"]."""
+    path = os.path.join(work, spec["file"])
+    got = b""
+    if os.path.exists(path):
+        with open(path, "rb") as f:
+            for line in f.read().splitlines(keepends=True):
+                if json.loads(line.decode("latin-1")).get("op") in spec["ops"]:
+                    got += line
+    with open(os.path.join(case_dir, spec["expected"]), "rb") as f:
+        expected = f.read()
+    if got != expected:
+        raise Failure("journal (%s) differs\n--- expected:\n%s\n--- got:\n%s" %
+                      (", ".join(spec["ops"]), show(expected), show(got)))
+
+
 def run_case(case_dir, sensor, windows, wineprefix):
     with open(os.path.join(case_dir, "case.json")) as f:
         case = json.load(f)
@@ -73,6 +103,9 @@ def run_case(case_dir, sensor, windows, wineprefix):
         work = os.path.join(scratch, "work")
         os.makedirs(work)
         copy_tree(os.path.join(case_dir, "in"), work)
+        if "generate" in case:
+            subprocess.run([sys.executable, os.path.join(case_dir, case["generate"]), work],
+                           check=True, timeout=120)
         env = dict(os.environ)
         drives_dir = os.path.join(case_dir, "drives")
         placed = []
@@ -130,6 +163,8 @@ def run_case(case_dir, sensor, windows, wineprefix):
             for name in case.get("absent", []):
                 if os.path.exists(os.path.join(work, name)):
                     raise Failure("%s still exists" % name)
+            if "journal" in case:
+                check_journal(case_dir, work, case["journal"])
             expected_dir = os.path.join(case_dir, "expected")
             if os.path.isdir(expected_dir):
                 for root, _, files in os.walk(expected_dir):
