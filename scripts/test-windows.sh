@@ -44,4 +44,28 @@ if [ -d tests/scenarios ]; then
       --sensor "$(pwd)/$build/brindlemark.exe" "$@" || status=1
   fi
 fi
+# Last: the release package as an administrator gets it. Its programs run
+# under Wine on the package's own sample files.
+sh scripts/package-windows.sh >/dev/null
+package_dir="$WINEPREFIX/drive_c/package-test"
+rm -rf "$package_dir"
+python3 -m zipfile -e dist/brindlemark-4.3-win64.zip "$package_dir"
+python3 - "$package_dir" <<'PY' || status=1
+import subprocess, sys, xml.dom.minidom
+samples = sys.argv[1] + "/samples"
+check = subprocess.run(["wine", "../brindlemark-profile.exe", "check", "PRD.P00"], cwd=samples,
+                       stdout=subprocess.PIPE, timeout=120)
+run = subprocess.run(["wine", "../brindlemark.exe", "PRD"], cwd=samples,
+                     stdout=subprocess.PIPE, timeout=120)
+ok = check.returncode == 0 and check.stdout == b"OK\r\n" and run.returncode == 0
+try:
+    document = xml.dom.minidom.parseString(run.stdout)
+    ok = ok and document.getElementsByTagName("Result").length == 7
+except Exception as e:
+    print("package: output is not XML:", e)
+    ok = False
+print("release package under Wine: %s (profile check %r, sensor exit code %d)" %
+      ("passed" if ok else "FAILED", check.stdout, run.returncode))
+sys.exit(0 if ok else 1)
+PY
 exit $status
