@@ -89,10 +89,10 @@ ListCheck CheckParameters(const RfcParameter* list, const ParameterSpec* specs,
       invalid = true;
       continue;
     }
-    const ParameterSpec& spec = specs[i];
-    bool type_fits = spec.structure == nullptr
-                         ? layout == nullptr && p->type == spec.type
-                         : layout != nullptr && layout->name == spec.structure &&
+    const ParameterSpec& wanted = specs[i];
+    bool type_fits = wanted.structure == nullptr
+                         ? layout == nullptr && p->type == wanted.type
+                         : layout != nullptr && layout->name == wanted.structure &&
                                layout->size == p->leng;
     if (!type_fits) {
       invalid = true;

@@ -78,20 +78,20 @@ def show(data):
     return data.decode("latin-1")
 
 
-def check_journal(case_dir, work, spec):
-    """Compares the journal lines of the operations named in spec["ops"]."""
-    path = os.path.join(work, spec["file"])
+def check_journal(case_dir, work, check):
+    """Compares the journal lines of the operations named in check["ops"]."""
+    path = os.path.join(work, check["file"])
     got = b""
     if os.path.exists(path):
         with open(path, "rb") as f:
             for line in f.read().splitlines(keepends=True):
-                if json.loads(line.decode("latin-1")).get("op") in spec["ops"]:
+                if json.loads(line.decode("latin-1")).get("op") in check["ops"]:
                     got += line
-    with open(os.path.join(case_dir, spec["expected"]), "rb") as f:
+    with open(os.path.join(case_dir, check["expected"]), "rb") as f:
         expected = f.read()
     if got != expected:
         raise Failure("journal (%s) differs\n--- expected:\n%s\n--- got:\n%s" %
-                      (", ".join(spec["ops"]), show(expected), show(got)))
+                      (", ".join(check["ops"]), show(expected), show(got)))
 
 
 def run_case(case_dir, sensor, windows, wineprefix):
