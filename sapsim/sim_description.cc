@@ -371,18 +371,15 @@ std::shared_ptr<const SimDescription> ParseDescription(const std::string& text,
   return description;
 }
 
-std::shared_ptr<const SimDescription> LoadDescription(const std::string& path,
-                                                      std::string* error) {
+bool ReadDescriptionText(const std::string& path, std::string* text,
+                         std::string* error) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     *error = path + ": cannot be opened";
-    return nullptr;
+    return false;
   }
-  std::ostringstream text;
-  text << in.rdbuf();
-  std::shared_ptr<const SimDescription> description =
-      ParseDescription(text.str(), error);
-  if (!description)
-    *error = path + ": " + *error;
-  return description;
+  std::ostringstream contents;
+  contents << in.rdbuf();
+  *text = contents.str();
+  return true;
 }

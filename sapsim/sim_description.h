@@ -98,9 +98,9 @@ struct SimDescription {
 std::shared_ptr<const SimDescription> ParseDescription(const std::string& text,
                                                        std::string* error);
 
-/// Reads the description file |path|; null with |error| set when it is
-/// missing or invalid.
-std::shared_ptr<const SimDescription> LoadDescription(const std::string& path,
-                                                      std::string* error);
+/// Reads the description file's text; false (with |error|) when it cannot
+/// be opened.
+bool ReadDescriptionText(const std::string& path, std::string* text,
+                         std::string* error);
 
 #endif  // BRINDLEMARK_SAPSIM_SIM_DESCRIPTION_H_

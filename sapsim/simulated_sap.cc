@@ -88,11 +88,10 @@ struct SimulatedSap::State {
   std::string directory;
   std::shared_ptr<const SimDescription> description;  // the latest read
   bool description_read = false;
-  // What the description file looked like when it was parsed: an item run
-  // logs on to every system of a long list, and parsing the whole file at
-  // each logon would make the run quadratic in the number of systems.
-  std::filesystem::file_time_type description_time{};
-  std::uintmax_t description_size = 0;
+  // The text the description was parsed from: an item run logs on to every
+  // system of a long list, and parsing the whole file at each logon would
+  // make the run quadratic in the number of systems.
+  std::string description_text;
   SimJournal journal;
   RfcEnvironmentRecord environment{};
 
@@ -115,20 +114,22 @@ struct SimulatedSap::State {
     return (std::filesystem::path(directory) / path).string();
   }
 
-  /// Reads the description afresh (at each logon) unless the file is
-  /// unchanged since it was parsed.
+  /// Reads the description afresh (at each logon); parses it again only
+  /// when its text changed.
   void ReadDescription() {
     std::string path = PathOf(kDescriptionFile);
-    std::error_code code;
-    auto time = std::filesystem::last_write_time(path, code);
-    auto size = code ? 0 : std::filesystem::file_size(path, code);
-    if (!code && description && description_read && time == description_time &&
-        size == description_size)
-      return;
-    description_time = time;
-    description_size = size;
     std::string error;
-    description = LoadDescription(path, &error);
+    std::string text;
+    if (!ReadDescriptionText(path, &text, &error)) {
+      description = nullptr;
+      description_text.clear();
+    } else if (!description || text != description_text) {
+      description = ParseDescription(text, &error);
+      if (description)
+        description_text = std::move(text);
+      else
+        error = path + ": " + error;
+    }
     description_read = true;
     journal.SetPath(description && !description->journal.empty()
                         ? PathOf(description->journal)

@@ -1,422 +1,231 @@
-#include "sapsim/simulated_sap.h"
+// The simulated system's logon rules and its strictness about what the
+// sensor passes. What it answers is tested through the sensor's own calls
+// in src/measure and src/sap.
 
-#include <chrono>
-#include <ctime>
-#include <stdexcept>
+#include "sapsim/simulated_sap.h"
 
 #include <gtest/gtest.h>
 
-#include "sapsim/local_time.h"
-#include "sapsim/sim_test_support.h"
+#include <algorithm>
+#include <vector>
 
-using namespace simtest;
-using nlohmann::json;
+#include "measure/server_clock.h"
+#include "measure/system_info.h"
+#include "measure/system_usage_call.h"
+#include "sap/connection.h"
+#include "sap/simulated_run_test_support.h"
 
 namespace {
 
-class SimSapLogon : public SimFixture {};
+RfcHandle Open(SimulatedSap& sap, const char* host, int sysnr, const char* client,
+               const char* user, const char* password, int mode = 0) {
+  RfcConnectR3 r3{host, sysnr, nullptr, nullptr};
+  RfcConnectR2 r2{host, nullptr};
+  RfcOptions options{"PRD", mode, mode ? static_cast<const void*>(&r2) : &r3,
+                     client, user, password, "E", 0};
+  return sap.RfcOpen(options);
+}
 
-TEST_F(SimSapLogon, ChecksHostSystemNumberAndLogonData) {
-  Describe(System());
-  EXPECT_NE(0u, Open());
-  EXPECT_NE(0u, Open("PRDCI01"));                              // host case ignored
-  EXPECT_NE(0u, Open("prdci01", 0, "monitor", "secret"));      // user case, no padding
-  EXPECT_EQ(0u, Open("prdci02"));
-  EXPECT_EQ(0u, Open("prdci01", 1));                           // other system number
-  EXPECT_EQ(0u, Open("prdci01", 0, "MONITOR", "SECRET"));      // password case counts
-  EXPECT_EQ(0u, Open("prdci01", 0, "MONITOR", " secret"));     // leading blanks count
-  EXPECT_EQ(0u, Open("prdci01", 0, "MONITOR", "secret", "200"));
-  EXPECT_EQ(0u, Open("prdci01", 0, "MONITOR", nullptr));
-  EXPECT_EQ(0u, Open(nullptr));
+std::string LastErrorMessage(SimulatedSap& sap) {
   RfcErrorInfo error;
-  sap->RfcLastError(&error);
-  EXPECT_STREQ("RFC_ERROR_COMMUNICATION", error.key);
+  sap.RfcLastError(&error);
+  return error.message;
 }
 
-TEST_F(SimSapLogon, HandlesAreDistinctAndCloseZeroClosesAll) {
-  Describe(System());
-  RfcHandle a = Open(), b = Open();
-  EXPECT_NE(0u, a);
-  EXPECT_NE(a, b);
-  sap->RfcClose(a);
-  ItHandle t;
-  std::string exception;
-  EXPECT_EQ(1, CallUsage(a, "20240305", &t, &exception));  // closed
-  sap->RfcClose(0);
-  EXPECT_EQ(1, CallUsage(b, "20240305", &t, &exception));
-}
-
-TEST_F(SimSapLogon, MissingOrInvalidDescriptionRefusesEveryLogon) {
-  EXPECT_EQ(0u, Open());
-  WriteFile(dir.File("SapSim.json"), "{\"systems\": [");
-  EXPECT_EQ(0u, Open());
-  RfcErrorInfo error;
-  sap->RfcLastError(&error);
-  EXPECT_NE(std::string(error.message).find("SapSim.json"), std::string::npos);
-  Describe(System());  // read again at the next logon
-  EXPECT_NE(0u, Open());
-}
-
-TEST_F(SimSapLogon, R2LogonGoesByGatewayHost) {
-  Describe(System() + R"(, {"mode": "R/2", "gwhost": "gw01", "rfchost": "r2host",
-      "logon": {"client": "001", "user": "R2USER", "password": "pw"}})");
-  RfcConnectR2 r2{"gw01", "sapgw00"};
-  RfcOptions options{"R2S", 1, &r2, "001", "R2USER      ", "pw        ", "D", 0};
-  EXPECT_NE(0u, sap->RfcOpen(options));
-  RfcConnectR2 other{"prdci01", nullptr};  // an R/3 host is no gateway
-  options.connopt = &other;
-  EXPECT_EQ(0u, sap->RfcOpen(options));
-}
-
-TEST_F(SimSapLogon, OpenExLooksUpTheDestinationInSapRfcIni) {
-  Describe(System(R"({"logon": {"client": "100", "user": "ABC", "password": "my secret"}})"));
-  WriteFile(dir.File("SapRfc.ini"),
-            "* destinations\nDEST=PRD\nTYPE=A\nASHOST=prdci01\nSYSNR=00\n"
-            "DEST=BAD\nTYPE=A\nASHOST=prdci01\nSYSNR=05\n");
-  RfcErrorInfo error;
-  EXPECT_NE(0u, sap->RfcOpenEx("CLIENT=100 USER=abc PASSWD=my secret LANG=D DEST=PRD", &error));
-  EXPECT_STREQ("", error.key);
-  EXPECT_EQ(0u, sap->RfcOpenEx("CLIENT=100 USER=ABC PASSWD=my secret LANG=D DEST=BAD", &error));
-  EXPECT_EQ(0u, sap->RfcOpenEx("CLIENT=100 USER=ABC PASSWD=my LANG=D DEST=PRD", &error));
-  EXPECT_STREQ("RFC_ERROR_LOGON_FAILURE", error.key);
-  EXPECT_EQ(0u, sap->RfcOpenEx("CLIENT=100 USER=ABC PASSWD=my secret LANG=D DEST=QAS", &error));
-  EXPECT_NE(std::string(error.message).find("QAS"), std::string::npos);
-}
-
-class SimSapStatistics : public SimFixture {
- protected:
-  void SetUp() override {
-    Describe(System(R"({"statistics": {
-      "20240305": [
-        {"client": "100", "account": "MONITOR", "steps": 10, "dsteps": 8, "bsteps": 2,
-         "resp_time": 500, "cpu_time": -100, "a_db_time": "0123456789ABCDEF"},
-        {"client": "200", "account": "BATCH", "steps": -2147483648, "dsteps": 2147483647}],
-      "20240306": [] }})"));
-    handle = Open();
+TEST(SimulatedSapTest, LogonRules) {
+  SimulatedRun t(OneSystem("{}", R"(}, {"mode": "R/2", "gwhost": "gw01",
+      "logon": {"client": "001", "user": "R2USER", "password": "pw"})"));
+  struct Case {
+    const char* host;
+    int sysnr;
+    const char* client;
+    const char* user;
+    const char* password;
+    int mode;
+    bool accepted;
+  } cases[] = {
+      {"sapprd", 0, "100", "ABC         ", "secret    ", 0, true},  // padded as the sensor does
+      {"SAPPRD", 0, "100", "abc", "secret", 0, true},                // host and user case ignored
+      {"sapprd2", 0, "100", "ABC", "secret", 0, false},
+      {"sapprd", 1, "100", "ABC", "secret", 0, false},
+      {"sapprd", 0, "200", "ABC", "secret", 0, false},
+      {"sapprd", 0, "100", "ABC", "SECRET", 0, false},  // password case counts
+      {"sapprd", 0, "100", "ABC", " secret", 0, false},  // leading blanks count
+      {"sapprd", 0, "100", "ABC", nullptr, 0, false},
+      {nullptr, 0, "100", "ABC", "secret", 0, false},
+      {"GW01", 0, "001", "R2USER", "pw", 1, true},      // R/2 goes by gateway host
+      {"sapprd", 0, "100", "ABC", "secret", 1, false},  // an R/3 host is no gateway
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.host ? c.host : "(null)") + " " + c.client + " " + c.user);
+    EXPECT_EQ(Open(t.sim, c.host, c.sysnr, c.client, c.user, c.password, c.mode) != 0,
+              c.accepted);
   }
-  RfcHandle handle = 0;
+
+  // Handles are distinct; a closed handle takes no calls; RfcClose(0)
+  // closes all.
+  RfcHandle a = Open(t.sim, "sapprd", 0, "100", "ABC", "secret");
+  RfcHandle b = Open(t.sim, "sapprd", 0, "100", "ABC", "secret");
+  ASSERT_NE(a, b);
+  t.sim.RfcClose(a);
+  EXPECT_EQ(t.sim.RfcCall(a, "RFC_SYSTEM_INFO", nullptr, nullptr), 1);
+  EXPECT_EQ(t.sim.RfcCall(b, "RFC_SYSTEM_INFO", nullptr, nullptr), 0);
+  t.sim.RfcClose(0);
+  EXPECT_EQ(t.sim.RfcCall(b, "RFC_SYSTEM_INFO", nullptr, nullptr), 1);
+
+  // A refused logon writes the trace lines and leaves its text.
+  t.Describe(OneSystem(R"({"logon": "account locked", "trace": ["line 1", "line 2"]})"));
+  EXPECT_EQ(Open(t.sim, "sapprd", 0, "100", "ABC", "secret"), 0u);
+  EXPECT_EQ(LastErrorMessage(t.sim), "account locked");
+  std::string trace = t.directory.Read("Dev_Rfc.Trc");  // a text file: CR LF on Windows
+  trace.erase(std::remove(trace.begin(), trace.end(), '\r'), trace.end());
+  EXPECT_EQ(trace, "line 1\nline 2\n");
+}
+
+TEST(SimulatedSapTest, OpenExLooksUpTheDestinationInSapRfcIni) {
+  SimulatedRun t(R"({"systems": [{"host": "sapprd", "sysnr": 0,
+      "logon": {"client": "100", "user": "ABC", "password": "my secret"}}]})");
+  t.directory.Write("SapRfc.ini",
+                    "* destinations\r\nDEST=QAS\r\nTYPE=A\r\nASHOST=sapprd\r\nSYSNR=05\r\n"
+                    "# another\r\nDEST=PRD\r\n  TYPE = A\r\nASHOST=sapprd\r\n*ASHOST=x\r\n"
+                    "SYSNR=00\r\n");
+  RfcErrorInfo error;
+  // The password runs to the next keyword, blanks included.
+  EXPECT_NE(t.sim.RfcOpenEx("CLIENT=100 USER=abc PASSWD=my secret LANG=D DEST=PRD", &error), 0u);
+  EXPECT_STREQ(error.key, "");
+  EXPECT_EQ(t.sim.RfcOpenEx("CLIENT=100 USER=ABC PASSWD=my LANG=D DEST=PRD", &error), 0u);
+  EXPECT_STREQ(error.key, "RFC_ERROR_LOGON_FAILURE");
+  EXPECT_EQ(t.sim.RfcOpenEx("CLIENT=100 USER=ABC PASSWD=my secret LANG=D DEST=QAS", &error), 0u);
+  EXPECT_EQ(t.sim.RfcOpenEx("CLIENT=100 USER=ABC PASSWD=my secret LANG=D DEST=DEV", &error), 0u);
+  EXPECT_NE(std::string(error.message).find("DEV"), std::string::npos);
+}
+
+TEST(SimulatedSapTest, InvalidDescriptionRefusesEveryLogon) {
+  const std::string logon = R"("logon": {"client": "100", "user": "ABC", "password": "secret"})";
+  auto system = [&](const std::string& keys) {
+    return R"({"systems": [{"host": "sapprd", )" + logon + keys + "}]}";
+  };
+  const std::string bad[] = {
+      "", R"({"systems": [{"host": "sapprd"}]})",  // no logon
+      system(R"(, "sysnr": 100)"), system(R"(, "statistics": {"2024-03-05": []})"),
+      system(R"(, "statistics": {"20240305": [{"steps": 2147483648}]})"),
+      system(R"(, "statistics": {"20240305": [{"resp_time": "12"}]})"),
+      system(R"(, "faults": {"GET_CPU_ALL": {"cal": 1}})")};
+  SimulatedRun t;
+  for (const std::string& text : bad) {
+    SCOPED_TRACE(text);
+    t.Describe(text);
+    EXPECT_EQ(Open(t.sim, "sapprd", 0, "100", "ABC", "secret"), 0u);
+    EXPECT_NE(LastErrorMessage(t.sim).find("SapSim.json"), std::string::npos);
+  }
+  t.Describe(system(R"(, "statistics": {"20240305": [{"resp_time": "000000000000123C"}]})"));
+  EXPECT_NE(Open(t.sim, "sapprd", 0, "100", "ABC", "secret"), 0u);
+}
+
+/// The simulated system with one entry of every list the sensor passes
+/// changed on its way in.
+struct TamperingSap : SimulatedSap {
+  using SimulatedSap::SimulatedSap;
+  template <typename Entry>
+  const Entry* Tamper(const Entry* list, std::vector<Entry>* copy) {
+    if (list == nullptr) return nullptr;
+    copy->clear();
+    for (; list->name != nullptr; ++list) {
+      Entry e = *list;
+      if (target == e.name) {
+        if (field == 'd') continue;  // dropped
+        if (field == 'n') e.nlen += 1;
+        if (field == 't') e.type = value;
+        if (field == 'l') e.leng = value;
+      }
+      copy->push_back(e);
+    }
+    copy->push_back(Entry{});
+    return copy->data();
+  }
+  int RfcCall(RfcHandle h, const char* function, const RfcParameter* exporting,
+              RfcTable* tables) override {
+    std::vector<RfcTable> t;
+    std::string name = target == function ? std::string(function) + "X" : function;
+    return SimulatedSap::RfcCall(h, name.c_str(), Tamper(exporting, &exporting_),
+                                 const_cast<RfcTable*>(Tamper<RfcTable>(tables, &t)));
+  }
+  int RfcReceive(RfcHandle h, const RfcParameter* importing, RfcTable* tables,
+                 char** exception) override {
+    std::vector<RfcTable> t;
+    return SimulatedSap::RfcReceive(h, Tamper(importing, &importing_),
+                                    const_cast<RfcTable*>(Tamper<RfcTable>(tables, &t)),
+                                    exception);
+  }
+  std::string target;
+  char field = 0;
+  unsigned value = 0;
+  std::vector<RfcParameter> exporting_, importing_;
 };
 
-TEST_F(SimSapStatistics, ReturnsTheRowsOfTheDateInFileOrder) {
-  ItHandle t;
-  std::string exception;
-  ASSERT_EQ(0, CallUsage(handle, "20240305", &t, &exception));
-  ASSERT_EQ(2u, sap->ItFill(t));
-  const char* row = static_cast<const char*>(sap->ItGetLine(t, 1));
-  EXPECT_EQ("100MONITOR     ", std::string(row, 15));
-  EXPECT_EQ(10, Int32At(row, 16));
-  EXPECT_EQ(8, Int32At(row, 20));
-  EXPECT_EQ(0, Int32At(row, 24));
-  EXPECT_EQ(2, Int32At(row, 28));
-  EXPECT_EQ("000000000000500C", HexAt(row, 32));
-  EXPECT_EQ("000000000000000C", HexAt(row, 40));  // not given: zero
-  EXPECT_EQ("000000000000100D", HexAt(row, 48));  // negative
-  EXPECT_EQ("0123456789ABCDEF", HexAt(row, 56));  // raw bytes
-  const char* second = static_cast<const char*>(sap->ItGetLine(t, 2));
-  EXPECT_EQ(INT32_MIN, Int32At(second, 16));
-  EXPECT_EQ(INT32_MAX, Int32At(second, 20));
-  EXPECT_EQ(nullptr, sap->ItGetLine(t, 3));
-  EXPECT_EQ(nullptr, sap->ItGetLine(t, 0));
-  EXPECT_EQ(0, sap->ItDelete(t));
-}
-
-TEST_F(SimSapStatistics, UnlistedDateRaisesNoDataFoundAndEmptyListGivesNoRows) {
-  ItHandle t;
-  std::string exception;
-  EXPECT_EQ(2, CallUsage(handle, "20240304", &t, &exception));
-  EXPECT_EQ("NO_DATA_FOUND", exception);
-  EXPECT_EQ(0u, sap->ItFill(t));
-  exception.clear();
-  EXPECT_EQ(0, CallUsage(handle, "20240306", &t, &exception));
-  EXPECT_EQ(0u, sap->ItFill(t));
-}
-
-TEST_F(SimSapStatistics, AWrongDescriptorShowsAsWrongValues) {
-  FieldDescriptor swapped[13];
-  std::copy(kSapwlaccts, kSapwlaccts + 13, swapped);
-  std::swap(swapped[2], swapped[3]);  // DSTEPS before STEPS: still 88 bytes
-  ItHandle t;
-  std::string exception;
-  ASSERT_EQ(0, CallUsage(handle, "20240305", &t, &exception, swapped, 13));
-  EXPECT_EQ(8, Int32At(sap->ItGetLine(t, 1), 16));  // the sensor would read 8 steps
-}
-
-TEST_F(SimSapStatistics, RowLengthDifferentFromTheTableIsInvalidParameter) {
-  FieldDescriptor longer[13];
-  std::copy(kSapwlaccts, kSapwlaccts + 13, longer);
-  longer[1].length = 14;  // USER_ACCNT 14: the record grows to 92
-  ItHandle t;
-  std::string exception;
-  EXPECT_EQ(2, CallUsage(handle, "20240305", &t, &exception, longer, 13));
-  EXPECT_EQ("INVALID_PARAMETER", exception);
-  EXPECT_EQ(0u, sap->ItFill(t));
-}
-
-TEST_F(SimSapStatistics, TodayRatesAreScaledByTheTimeOfDay) {
-  Describe(System(R"({"statistics": {"today": [
-      {"client": "100", "steps": 3600, "resp_time": 7200, "cpu_time": "000000000000042C"}]}})"));
-  RfcHandle h = Open();
-  LocalMoment before = LocalNow();
-  ItHandle t;
-  std::string exception;
-  ASSERT_EQ(0, CallUsage(h, before.date.c_str(), &t, &exception));
-  LocalMoment after = LocalNow();
-  if (after.date != before.date)
-    GTEST_SKIP() << "midnight passed during the test";
-  const char* row = static_cast<const char*>(sap->ItGetLine(t, 1));
-  EXPECT_GE(Int32At(row, 16), before.seconds_of_day);
-  EXPECT_LE(Int32At(row, 16), after.seconds_of_day);
-  EXPECT_EQ("000000000000042C", HexAt(row, 48));  // raw bytes are not scaled
-  EXPECT_EQ(2, CallUsage(h, "19990101", &t, &exception));  // not today
-}
-
-TEST_F(SimSapStatistics, ManyRowsAreAnsweredInLinearTime) {
-  std::string rows;
-  const int kRows = 50000;
-  for (int i = 0; i < kRows; ++i)
-    rows += std::string(i ? "," : "") + R"({"client":"100","account":"U","steps":)" +
-            std::to_string(i) + "}";
-  Describe(System(R"({"statistics": {"20240305": [)" + rows + "]}}"));
-  auto start = std::chrono::steady_clock::now();
-  RfcHandle h = Open();
-  ItHandle t;
-  std::string exception;
-  ASSERT_EQ(0, CallUsage(h, "20240305", &t, &exception));
-  EXPECT_EQ(static_cast<unsigned>(kRows), sap->ItFill(t));
-  EXPECT_EQ(kRows - 1, Int32At(sap->ItGetLine(t, kRows), 16));
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
-}
-
-
-class SimSapQueries : public SimFixture {};
-
-TEST_F(SimSapQueries, ClockAndSystemInformation) {
-  Describe(System(R"({"rfchost": "ci01"})"));
-  RfcHandle h = Open();
-  std::string clock, exception;
-  ItHandle lines;
-  ASSERT_EQ(0, CallCpuAll(h, &clock, &lines, &exception));
-  EXPECT_EQ("Tue Mar  5 14:07:09 2024 ", clock);
-  ASSERT_GE(sap->ItFill(lines), 1u);
-  EXPECT_EQ(4, Int32At(sap->ItGetLine(lines, 1), 8));  // NBR_CPU
-  char rfcsi[200];
-  ASSERT_EQ(0, CallSystemInfo(h, rfcsi, &exception));
-  EXPECT_EQ("ci01    PRD     ", std::string(rfcsi + 45, 16));
-  EXPECT_EQ("ci01_PRD_00 ", std::string(rfcsi + 13, 12));
-}
-
-TEST_F(SimSapQueries, ClockNowIsTheLocalTimeOfTheCall) {
-  Describe(System(R"({"clock": "now"})"));
-  RfcHandle h = Open();
-  std::string clock, exception;
-  ItHandle lines;
-  std::time_t before = std::time(nullptr);
-  ASSERT_EQ(0, CallCpuAll(h, &clock, &lines, &exception));
-  std::time_t after = std::time(nullptr);
-  EXPECT_TRUE(clock == LocalMomentAt(before).clock_text + " " ||
-              clock == LocalMomentAt(after).clock_text + " ")
-      << clock;
-}
-
-class SimSapStrictness : public SimFixture {
- protected:
-  void SetUp() override {
-    Describe(System());
-    handle = Open();
+TEST(SimulatedSapTest, AnythingButTheInterfaceOfTheModuleIsRefused) {
+  struct Case {
+    const char* target;
+    char field;  // d dropped, n name length, t type, l length; a module is renamed
+    unsigned value;
+    const char* results;  // of the clock, the system information, the usage call
+  } cases[] = {
+      {"", 0, 0, "0 0 0 "},  // the sensor's calls as they are
+      {"LOCAL_REMOTE", 'l', 5, "2 0 0 INVALID_PARAMETER"},
+      {"LOCAL_REMOTE", 'n', 0, "2 0 0 INVALID_PARAMETER"},
+      {"LASTCOLLWRT", 'd', 0, "2 0 0 INVALID_PARAMETER"},  // missing
+      {"LASTCOLLWRT", 't', 1, "2 0 0 INVALID_PARAMETER"},
+      {"RFCSI_EXPORT", 'l', 201, "0 2 0 INVALID_PARAMETER"},
+      {"RFC_SYSTEM_INFO", 0, 0, "0 2 0 INVALID_PARAMETER"},
+      {"STARTDATE", 't', 0, "0 0 2 INVALID_PARAMETER"},
+      {"STATISTIC", 'l', 92, "0 0 2 INVALID_PARAMETER"},
+      {"USER_ACCOUNT_RELATION", 'd', 0, "0 0 2 INVALID_PARAMETER"},
+      // A type that is neither a type code nor an installed handle.
+      {"TF_CPU_ALL", 't', 4711, "1 0 0 "},
+      {"RFCSI_EXPORT", 't', 4711, "0 1 0 "},
+      {"CLIENT", 't', 5, "0 0 1 "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.target) + " " + c.field);
+    SimulatedRun t(OneSystem("{}", R"(, "statistics": {"20000101": []})"));
+    TamperingSap sap(t.directory.path);
+    sap.target = c.target;
+    sap.field = c.field;
+    sap.value = c.value;
+    ::Run run(*t.disk, t.clock, t.console, sap);
+    run.systemProfile = t.run.systemProfile;
+    ASSERT_NE(OpenConnection(run), 0u);
+    std::string results = std::to_string(QueryServerClock(run)) + " ";
+    results += std::to_string(QuerySystemInfo(run)) + " ";
+    run.serverDate = "20000101";
+    std::string exception;
+    ItHandle statistic = sap.ItCreate("STATISTIC", kStatisticRowLength, 0, 0);
+    ItHandle relation = sap.ItCreate("USER_ACCOUNT_RELATION", kUserAccountRowLength, 0, 0);
+    results += std::to_string(CallSystemUsage(run, statistic, relation, &exception)) + " ";
+    if (run.resultDocument.Text().find("INVALID_PARAMETER") != std::string::npos ||
+        !exception.empty())
+      results += "INVALID_PARAMETER";
+    EXPECT_EQ(results, c.results);
   }
-  RfcHandle handle = 0;
-};
-
-TEST_F(SimSapStrictness, WrongParametersRaiseInvalidParameter) {
-  std::string clock, exception;
-  ItHandle lines;
-  EXPECT_EQ(2, CallCpuAll(handle, &clock, &lines, &exception, 5));  // 5 for 6
-  EXPECT_EQ("", clock);
-  EXPECT_EQ("INVALID_PARAMETER", exception);
-
-  exception.clear();
-  char rfcsi[201];
-  EXPECT_EQ(2, CallSystemInfo(handle, rfcsi, &exception, 201));
-  EXPECT_EQ("INVALID_PARAMETER", exception);
-
-  RfcParameter misnamed[] = {{"LOCAL_REMOTX", 12, 0, 6, const_cast<char*>("LOCAL ")},
-                             {nullptr, 0, 0, 0, nullptr}};
-  RfcParameter wrong_type[] = {{"STARTDATE", 9, 0, 8, const_cast<char*>("20240305")},
-                               {nullptr, 0, 0, 0, nullptr}};
-  RfcParameter wrong_nlen[] = {{"CLIENT", 5, 0, 3, const_cast<char*>("*  ")},
-                               {nullptr, 0, 0, 0, nullptr}};
-  for (RfcParameter* list : {misnamed, wrong_type, wrong_nlen}) {
-    ASSERT_EQ(0, sap->RfcCall(handle, "RFC_SYSTEM_INFO", list, nullptr));
-    char* name = nullptr;
-    EXPECT_EQ(2, sap->RfcReceive(handle, nullptr, nullptr, &name));
-    EXPECT_STREQ("INVALID_PARAMETER", name);
-  }
-  ASSERT_EQ(0, sap->RfcCall(handle, "RFC_SYSTEM_INF", nullptr, nullptr));
-  char* name = nullptr;
-  EXPECT_EQ(2, sap->RfcReceive(handle, nullptr, nullptr, &name));
-  EXPECT_STREQ("INVALID_PARAMETER", name);
 }
 
-TEST_F(SimSapStrictness, UnknownTypeHandlesAndStrayReceivesFail) {
-  ItHandle t = sap->ItCreate("STATISTIC", 88, 0, 0);
-  RfcTable tables[] = {{"STATISTIC", 9, 4711, 88, t, 0, 0}, {nullptr, 0, 0, 0, nullptr, 0, 0}};
-  EXPECT_EQ(1, sap->RfcCall(handle, "SAPWL_ACCNT_GET_SYSTEM_USAGE", nullptr, tables));
-  RfcParameter bad_code[] = {{"CLIENT", 6, 5, 3, const_cast<char*>("*  ")},
-                             {nullptr, 0, 0, 0, nullptr}};
-  EXPECT_EQ(1, sap->RfcCall(handle, "SAPWL_ACCNT_GET_SYSTEM_USAGE", bad_code, nullptr));
-  char* name = nullptr;
-  EXPECT_EQ(1, sap->RfcReceive(handle, nullptr, nullptr, &name));  // no call pending
-  EXPECT_EQ(nullptr, name);
-  EXPECT_EQ(1, sap->RfcCall(handle + 100, "RFC_SYSTEM_INFO", nullptr, nullptr));
-  // A receive on another handle does not answer the call.
-  RfcHandle other = Open();
-  ASSERT_EQ(0, sap->RfcCall(handle, "RFC_SYSTEM_INFO", nullptr, nullptr));
-  EXPECT_EQ(1, sap->RfcReceive(other, nullptr, nullptr, &name));
-  RfcType handle_slot = 0;
-  EXPECT_EQ(1, sap->RfcInstallStructure("X", kCpuAll, 0, &handle_slot));
-  EXPECT_EQ(0, sap->ItDelete(t));
-  EXPECT_NE(0, sap->ItDelete(t));  // already gone
-}
-
-class SimSapFaults : public SimFixture {
- protected:
-  RfcHandle OpenWith(const std::string& faults) {
-    Describe(System(R"({"faults": )" + faults + "}"));
-    return Open();
-  }
-  std::string Trace() { return ReadFile(dir.File("Dev_Rfc.Trc")); }
-};
-
-TEST_F(SimSapFaults, LogonRefusalWritesTheTrace) {
-  EXPECT_EQ(0u, OpenWith(R"({"logon": "locked", "trace": ["line 1", "line 2"]})"));
-  EXPECT_EQ("line 1\nline 2\n", Trace());
-  RfcErrorInfo error;
-  sap->RfcLastError(&error);
-  EXPECT_STREQ("locked", error.message);
-}
-
-TEST_F(SimSapFaults, NoFaultNoTraceAndEmptyLastError) {
-  RfcHandle h = OpenWith(R"({"trace": ["x"]})");
-  ItHandle t;
-  std::string exception;
-  EXPECT_EQ(2, CallUsage(h, "20240305", &t, &exception));  // NO_DATA_FOUND is no fault
-  EXPECT_FALSE(std::filesystem::exists(dir.File("Dev_Rfc.Trc")));
-  auto fresh = std::make_unique<SimulatedSap>(dir.Path());
-  RfcErrorInfo error;
-  fresh->RfcLastError(&error);
-  EXPECT_STREQ("", error.key);
-  EXPECT_STREQ("", error.message);
-}
-
-TEST_F(SimSapFaults, CallAndReceiveResults) {
-  RfcHandle h = OpenWith(R"({"GET_CPU_ALL": {"call": 3},
-      "RFC_SYSTEM_INFO": {"receive": 2, "exception": "SYSTEM_BUSY"},
-      "last_error": {"key": "K", "status": "S", "message": "M", "internal_status": "I"},
-      "trace": ["fired"]})");
-  std::string clock, exception;
-  ItHandle lines;
-  EXPECT_EQ(3, CallCpuAll(h, &clock, &lines, &exception));
-  char rfcsi[200];
-  EXPECT_EQ(2, CallSystemInfo(h, rfcsi, &exception));
-  EXPECT_EQ("SYSTEM_BUSY", exception);
-  EXPECT_EQ("fired\nfired\n", Trace());
-  RfcErrorInfo error;
-  sap->RfcLastError(&error);
-  EXPECT_STREQ("K", error.key);
-  EXPECT_STREQ("S", error.status);
-  EXPECT_STREQ("M", error.message);
-  EXPECT_STREQ("I", error.internalStatus);
-}
-
-TEST_F(SimSapFaults, HousekeepingFaultsHitOnlyTheirName) {
-  OpenWith(R"({"RfcInstallStructure": "CPU_ALL", "ItCreate": "STATISTIC",
-               "ItGetLine": "TF_CPU_ALL", "ItDelete": "USER_ACCOUNT_RELATION"})");
+TEST(SimulatedSapTest, HousekeepingRefusesWhatItCannotHold) {
+  SimulatedRun t;
+  const FieldDescriptor fields[] = {{nullptr, 0, 1, 0, 0}, {"A", 0, 0, 0, 0},  // no name, no length
+                                    {"A", 5, 1, 0, 0}, {"A", 1000, 1, 0, 0}};  // no type code
   RfcType type = 0;
-  EXPECT_NE(0, sap->RfcInstallStructure("CPU_ALL", kCpuAll, 13, &type));
-  EXPECT_EQ(0u, type);
-  EXPECT_EQ(0, sap->RfcInstallStructure("RFCSI", kRfcsi, 18, &type));
-  EXPECT_EQ(nullptr, sap->ItCreate("STATISTIC", 88, 0, 0));
-  ItHandle cpu = sap->ItCreate("TF_CPU_ALL", 48, 0, 0);
-  ItHandle relation = sap->ItCreate("USER_ACCOUNT_RELATION", 27, 0, 0);
-  ASSERT_NE(nullptr, cpu);
-  EXPECT_EQ(nullptr, sap->ItGetLine(cpu, 1));
-  EXPECT_NE(0, sap->ItDelete(relation));
-  EXPECT_EQ(0, sap->ItDelete(cpu));
-}
+  for (const FieldDescriptor& field : fields)
+    EXPECT_EQ(t.sim.RfcInstallStructure("X", &field, 1, &type), 1) << field.type;
+  EXPECT_EQ(t.sim.RfcInstallStructure("X", fields, 0, &type), 1);
+  EXPECT_EQ(type, 0u);
 
-struct HandlerEnd : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
-
-TEST_F(SimSapFaults, HandlerThatThrowsLeavesTheSimulatorUsable) {
-  RfcHandle h = OpenWith(R"({"handler": {"function": "RFC_SYSTEM_INFO", "text": "broken pipe"}})");
-  RfcEnvironmentRecord environment{
-      [](void* context, const char* text) {
-        *static_cast<std::string*>(context) = text;
-        throw HandlerEnd(text);
-      },
-      nullptr, nullptr};
-  std::string reported;
-  environment.context = &reported;
-  sap->RfcEnvironment(environment);
-  char rfcsi[200];
-  std::string exception;
-  EXPECT_THROW(CallSystemInfo(h, rfcsi, &exception), HandlerEnd);
-  EXPECT_EQ("broken pipe", reported);
+  RfcHandle h = OpenConnection(t.run);
   char* name = nullptr;
-  EXPECT_EQ(1, sap->RfcReceive(h, nullptr, nullptr, &name));  // nothing pending
-  std::string clock;
-  ItHandle lines;
-  EXPECT_EQ(0, CallCpuAll(h, &clock, &lines, &exception));
-}
-
-class SimSapJournal : public SimFixture {};
-
-TEST_F(SimSapJournal, RecordsWhatTheSensorPassed) {
-  Describe(System());
-  RfcHandle h = Open();
-  RfcType t1 = Install("CPU_ALL", kCpuAll, 13), t2 = Install("RFCSI", kRfcsi, 18);
-  (void)t1; (void)t2;
-  ItHandle t;
-  std::string exception;
-  CallUsage(h, "20240305", &t, &exception);
-  sap->RfcClose(h);
-  std::vector<json> lines = Journal();
-  ASSERT_GE(lines.size(), 10u);
-  json open = lines[0];
-  EXPECT_EQ("RfcOpen", open["op"]);
-  EXPECT_EQ("MONITOR     ", open["user"]);
-  EXPECT_EQ("secret    ", open["password"]);
-  EXPECT_EQ("prdci01", open["host"]);
-  EXPECT_EQ(nullptr, open["gwhost"]);
-  EXPECT_EQ(0, open["mode"]);
-  EXPECT_EQ(h, open["handle"]);
-  std::vector<std::size_t> sizes;
-  for (const json& line : lines)
-    if (line["op"] == "RfcInstallStructure")
-      sizes.push_back(line["size"]);
-  EXPECT_EQ((std::vector<std::size_t>{48, 200, 88, 27}), sizes);
-  json call, receive;
-  for (const json& line : lines) {
-    if (line["op"] == "RfcCall") call = line;
-    if (line["op"] == "RfcReceive") receive = line;
-  }
-  EXPECT_EQ("SAPWL_ACCNT_GET_SYSTEM_USAGE", call["function"]);
-  EXPECT_EQ("*  ", call["exporting"]["CLIENT"]);
-  EXPECT_EQ(std::string(39, ' '), call["exporting"]["INSTANCE"]);
-  EXPECT_EQ("20240305", call["exporting"]["STARTDATE"]);
-  EXPECT_EQ(2, receive["result"]);
-  EXPECT_EQ("NO_DATA_FOUND", receive["exception"]);
-  EXPECT_EQ((json{{"op", "RfcClose"}, {"handle", h}}), lines.back());
-}
-
-TEST_F(SimSapJournal, CallsBeforeTheFirstLogonAreJournaledToo) {
-  Describe(System());
-  Install("CPU_ALL", kCpuAll, 13);
-  sap->ItCreate("TF_CPU_ALL", 48, 0, 0);
-  std::vector<json> lines = Journal();
-  ASSERT_EQ(2u, lines.size());
-  EXPECT_EQ((json{{"op", "ItCreate"}, {"name", "TF_CPU_ALL"}, {"leng", 48}}), lines[1]);
+  EXPECT_EQ(t.sim.RfcReceive(h, nullptr, nullptr, &name), 1);  // no call pending
+  RfcHandle other = OpenConnection(t.run);
+  ASSERT_EQ(t.sim.RfcCall(h, "RFC_SYSTEM_INFO", nullptr, nullptr), 0);
+  EXPECT_EQ(t.sim.RfcReceive(other, nullptr, nullptr, &name), 1);  // not this handle's call
+  EXPECT_EQ(t.sim.ItCreate("T", 0, 0, 0), nullptr);
 }
 
 }  // namespace

@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/virtual_file_system.h"
-#include "run/run.h"
-#include "sapsim/simulated_sap.h"
+#include "run/test_run.h"
 
 namespace {
 
@@ -16,124 +14,82 @@ ClientSlot Slot(const std::string& client, std::uint32_t steps, std::uint32_t ti
   return slot;
 }
 
-/// The lines of a file as the profile reader keeps them.
-std::vector<std::string> Lines(const std::string& contents) {
-  std::vector<std::string> lines;
-  for (std::string_view line : SplitLines(contents)) lines.emplace_back(line);
-  return lines;
+std::string Record(const std::string& client, std::uint32_t steps, std::uint32_t time) {
+  return ClientRecord(Slot(client, steps, time)) + "\n";
 }
 
-struct UsageHistoryTest : testing::Test {
-  /// One evaluation's history over the profile as it lies on disk.
-  bool Update(const std::vector<ClientSlot>& slots, std::uint32_t total) {
-    run.profileLineTable = Lines(disk.files[kProfile]);
-    history = std::make_unique<UsageHistory>(run.profileLineTable);
-    return history->UpdateHistory(run, slots, total);
-  }
-
-  VirtualFileSystem disk;
-  FixedClock clock{"12:00:00"};
-  CapturedConsole console;
-  SimulatedSap rfc{"/nonexistent"};  // never logged on to
-  ::Run run{disk, clock, console, rfc};
-  std::unique_ptr<UsageHistory> history;
-
-  void SetUp() override {
-    run.rewritePath = kProfile;
-    run.serverDate = "20240131";
-    run.serverTime = "10:15:00";
-  }
-};
-
-TEST(UsageHistoryRecords, ClientRecordColumns) {
+TEST(UsageHistoryTest, Records) {
   ClientSlot slot{"100", {}, {}};
   slot.dayTotals.value = {1, 22, 333, 4444, 55555, 4294967295u, 7};
   std::string record = ClientRecord(slot);
-  EXPECT_EQ(record,
-            "# Clt 100           1            22           333          4444"
-            "         55555  4294967295           7");
-  EXPECT_EQ(record.size(), 101u);
+  EXPECT_EQ(record, "# Clt 100           1            22           333          4444"
+                    "         55555  4294967295           7");
   EXPECT_EQ(ReadClientRecord(record).value, slot.dayTotals.value);
-  EXPECT_EQ(ReadClientRecord(PreviousClientRecord(record)).value, slot.dayTotals.value);
   EXPECT_EQ(PreviousClientRecord(record).substr(0, 9), "# Clx 100");
-}
-
-TEST(UsageHistoryRecords, ShortAndEditedRecordsReadAsFarAsTheyGo) {
+  EXPECT_EQ(ReadClientRecord(PreviousClientRecord(record)).value, slot.dayTotals.value);
+  // Short and hand-edited records read as far as they go, each field
+  // within its own column.
   EXPECT_EQ(ReadClientRecord("# Clt 100").value, UsageCounters{}.value);
-  UsageCounters partial = ReadClientRecord("# Clt 100          12    34");
-  EXPECT_EQ(partial[UsageCounters::kSteps], 12u);
-  EXPECT_EQ(partial[UsageCounters::kRespTime], 34u);
-  EXPECT_EQ(partial[UsageCounters::kCpuTime], 0u);
-  // Each field is read within its own column only.
   UsageCounters edited = ReadClientRecord("# Clt 100 -1x99999999999 5");
   EXPECT_EQ(edited[UsageCounters::kSteps], 4294967295u);
   EXPECT_EQ(edited[UsageCounters::kRespTime], 999u);
-}
+  EXPECT_EQ(edited[UsageCounters::kCpuTime], 0u);
 
-TEST(UsageHistoryRecords, DateRecordAndFormerStepTotal) {
   EXPECT_EQ(DateRecord("20240131", "10:15:00", 1234), "# Clt Date=20240131 10:15:00 Steps=1234");
-  EXPECT_EQ(PreviousDateRecord("# Clt Date=20240131 10:15:00 Steps=1234"),
-            "# Clx Date=20240131 10:15:00 Steps=1234");
-  EXPECT_EQ(FormerStepTotal("# Clt Date=20240131 10:15:00 Steps=00012x9"), 12u);
-  EXPECT_EQ(FormerStepTotal("# Clt Date=20240131 10:15:00 Steps= 12"), 0u);
-  EXPECT_EQ(FormerStepTotal("# Clt Date=20240131 10:15:00 Steps="), 0u);
-  EXPECT_EQ(FormerStepTotal("# Clt Date=20240131 10:15:00"), 0u);
-  // At most eleven characters: 12345678901 wraps modulo 2^32.
-  EXPECT_EQ(FormerStepTotal("# Clt Date=20240131 Steps=123456789012"), 3755744309u);
+  const char* totals[][2] = {{"Steps=00012x9", "12"}, {"Steps= 12", "0"}, {"Steps=", "0"},
+                             {"", "0"}, {"Steps=123456789012", "3755744309"}};  // 11 characters
+  for (const auto& t : totals)
+    EXPECT_EQ(FormerStepTotal(std::string("# Clt Date=20240131 10:15:00 ") + t[0]),
+              std::stoul(t[1])) << t[0];
 }
 
-TEST_F(UsageHistoryTest, ChangeWithinTheDayKeepsFormerRecordsAsPrevious) {
-  // Both a higher and a lower total count as a change.
+TEST(UsageHistoryTest, RewriteMovesTheHistoryToTheEndAndKeepsOtherLinesWhole) {
+  TestRun t;
+  t.run.rewritePath = kProfile;
+  t.run.serverDate = "20240131";
+  t.run.serverTime = "10:15:00";
+  auto update = [&](const std::string& profile, const std::vector<ClientSlot>& slots,
+                    std::uint32_t total) {
+    t.run.profileLineTable.clear();
+    for (std::string_view line : SplitLines(profile)) t.run.profileLineTable.emplace_back(line);
+    auto history = std::make_unique<UsageHistory>(t.run.profileLineTable);
+    EXPECT_TRUE(history->UpdateHistory(t.run, slots, total));
+    return history;
+  };
+
+  // Within the day, a higher or a lower total is a change: the former
+  // records become "# Clx " records and the first record of a client is
+  // its baseline.
   for (std::uint32_t total : {20u, 3u}) {
-    disk.Create(kProfile, "# Clt Date=20240131 09:00:00 Steps=12\n"
+    auto history = update("# Clt Date=20240131 09:00:00 Steps=12\n"
                           "# Clx Date=20240131 08:00:00 Steps=4\n"
-                          "Destination: PRD\n" +
-                              ClientRecord(Slot("100", 12, 3)) + "\n" +
-                              PreviousClientRecord(ClientRecord(Slot("100", 4, 1))) + "\n");
-    ASSERT_TRUE(Update({Slot("100", total, 5), Slot("300", 0, 0)}, total));
+                          "Destination: PRD\n" + Record("100", 12, 3) + Record("100", 99, 9) +
+                              PreviousClientRecord(Record("100", 4, 1)),
+                          {Slot("100", total, 5), Slot("300", 0, 0)}, total);
     EXPECT_FALSE(history->DateChanged());
     EXPECT_TRUE(history->HistoryRewritten());
-    EXPECT_EQ(disk.files[kProfile],
-              "Destination: PRD\n"
-              "# Clt Date=20240131 10:15:00 Steps=" + std::to_string(total) + "\n"
-              "# Clx Date=20240131 09:00:00 Steps=12\n" +
-                  ClientRecord(Slot("100", total, 5)) + "\n" +
-                  PreviousClientRecord(ClientRecord(Slot("100", 12, 3))) + "\n" +
-                  ClientRecord(Slot("300", 0, 0)) + "\n");
-    // The baseline is the former "# Clt " record, as read before the rewrite.
+    EXPECT_EQ(t.disk.files[kProfile],
+              "Destination: PRD\n# Clt Date=20240131 10:15:00 Steps=" + std::to_string(total) +
+                  "\n# Clx Date=20240131 09:00:00 Steps=12\n" + Record("100", total, 5) +
+                  PreviousClientRecord(Record("100", 12, 3)) + Record("300", 0, 0));
     EXPECT_EQ(history->FindBaseline("100"), ClientRecord(Slot("100", 12, 3)));
     EXPECT_EQ(history->FindBaseline("300"), "");
+    EXPECT_EQ(history->FindProfileLine("# Clt 10"), ClientRecord(Slot("100", 12, 3)));
+    EXPECT_EQ(history->FindProfileLine("# Clt 101"), "");
   }
-}
 
-TEST_F(UsageHistoryTest, FirstRecordOfAPrefixWins) {
-  disk.Create(kProfile, "# Clt Date=20240131 09:00:00 Steps=12\n" +
-                            ClientRecord(Slot("100", 12, 3)) + "\n" +
-                            ClientRecord(Slot("100", 99, 9)) + "\n" +
-                            "# Clt Date=20240131 09:30:00 Steps=13\n");
-  ASSERT_TRUE(Update({Slot("100", 13, 3)}, 13));
-  EXPECT_EQ(history->FindProfileLine("# Clt Date="), "# Clt Date=20240131 09:00:00 Steps=12");
-  EXPECT_EQ(history->FindBaseline("100"), ClientRecord(Slot("100", 12, 3)));
-  EXPECT_EQ(history->FindProfileLine("# Clt 10"), ClientRecord(Slot("100", 12, 3)));
-  EXPECT_EQ(history->FindProfileLine("# Clt 101"), "");
-}
-
-TEST_F(UsageHistoryTest, HistoryMovesToTheEndAndOtherLinesStayWhole) {
   std::string longLine(5000, 'k');
-  std::string profile = "Destination: PRD\n"
-                        "# Clt Date=20240130 23:00:00 Steps=1\n"
-                        "User       : MONITOR\r\n"
-                        "# Clx 100 stray\n"
-                        "\n" + longLine + "\n";
-  std::string expected = "Destination: PRD\nUser       : MONITOR\n\n" + longLine + "\n";
+  std::string profile = "Destination: PRD\n# Clt Date=20240130 23:00:00 Steps=1\n"
+                        "User       : MONITOR\r\n# Clx 100 stray\n\n" + longLine + "\n";
+  std::string kept = "Destination: PRD\nUser       : MONITOR\n\n" + longLine + "\n";
   for (int i = 0; i < 300; ++i) {
     profile += "; note " + std::to_string(i) + "\n";
-    expected += "; note " + std::to_string(i) + "\n";
+    kept += "; note " + std::to_string(i) + "\n";
   }
-  disk.Create(kProfile, profile);
-  ASSERT_TRUE(Update({Slot("100", 1, 1)}, 1));
-  EXPECT_EQ(disk.files[kProfile], expected + "# Clt Date=20240131 10:15:00 Steps=1\n" +
-                                      ClientRecord(Slot("100", 1, 1)) + "\n");
+  auto history = update(profile, {Slot("100", 1, 1)}, 1);
+  EXPECT_TRUE(history->DateChanged());
+  EXPECT_EQ(t.disk.files[kProfile],
+            kept + "# Clt Date=20240131 10:15:00 Steps=1\n" + Record("100", 1, 1));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The Windows file system on a real disk (run under Wine on Linux, where C:
-// is the prefix's drive_c). Each test works in a folder of its own on C:.
+// The Windows file system on a real disk (under Wine on Linux, C: is the
+// prefix's drive_c). Each test works in a temporary folder of its own.
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -14,205 +14,143 @@
 #include <fcntl.h>
 #include <io.h>
 
-#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <memory>
-#include <string>
+#include <set>
 #include <thread>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "platform/file_system.h"
+#include "sap/simulated_run_test_support.h"
 
 namespace {
 
-class Win32FileSystemTest : public testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = "C:\\brindlemark-fs-" + std::to_string(GetCurrentProcessId()) + "\\";
-    std::filesystem::remove_all(dir_);
-    ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr));
-    disk_ = CreateHostFileSystem();
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
-
+struct Win32FileSystemTest : testing::Test {
   /// The bytes of a file as they lie on the disk; "<missing>" when none.
-  static std::string Bytes(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return "<missing>";
-    std::string bytes;
-    int c;
-    while ((c = std::fgetc(f)) != EOF) bytes += static_cast<char>(c);
-    std::fclose(f);
-    return bytes;
-  }
-  static void Put(const std::string& path, std::string_view bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr) << path;
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
+  std::string Bytes(const std::string& name) const {
+    return std::filesystem::exists(dir.File(name)) ? dir.Read(name) : "<missing>";
   }
   /// The names in the test's folder.
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir_))
-      names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
+  std::set<std::string> Names() const {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path))
+      names.insert(entry.path().filename().string());
     return names;
   }
-
-  std::string dir_;
-  std::unique_ptr<FileSystem> disk_;
+  std::string At(const std::string& name) const { return dir.File(name); }
+  TemporaryDirectory dir;
+  std::unique_ptr<FileSystem> disk = CreateHostFileSystem();
 };
 
 TEST_F(Win32FileSystemTest, ReadsInTextMode) {
-  std::string contents;
-  Put(dir_ + "crlf.txt", "one\r\ntwo\r\n\r\nlast");
-  ASSERT_TRUE(disk_->ReadFile(dir_ + "crlf.txt", &contents));
-  EXPECT_EQ(contents, "one\ntwo\n\nlast");
-
+  std::string longLine(100000, 'x');  // longer than the read buffer
   // A Ctrl-Z at the end is the old end-of-file mark; one inside the file
   // must not cut off the lines after it (a rewrite would lose them).
-  Put(dir_ + "ctrlz.txt", "kept\r\n\x1a" "also kept\r\n\x1a");
-  ASSERT_TRUE(disk_->ReadFile(dir_ + "ctrlz.txt", &contents));
-  EXPECT_EQ(contents, "kept\n\x1a" "also kept\n");
-
-  // Lines longer than the read buffer arrive whole.
-  std::string longLine(100000, 'x');
-  Put(dir_ + "long.txt", longLine + "\r\nend\r\n");
-  ASSERT_TRUE(disk_->ReadFile(dir_ + "long.txt", &contents));
-  EXPECT_EQ(contents, longLine + "\nend\n");
-}
-
-TEST_F(Win32FileSystemTest, OnlyRegularFilesOpen) {
+  const char* cases[][2] = {{"one\r\ntwo\r\n\r\nlast", "one\ntwo\n\nlast"},
+                            {"kept\r\n\x1a" "also kept\r\n\x1a", "kept\n\x1a" "also kept\n"}};
+  for (const auto& c : cases) {
+    dir.Write("in.txt", c[0]);
+    std::string contents;
+    ASSERT_TRUE(disk->ReadFile(At("in.txt"), &contents));
+    EXPECT_EQ(contents, c[1]);
+  }
+  dir.Write("long.txt", longLine + "\r\nend\r\n");
   std::string contents = "untouched";
-  ASSERT_TRUE(CreateDirectoryA((dir_ + "sub").c_str(), nullptr));
-  EXPECT_FALSE(disk_->CanOpen(dir_ + "sub"));
-  EXPECT_FALSE(disk_->ReadFile(dir_ + "sub", &contents));
-  EXPECT_FALSE(disk_->CanOpen(dir_ + "missing.txt"));
-  EXPECT_FALSE(disk_->ReadFile(dir_ + "missing.txt", &contents));
-  EXPECT_EQ(contents, "untouched");
+  ASSERT_TRUE(disk->ReadFile(At("long.txt"), &contents));
+  EXPECT_EQ(contents, longLine + "\nend\n");
+  EXPECT_TRUE(disk->CanOpen(At("LONG.TXT")));  // names ignore case
 
-  Put(dir_ + "there.txt", "x");
-  EXPECT_TRUE(disk_->CanOpen(dir_ + "there.txt"));
-  EXPECT_TRUE(disk_->CanOpen(dir_ + "THERE.TXT"));  // names ignore case
+  // Only regular files open.
+  std::filesystem::create_directory(At("sub"));
+  contents = "untouched";
+  for (const char* name : {"sub", "missing.txt"}) {
+    EXPECT_FALSE(disk->CanOpen(At(name)));
+    EXPECT_FALSE(disk->ReadFile(At(name), &contents));
+  }
+  EXPECT_EQ(contents, "untouched");
 }
 
 TEST_F(Win32FileSystemTest, PathsRelativeToDriveRootAndWorkingDirectory) {
-  Put(dir_ + "profile.P00", "a\r\n");
-  char saved[MAX_PATH];
-  ASSERT_NE(GetCurrentDirectoryA(MAX_PATH, saved), 0u);
-  ASSERT_TRUE(SetCurrentDirectoryA(dir_.c_str()));
+  ASSERT_EQ(dir.path.substr(1, 1), ":");
+  dir.Write("profile.P00", "a\r\n");
+  std::filesystem::path saved = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path);
   std::string contents;
-  bool relative = disk_->ReadFile("profile.P00", &contents);
-  std::string rooted = dir_.substr(2) + "profile.P00";  // "\brindlemark-fs-N\..."
-  bool fromRoot = disk_->CanOpen(rooted);
-  bool written = disk_->WriteFile("written.txt", "w\n");
-  SetCurrentDirectoryA(saved);
-
+  bool relative = disk->ReadFile("profile.P00", &contents);
+  std::string rooted = At("profile.P00").substr(2);  // "\Users\...\profile.P00"
+  bool fromRoot = disk->CanOpen(rooted);
+  bool written = disk->WriteFile("written.txt", "w\n");
+  std::filesystem::current_path(saved);
   EXPECT_TRUE(relative);
   EXPECT_EQ(contents, "a\n");
   EXPECT_TRUE(fromRoot) << rooted;
   EXPECT_TRUE(written);
-  EXPECT_EQ(Bytes(dir_ + "written.txt"), "w\r\n");
+  EXPECT_EQ(Bytes("written.txt"), "w\r\n");
 }
 
-TEST_F(Win32FileSystemTest, WritesInTextMode) {
-  ASSERT_TRUE(disk_->WriteFile(dir_ + "out.txt", "one\ntwo\n"));
-  EXPECT_EQ(Bytes(dir_ + "out.txt"), "one\r\ntwo\r\n");
-  ASSERT_TRUE(disk_->WriteFile(dir_ + "out.txt", "x"));  // truncates
-  EXPECT_EQ(Bytes(dir_ + "out.txt"), "x");
+TEST_F(Win32FileSystemTest, WriteReplaceCopyRemove) {
+  ASSERT_TRUE(disk->WriteFile(At("out.txt"), "one\ntwo\n"));
+  EXPECT_EQ(Bytes("out.txt"), "one\r\ntwo\r\n");
+  ASSERT_TRUE(disk->WriteFile(At("out.txt"), "x"));  // truncates
+  EXPECT_EQ(Bytes("out.txt"), "x");
+  std::filesystem::create_directory(At("sub"));
+  EXPECT_FALSE(disk->WriteFile(At("sub"), "x"));
+  EXPECT_FALSE(disk->WriteFile(At("no-such-dir\\out.txt"), "x"));
 
-  EXPECT_FALSE(disk_->WriteFile(dir_ + "no-such-dir\\out.txt", "x"));
-  ASSERT_TRUE(CreateDirectoryA((dir_ + "sub").c_str(), nullptr));
-  EXPECT_FALSE(disk_->WriteFile(dir_ + "sub", "x"));
-}
-
-TEST_F(Win32FileSystemTest, ReplaceFileSwapsInTheNewContents) {
-  std::string path = dir_ + "PRD.P00";
-  Put(path, "old\r\n");
-  ASSERT_TRUE(disk_->ReplaceFile(path, "new\nlines\n"));
-  EXPECT_EQ(Bytes(path), "new\r\nlines\r\n");
-  ASSERT_TRUE(disk_->ReplaceFile(dir_ + "fresh.P00", "f\n"));  // none before
-  EXPECT_EQ(Bytes(dir_ + "fresh.P00"), "f\r\n");
-  EXPECT_EQ(Names(), (std::vector<std::string>{"PRD.P00", "fresh.P00"}));
-}
-
-TEST_F(Win32FileSystemTest, FailedReplaceKeepsOldFileAndLeavesNoTemporary) {
-  EXPECT_FALSE(disk_->ReplaceFile(dir_ + "no-such-dir\\PRD.P00", "new\n"));
-
-  // A profile that another program holds open without leave to delete it
-  // cannot be replaced.
-  std::string path = dir_ + "PRD.P00";
-  Put(path, "old\r\n");
-  HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  dir.Write("PRD.P00", "old\r\n");
+  ASSERT_TRUE(disk->ReplaceFile(At("PRD.P00"), "new\nlines\n"));
+  EXPECT_EQ(Bytes("PRD.P00"), "new\r\nlines\r\n");
+  ASSERT_TRUE(disk->ReplaceFile(At("fresh.P00"), "f\n"));  // none before
+  EXPECT_EQ(Bytes("fresh.P00"), "f\r\n");
+  // A failed replacement keeps the old file and leaves no temporary one:
+  // a profile that another program holds open without leave to delete it.
+  HANDLE held = CreateFileA(At("PRD.P00").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  EXPECT_FALSE(disk_->ReplaceFile(path, "new\n"));
+  EXPECT_FALSE(disk->ReplaceFile(At("PRD.P00"), "newer\n"));
   CloseHandle(held);
-  EXPECT_EQ(Bytes(path), "old\r\n");
+  EXPECT_EQ(Bytes("PRD.P00"), "new\r\nlines\r\n");
+  EXPECT_FALSE(disk->ReplaceFile(At("sub"), "new\n"));
+  EXPECT_FALSE(disk->ReplaceFile(At("no-such-dir\\PRD.P00"), "new\n"));
+  EXPECT_EQ(Names(), (std::set<std::string>{"PRD.P00", "fresh.P00", "out.txt", "sub"}));
 
-  // Nor can a directory.
-  ASSERT_TRUE(CreateDirectoryA((dir_ + "sub").c_str(), nullptr));
-  EXPECT_FALSE(disk_->ReplaceFile(dir_ + "sub", "new\n"));
-
-  EXPECT_EQ(Names(), (std::vector<std::string>{"PRD.P00", "sub"}));
-}
-
-TEST_F(Win32FileSystemTest, CopyFileIsByteForByte) {
   std::string every;
   for (int c = 0; c < 256; ++c) every += static_cast<char>(c);
   every += "\r\n\n\r\x1a\r\n";
-  Put(dir_ + "SapRfc.PRD", every);
-  ASSERT_TRUE(disk_->CopyFile(dir_ + "SapRfc.PRD", dir_ + "SapRfc.ini"));
-  EXPECT_EQ(Bytes(dir_ + "SapRfc.ini"), every);
+  dir.Write("SapRfc.PRD", every);
+  ASSERT_TRUE(disk->CopyFile(At("SapRfc.PRD"), At("SapRfc.ini")));
+  EXPECT_EQ(Bytes("SapRfc.ini"), every);
+  // Onto the same file under another spelling: the contents stay.
+  ASSERT_TRUE(disk->CopyFile(At("SapRfc.INI"), At("SapRfc.ini")));
+  EXPECT_EQ(Bytes("SapRfc.ini"), every);
+  EXPECT_FALSE(disk->CopyFile(At("SapRfc.XYZ"), At("copy.ini")));
+  EXPECT_EQ(Bytes("copy.ini"), "<missing>");
 
-  // Copying onto the same file under another spelling keeps its contents.
-  ASSERT_TRUE(disk_->CopyFile(dir_ + "SapRfc.INI", dir_ + "SapRfc.ini"));
-  EXPECT_EQ(Bytes(dir_ + "SapRfc.ini"), every);
-
-  // A missing source creates no target.
-  EXPECT_FALSE(disk_->CopyFile(dir_ + "SapRfc.XYZ", dir_ + "copy.ini"));
-  EXPECT_EQ(Bytes(dir_ + "copy.ini"), "<missing>");
-}
-
-TEST_F(Win32FileSystemTest, RemoveFile) {
-  Put(dir_ + "Dev_Rfc.Trc", "trace");
-  EXPECT_TRUE(disk_->RemoveFile(dir_ + "Dev_Rfc.Trc"));
-  EXPECT_EQ(Bytes(dir_ + "Dev_Rfc.Trc"), "<missing>");
-  EXPECT_FALSE(disk_->RemoveFile(dir_ + "Dev_Rfc.Trc"));
+  EXPECT_TRUE(disk->RemoveFile(At("SapRfc.ini")));
+  EXPECT_EQ(Bytes("SapRfc.ini"), "<missing>");
+  EXPECT_FALSE(disk->RemoveFile(At("SapRfc.ini")));
 }
 
 TEST_F(Win32FileSystemTest, LockWaitsForTheHolder) {
-  std::string path = dir_ + "SapRfc.ini.lock";
-  auto first = disk_->LockFile(path);
+  auto first = disk->LockFile(At("SapRfc.ini.lock"));
   ASSERT_NE(first, nullptr);
   std::atomic<bool> taken{false};
-  std::thread other([&] {
-    auto second = disk_->LockFile(path);
-    taken = second != nullptr;
-  });
+  std::thread other([&] { taken = disk->LockFile(At("SapRfc.ini.lock")) != nullptr; });
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   EXPECT_FALSE(taken);
   first.reset();
   other.join();
   EXPECT_TRUE(taken);
-  EXPECT_EQ(disk_->LockFile(dir_ + "no-such-dir\\x.lock"), nullptr);
+  EXPECT_EQ(disk->LockFile(At("no-such-dir\\x.lock")), nullptr);
 }
 
 // The result document relies on standard output being in text mode, so
 // that the monitor gets CR LF line ends.
 TEST(Win32Console, StandardOutputIsInTextMode) {
   std::fflush(stdout);
-  int previous = _setmode(_fileno(stdout), _O_TEXT);
-  EXPECT_EQ(previous, _O_TEXT);
+  EXPECT_EQ(_setmode(_fileno(stdout), _O_TEXT), _O_TEXT);
 }
 
 }  // namespace

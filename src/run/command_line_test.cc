@@ -2,181 +2,96 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/virtual_file_system.h"
-#include "run/run.h"
+#include "run/test_run.h"
 
 namespace {
 
-/// An RFC library that is never called.
-struct NoRfc : RfcLibrary {
-  void RfcEnvironment(const RfcEnvironmentRecord&) override {}
-  RfcHandle RfcOpen(const RfcOptions&) override { return 0; }
-  RfcHandle RfcOpenEx(const char*, RfcErrorInfo*) override { return 0; }
-  int RfcInstallStructure(const char*, const FieldDescriptor*, unsigned, RfcType*) override { return 1; }
-  int RfcCall(RfcHandle, const char*, const RfcParameter*, RfcTable*) override { return 1; }
-  int RfcReceive(RfcHandle, const RfcParameter*, RfcTable*, char**) override { return 1; }
-  int RfcLastError(RfcErrorInfo*) override { return 0; }
-  void RfcClose(RfcHandle) override {}
-  ItHandle ItCreate(const char*, unsigned, unsigned, unsigned) override { return nullptr; }
-  unsigned ItFill(ItHandle) override { return 0; }
-  void* ItGetLine(ItHandle, unsigned) override { return nullptr; }
-  int ItDelete(ItHandle) override { return 0; }
-};
+/// What the command line set: profile name, directory, parameters as
+/// typed and upper-cased, client filter, item and progress switch.
+std::string ReadAndShow(Run& run, std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), "Brindlemark.exe");
+  ReadCommandLine(run, arguments);
+  return run.profileName + "|" + run.sensorDirectory + "|" + run.parameterCopy + "|" +
+         run.parameterText + "|" + run.clientFilter + "|" +
+         (run.itemMode ? "item " + run.itemName : "single") + (run.progressFlag ? "|#" : "");
+}
 
-struct CommandLineTest : testing::Test {
-  void Read(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "Brindlemark.exe");
-    ReadCommandLine(run, arguments);
+TEST(CommandLineTest, ProfileNameDirectoryAndParameters) {
+  const std::string long_item(120, 'x');
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string read;
+  } cases[] = {
+      {{"SYS01", "client=100,steps"}, "SYS01.P00||client=100,steps|CLIENT=100,STEPS|100|single"},
+      // The client filter is the three characters after "CLIENT=", found anywhere.
+      {{"PRD", "XCLIENT=1 2"}, "PRD.P00||XCLIENT=1 2|XCLIENT=1 2|1 2|single"},
+      {{"PRD", "CLIENT=7"}, "PRD.P00||CLIENT=7|CLIENT=7|7|single"},
+      {{"PRD", "CLIENT="}, "PRD.P00||CLIENT=|CLIENT=||single"},
+      {{"PRD"}, "PRD.P00|||||single"},
+      // Two parameter strings joined with a blank; later ones ignored.
+      {{"PRD", "A", "b", "C"}, "PRD.P00||A b|A B||single"},
+      {{"PRD", "", "client=5"}, "PRD.P00|| client=5| CLIENT=5|5|single"},
+      // The default extension.
+      {{"ABC.TXT"}, "ABC.TXT|||||single"},
+      {{"SYS.01"}, "SYS.01.P00|||||single"},
+      {{".P0"}, ".P0.P00|||||single"},
+      {{""}, ".P00|||||single"},
+      // The directory is split off at the last backslash, unless it is the first.
+      {{"C:\\A\\B\\PRD.P00"}, "PRD.P00|C:\\A\\B\\||||single"},
+      {{"\\ABC"}, "\\ABC.P00|||||single"},
+      {{"Sub\\PRD"}, "PRD.P00|Sub\\||||single"},
+      // An item selects the item run over the sensor profile.
+      {{"D:\\Sensors\\PRD", "ITEM=Cpu:Load,CLIENT=000"},
+       "Tessaron.Prf||ITEM=Cpu:Load,CLIENT=000|ITEM=CPU:LOAD,CLIENT=000|000|item Cpu Load"},
+      {{"PRD", "item=Dialog steps"},
+       "Tessaron.Prf||item=Dialog steps|ITEM=DIALOG STEPS||item Dialog"},
+      {{"PRD", "ITEM=" + long_item}, "Tessaron.Prf||ITEM=" + long_item + "|ITEM=" +
+                                         std::string(120, 'X') + "||item " + std::string(90, 'x')},
+      {{"PRD", "ITEM="}, "Tessaron.Prf||ITEM=|ITEM=||item "},
+      // "GLOBAL" selects the global listing, with or without a directory.
+      {{"global.p00", "SENSOR01"}, "SAP Tessaron.Gbl||SENSOR01|SENSOR01||item "},
+      {{"global"}, "SAP Tessaron.Gbl|||||item "},
+      {{"D:\\Sensors\\GLOBAL.P00"}, "SAP Tessaron.Gbl|D:\\Sensors\\||||item "},
+      {{"GLOBAL.P01"}, "GLOBAL.P01|||||single"},
+      // Progress markers anywhere in the parameters.
+      {{"PRD", "#"}, "PRD.P00||#|#||single|#"},
+      {{"PRD", "x", "@"}, "PRD.P00||x @|X @||single|#"},
+      {{"PRD", "client=100 $"}, "PRD.P00||client=100 $|CLIENT=100 $|100|single|#"},
+      {{"PRD", "%"}, "PRD.P00||%|%||single|#"},
+  };
+  for (const Case& c : cases) {
+    TestRun t;
+    std::string typed;
+    for (const std::string& a : c.arguments) typed += "'" + a + "' ";
+    EXPECT_EQ(ReadAndShow(t.run, c.arguments), c.read) << typed;
   }
-  VirtualFileSystem disk;
-  FixedClock clock{"12:00:00"};
-  CapturedConsole console;
-  NoRfc rfc;
-  ::Run run{disk, clock, console, rfc};
-};
-
-TEST_F(CommandLineTest, ClientFilterAndUpperCasedOptions) {
-  Read({"SYS01", "client=100,steps"});
-  EXPECT_EQ(run.profileName, "SYS01.P00");
-  EXPECT_EQ(run.parameterText, "CLIENT=100,STEPS");
-  EXPECT_EQ(run.parameterCopy, "client=100,steps");
-  EXPECT_EQ(run.argument2, "client=100,steps");
-  EXPECT_EQ(run.clientFilter, "100");
-  EXPECT_TRUE(HasOption(run, "STEPS"));
-  EXPECT_FALSE(run.itemMode);
-  EXPECT_FALSE(run.progressFlag);
-  EXPECT_EQ(run.sensorDirectory, "");
 }
 
-TEST_F(CommandLineTest, ClientFilterTakesThreeCharactersWhateverTheyAre) {
-  Read({"PRD", "XCLIENT=1 2"});  // found inside a longer word
-  EXPECT_EQ(run.clientFilter, "1 2");
-  Read({"PRD", "CLIENT=7"});  // the text ends sooner
-  EXPECT_EQ(run.clientFilter, "7");
-  Read({"PRD", "CLIENT="});
-  EXPECT_EQ(run.clientFilter, "");
-  Read({"PRD"});
-  EXPECT_EQ(run.clientFilter, "");
-  EXPECT_EQ(run.parameterText, "");
-}
-
-TEST_F(CommandLineTest, ArgumentsJoinedWithOneBlankLaterOnesIgnored) {
-  Read({"PRD", "A", "b", "C"});
-  EXPECT_EQ(run.parameterCopy, "A b");
-  EXPECT_EQ(run.parameterText, "A B");
-  EXPECT_EQ(run.argument2, "A");
-  Read({"PRD", "", "client=5"});  // an empty second argument still joins
-  EXPECT_EQ(run.parameterText, " CLIENT=5");
-  EXPECT_EQ(run.clientFilter, "5");
-}
-
-TEST_F(CommandLineTest, ItemSelectsItemRunOverSensorProfile) {
-  Read({"D:\\Sensors\\PRD", "ITEM=Cpu:Load,CLIENT=000"});
-  EXPECT_TRUE(run.itemMode);
-  EXPECT_EQ(run.itemName, "Cpu Load");
-  EXPECT_EQ(run.profileName, "Tessaron.Prf");
-  EXPECT_EQ(run.sensorDirectory, "");  // the given directory went with the name
-  EXPECT_EQ(run.clientFilter, "000");
-}
-
-TEST_F(CommandLineTest, ItemEndsAtBlankOrCommaAndAtNinetyCharacters) {
-  Read({"PRD", "item=Dialog steps"});
-  EXPECT_EQ(run.itemName, "Dialog");
-  EXPECT_TRUE(HasOption(run, "DIALOG"));  // the item is searched like any option
-  std::string long_item(120, 'x');
-  Read({"PRD", "ITEM=" + long_item});
-  EXPECT_EQ(run.itemName, std::string(90, 'x'));
-  Read({"PRD", "ITEM="});
-  EXPECT_TRUE(run.itemMode);
-  EXPECT_EQ(run.itemName, "");
-}
-
-TEST_F(CommandLineTest, DefaultExtension) {
-  Read({"ABC"});
-  EXPECT_EQ(run.profileName, "ABC.P00");
-  Read({"ABC.TXT"});
-  EXPECT_EQ(run.profileName, "ABC.TXT");
-  Read({"SYS.01"});
-  EXPECT_EQ(run.profileName, "SYS.01.P00");
-  // Names shorter than an extension.
-  Read({"A"});
-  EXPECT_EQ(run.profileName, "A.P00");
-  Read({".P0"});
-  EXPECT_EQ(run.profileName, ".P0.P00");
-  Read({""});
-  EXPECT_EQ(run.profileName, ".P00");
-}
-
-TEST_F(CommandLineTest, GlobalListingSelectedWithOrWithoutDirectory) {
-  Read({"global.p00", "SENSOR01"});
-  EXPECT_TRUE(run.itemMode);
-  EXPECT_EQ(run.profileName, "SAP Tessaron.Gbl");
-  EXPECT_EQ(run.sensorDirectory, "");
-  Read({"global"});
-  EXPECT_EQ(run.profileName, "SAP Tessaron.Gbl");
-  Read({"D:\\Sensors\\GLOBAL.P00"});
-  EXPECT_TRUE(run.itemMode);
-  EXPECT_EQ(run.profileName, "SAP Tessaron.Gbl");
-  EXPECT_EQ(run.sensorDirectory, "D:\\Sensors\\");
-  Read({"GLOBAL.P01"});
-  EXPECT_FALSE(run.itemMode);
-  EXPECT_EQ(run.profileName, "GLOBAL.P01");
-}
-
-TEST_F(CommandLineTest, DirectorySplitAtLastBackslashUnlessFirst) {
-  Read({"C:\\A\\B\\PRD.P00"});
-  EXPECT_EQ(run.sensorDirectory, "C:\\A\\B\\");
-  EXPECT_EQ(run.profileName, "PRD.P00");
-  Read({"\\ABC"});
-  EXPECT_EQ(run.sensorDirectory, "");
-  EXPECT_EQ(run.profileName, "\\ABC.P00");
-  Read({"Sub\\PRD"});
-  EXPECT_EQ(run.sensorDirectory, "Sub\\");
-  EXPECT_EQ(run.profileName, "PRD.P00");
-}
-
-TEST_F(CommandLineTest, ProgressMarkers) {
-  for (const char* marker : {"#", "@", "$", "%", "client=100 #"}) {
-    Read({"PRD", marker});
-    EXPECT_TRUE(run.progressFlag) << marker;
+TEST(CommandLineTest, ShownParameters) {
+  const char* single[][2] = {{"#", "(No Parameters)"},
+                             {"(Parameters #", "(No Parameters)"},
+                             {"(No @", "(No Parameters)"},
+                             {"client=100,Steps @x #y", "client=100,Steps "},
+                             {"(Parameters)", "(Parameters)"}};
+  for (const auto& s : single) {
+    TestRun t;
+    ReadAndShow(t.run, {"PRD", s[0]});
+    EXPECT_EQ(ShownParametersOfSingleRun(t.run), s[1]) << s[0];
   }
-  Read({"PRD", "x", "#"});
-  EXPECT_TRUE(run.progressFlag);
-  Read({"PRD", "CLIENT=100"});
-  EXPECT_FALSE(run.progressFlag);
-}
+  TestRun t;
+  t.run.parameterCopy = "Sensor01 Item=Cpu:Load,Host @ more";
+  EXPECT_EQ(ShownParametersOfItemRun(t.run), "Sensor01 Item=Cpu Load,Host");
+  t.run.parameterCopy = "A@B";  // only a blank and "@" cut
+  EXPECT_EQ(ShownParametersOfItemRun(t.run), "A@B");
 
-TEST_F(CommandLineTest, ShownParametersOfSingleRun) {
-  Read({"PRD", "#"});
-  EXPECT_EQ(ShownParametersOfSingleRun(run), "(No Parameters)");
-  Read({"PRD"});
-  EXPECT_EQ(ShownParametersOfSingleRun(run), "(No Parameters)");
-  Read({"PRD", "(Parameters", "#"});
-  EXPECT_EQ(ShownParametersOfSingleRun(run), "(No Parameters)");
-  Read({"PRD", "(No", "@"});
-  EXPECT_EQ(ShownParametersOfSingleRun(run), "(No Parameters)");
-  Read({"PRD", "client=100,Steps @x #y"});
-  EXPECT_EQ(ShownParametersOfSingleRun(run), "client=100,Steps ");
-  Read({"PRD", "(Parameters)"});
-  EXPECT_EQ(ShownParametersOfSingleRun(run), "(Parameters)");
-}
-
-TEST_F(CommandLineTest, ShownParametersOfItemRun) {
-  run.parameterCopy = "Sensor01 Item=Cpu:Load,Host @ more";
-  EXPECT_EQ(ShownParametersOfItemRun(run), "Sensor01 Item=Cpu Load,Host");
-  run.parameterCopy = "A@B";  // only a blank and "@" cut
-  EXPECT_EQ(ShownParametersOfItemRun(run), "A@B");
-}
-
-TEST_F(CommandLineTest, TakeClientFilterAgainFromNewParameters) {
-  Read({"global.p00", "SENSOR01 client=100"});
-  EXPECT_EQ(run.clientFilter, "100");
-  run.parameterText = "ITEM=DIALOG";
-  TakeClientFilter(run);
-  EXPECT_EQ(run.clientFilter, "");
-  run.parameterText = "ITEM=DIALOG,CLIENT=200";
-  TakeClientFilter(run);
-  EXPECT_EQ(run.clientFilter, "200");
+  // The item run takes the client filter again from the listing's parameters.
+  ReadAndShow(t.run, {"global.p00", "SENSOR01 client=100"});
+  t.run.parameterText = "ITEM=DIALOG";
+  TakeClientFilter(t.run);
+  EXPECT_EQ(t.run.clientFilter, "");
+  t.run.parameterText = "ITEM=DIALOG,CLIENT=200";
+  TakeClientFilter(t.run);
+  EXPECT_EQ(t.run.clientFilter, "200");
 }
 
 }  // namespace

@@ -2,197 +2,131 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/virtual_file_system.h"
-#include "run/run.h"
+#include "run/test_run.h"
 
 namespace {
 
-/// An RFC library that is never called.
-struct NoRfc : RfcLibrary {
-  void RfcEnvironment(const RfcEnvironmentRecord&) override {}
-  RfcHandle RfcOpen(const RfcOptions&) override { return 0; }
-  RfcHandle RfcOpenEx(const char*, RfcErrorInfo*) override { return 0; }
-  int RfcInstallStructure(const char*, const FieldDescriptor*, unsigned, RfcType*) override { return 1; }
-  int RfcCall(RfcHandle, const char*, const RfcParameter*, RfcTable*) override { return 1; }
-  int RfcReceive(RfcHandle, const RfcParameter*, RfcTable*, char**) override { return 1; }
-  int RfcLastError(RfcErrorInfo*) override { return 0; }
-  void RfcClose(RfcHandle) override {}
-  ItHandle ItCreate(const char*, unsigned, unsigned, unsigned) override { return nullptr; }
-  unsigned ItFill(ItHandle) override { return 0; }
-  void* ItGetLine(ItHandle, unsigned) override { return nullptr; }
-  int ItDelete(ItHandle) override { return 0; }
-};
-
 const char kListing[] = "S:\\SAP Tessaron.Gbl";
 const char kSensorProfile[] = "S:\\Tessaron.Prf";
-const char kMark[] = ",Sensor=\"SAP Brindlemark\"";
+const std::string kMark = ",Sensor=\"SAP Brindlemark\"";
+const std::string kList = "# GSNG: S1        ##A.P00#\n";
 
 struct GlobalListingTest : testing::Test {
-  /// A run over the global listing for the parameters |typed|.
-  void Global(const std::string& typed) {
-    run.profileName = "SAP Tessaron.Gbl";
-    run.profilePath = kListing;
-    run.argument2 = typed;
-    run.parameterCopy = typed;
-    run.parameterText = typed;
-    for (char& c : run.parameterText) c = static_cast<char>(toupper(c));
+  /// A run over the global listing |contents| for the parameters |typed|.
+  void Global(const std::string& typed, const std::string& contents) {
+    t.run.profileName = "SAP Tessaron.Gbl";
+    t.run.profilePath = kListing;
+    t.run.argument2 = t.run.parameterCopy = t.run.parameterText = typed;
+    for (char& c : t.run.parameterText) c = static_cast<char>(toupper(c));
+    t.run.systemList.clear();
+    t.run.nameKind = '1';
+    t.disk.files.clear();
+    if (!contents.empty()) t.disk.Create(kListing, contents);
   }
-  /// A run of "ITEM=|item|" over the sensor profile.
-  void Item(const std::string& item) {
-    run.profileName = "Tessaron.Prf";
-    run.profilePath = kSensorProfile;
-    run.itemMode = true;
-    run.itemName = item;
-    run.parameterCopy = "ITEM=" + item;
+  /// A run of "ITEM=|item|" over the sensor profile |contents|.
+  void Item(const std::string& item, const std::string& contents) {
+    t.run.profileName = "Tessaron.Prf";
+    t.run.profilePath = kSensorProfile;
+    t.run.itemMode = true;
+    t.run.itemName = item;
+    t.run.parameterCopy = "ITEM=" + item;
+    t.run.systemList.clear();
+    t.disk.files.clear();
+    if (!contents.empty()) t.disk.Create(kSensorProfile, contents);
   }
   /// Reads the listing; the error message it ended with, or "" when it
   /// returned.
   std::string Read() {
-    try {
-      ReadGlobalListing(run);
-      return "";
-    } catch (const RunEnded& end) {
-      EXPECT_EQ(end.exitCode, 2);
-      size_t start = console.output.find("<Text>") + 6;
-      return console.output.substr(start, console.output.find("</Text>") - start);
-    }
+    t.console.output.clear();
+    int code = ExitCodeOf([&] { ReadGlobalListing(t.run); });
+    if (code == -1) return "";
+    EXPECT_EQ(code, 2);
+    size_t start = t.console.output.find("<Text>") + 6;
+    return t.console.output.substr(start, t.console.output.find("</Text>") - start);
   }
-
-  VirtualFileSystem disk;
-  FixedClock clock{"12:00:00"};
-  CapturedConsole console;
-  NoRfc rfc;
-  ::Run run{disk, clock, console, rfc};
+  TestRun t;
 };
 
-TEST_F(GlobalListingTest, KeyComparedOnUpperCasedLine) {
-  Global("sensor01 x");
-  disk.Create(kListing,
-              "Some other content\n"
-              "# gsng: Sensor01  ##A.P00#B.P00#\r\n"
-              "# GSNG: SENSOR02  ##X.P00#\n"
-              "# GSNG: SENSOR01  ##C.P00#\n"
-              "# gsnx: Sensor01  :Item=Cpu:Load,Client=100,Alias" +
-                  std::string(kMark) + ",Item=Other\n");
+TEST_F(GlobalListingTest, SystemListAndSensorLineOfTheSensor) {
+  // Keys are compared on the upper-cased line; a long key by its first ten characters.
+  Global("sensor01 x", "Some other content\n"
+                       "# gsng: Sensor01  ##A.P00#B.P00#\r\n"
+                       "# GSNG: SENSOR02  ##X.P00#\n"
+                       "# GSNG: SENSOR01  ##C.P00#\n"
+                       "# GSNG: SENSOR01  \n"  // the prefix alone adds nothing
+                       "# gsnx: Sensor01  :Item=Cpu:Load,Client=100,Alias" + kMark + ",Item=x\n");
   ASSERT_EQ(Read(), "");
-  EXPECT_EQ(run.systemList, "A.P00#B.P00#C.P00#");
-  EXPECT_EQ(run.itemName, "Cpu Load");
-  EXPECT_EQ(run.nameKind, '2');
-  EXPECT_EQ(run.parameterCopy, "Item=Cpu Load,Client=100,Alias");
-}
+  EXPECT_EQ(t.run.systemList, "A.P00#B.P00#C.P00#");
+  EXPECT_EQ(t.run.itemName, "Cpu Load");
+  EXPECT_EQ(t.run.nameKind, '2');
+  EXPECT_EQ(t.run.parameterCopy, "Item=Cpu Load,Client=100,Alias");
 
-TEST_F(GlobalListingTest, LongKeyCountsWithFirstTenCharacters) {
-  Global("LongSensor12,Client=5");
-  disk.Create(kListing,
-              "# GSNG: LONGSENSOR12A.P00#\n"
-              "# GSNX: LONGSENSORx Item=Dialog" + std::string(kMark) + "\n");
+  Global("LongSensor12,Client=5", "# GSNG: LONGSENSOR12A.P00#\n"
+                                  "# GSNX: LONGSENSORx Item=Dialog" + kMark + "\n");
   ASSERT_EQ(Read(), "");
-  EXPECT_EQ(run.systemList, "A.P00#");
-  EXPECT_EQ(run.itemName, "Dialog");
-}
+  EXPECT_EQ(t.run.systemList, "A.P00#");
+  EXPECT_EQ(t.run.itemName, "Dialog");
 
-TEST_F(GlobalListingTest, NameKeywordsLaterKindWinsAcrossLinesInFileOrder) {
-  Global("S1");
-  std::string list = "# GSNG: S1        ##A.P00#\n";
-  disk.Create(kListing, list + "# GSNX: S1         Item=Dialog,Sid,Alias" + kMark + "\n");
+  // The later name keyword wins, across lines in file order; the last
+  // sensor line supplies the item, taken from the whole sensor text.
+  Global("S1", kList + "# GSNX: S1         Item=Dialog,Sid,Alias" + kMark + "\n");
   ASSERT_EQ(Read(), "");
-  EXPECT_EQ(run.nameKind, '4');
-
-  run.nameKind = '1';
-  run.systemList.clear();
-  disk.Create(kListing, list +
-                            "# GSNX: S1         Item=Dialog,Sid" + kMark + "\n" +
-                            "# GSNX: S1         Item=Batch,Alias" + kMark + "\n" +
-                            "# GSNX: S1         Item=Steps" + kMark + "\n");
+  EXPECT_EQ(t.run.nameKind, '4');
+  Global("S1", kList + "# GSNX: S1         Item=Dialog,Sid" + kMark + "\n" +
+                   "# GSNX: S1         Item=Batch,Alias" + kMark + "\n" +
+                   "# GSNX: S1         Client=100" + kMark + ",Item=" + std::string(120, 'i') +
+                   "\n");
   ASSERT_EQ(Read(), "");
-  EXPECT_EQ(run.nameKind, '2');
-  EXPECT_EQ(run.itemName, "Steps");  // the last sensor line supplies the item
-  EXPECT_EQ(run.parameterCopy, "Item=Steps");
-}
-
-TEST_F(GlobalListingTest, ItemIsTakenFromWholeSensorText) {
-  Global("S1");
-  std::string item(120, 'i');
-  disk.Create(kListing, "# GSNG: S1        ##A.P00#\n"
-                        "# GSNX: S1         Client=100" + std::string(kMark) +
-                            ",Item=" + item + "\n");
-  ASSERT_EQ(Read(), "");
-  EXPECT_EQ(run.itemName, std::string(90, 'i'));
-  EXPECT_EQ(run.parameterCopy, "Client=100");
-}
-
-TEST_F(GlobalListingTest, SensorLineOfAnotherProgramEndsRunAtOnce) {
-  Global("S1");
-  disk.Create(kListing, "# GSNG: S1        ##A.P00#\n"
-                        "# GSNX: S1         Item=Dialog,Sensor=\"SAP Other\"\n"
-                        "# GSNX: S1         Item=Dialog" + std::string(kMark) + "\n");
-  EXPECT_EQ(Read(), "Error 1029: Invalid Sensor-Allocation...");
-
-  console.output.clear();
-  disk.Create(kListing, "# GSNG: S1        ##A.P00#\n"
-                        "# GSNX: S1        \n");  // no sensor text at all
-  EXPECT_EQ(Read(), "Error 1029: Invalid Sensor-Allocation...");
+  EXPECT_EQ(t.run.nameKind, '2');
+  EXPECT_EQ(t.run.itemName, std::string(90, 'i'));
+  EXPECT_EQ(t.run.parameterCopy, "Client=100");
 }
 
 TEST_F(GlobalListingTest, ErrorsInTheirOrder) {
-  Global("Missing x");
-  EXPECT_EQ(Read(), "Error 10x1: ProFile SAP Tessaron.Gbl is missing...");
-
-  console.output.clear();
-  disk.Create(kListing, "# GSNG: S1        ##A.P00#\n"
-                        "# GSNX: S1         Item=Dialog" + std::string(kMark) + "\n");
-  EXPECT_EQ(Read(), "Error 1030: Global Sensor Missing x not found...");
-
-  console.output.clear();
-  Global("");
-  EXPECT_EQ(Read(), "Error 1030: Global Sensor  not found...");
-
-  console.output.clear();
-  Global("S1");
-  disk.Create(kListing, "# GSNX: S1         Client=1" + std::string(kMark) + "\n");
-  EXPECT_EQ(Read(), "Error 1025: Global Server Listing missing...");
-
-  console.output.clear();
-  disk.Create(kListing, "# GSNG: S1        ##A.P00#\n"
-                        "# GSNX: S1         Client=1" + std::string(kMark) + "\n");
-  EXPECT_EQ(Read(), "Error 1026: Global Item Idenification missing...");
-}
-
-TEST_F(GlobalListingTest, ShortSystemListLinesAddNothing) {
-  Global("S1");
-  disk.Create(kListing, "# GSNG: S1        \n"  // the prefix alone
-                        "# GSNG: S1        ##\n"
-                        "# GSNG: S1\n"
-                        "# GSNX: S1         Item=Dialog" + std::string(kMark) + "\n");
-  EXPECT_EQ(Read(), "Error 1025: Global Server Listing missing...");
+  struct Case {
+    const char* typed;
+    std::string contents;
+    const char* error;
+  } cases[] = {
+      {"Missing x", "", "Error 10x1: ProFile SAP Tessaron.Gbl is missing..."},
+      {"Missing x", kList + "# GSNX: S1         Item=Dialog" + kMark + "\n",
+       "Error 1030: Global Sensor Missing x not found..."},
+      {"", kList, "Error 1030: Global Sensor  not found..."},
+      // A sensor line of another program ends the run at once.
+      {"S1", kList + "# GSNX: S1         Item=Dialog,Sensor=\"SAP Other\"\n" +
+                 "# GSNX: S1         Item=Dialog" + kMark + "\n",
+       "Error 1029: Invalid Sensor-Allocation..."},
+      {"S1", kList + "# GSNX: S1        \n", "Error 1029: Invalid Sensor-Allocation..."},
+      {"S1", "# GSNG: S1        ##\n# GSNG: S1\n# GSNX: S1         Client=1" + kMark + "\n",
+       "Error 1025: Global Server Listing missing..."},
+      {"S1", kList + "# GSNX: S1         Client=1" + kMark + "\n",
+       "Error 1026: Global Item Idenification missing..."},
+  };
+  for (const Case& c : cases) {
+    Global(c.typed, c.contents);
+    EXPECT_EQ(Read(), c.error) << c.contents;
+  }
 }
 
 TEST_F(GlobalListingTest, SensorProfileTakesOnlyExactSystemListLines) {
-  Item("Dialog");
-  disk.Create(kSensorProfile,
-              "# GSNG: anything  ##X.P00#\n"
-              "# gsng: anything  ##Y.P00#\n"
-              "# Gsng: anything  ##A.P00#\n"
-              "# Gsng: SENSOR99  ##B.P00\n"
-              "# Gsng:xanything  ##Z.P00#\n"
-              "# Gsng: short\n"
-              "# GSNX: anything   Item=Batch" + std::string(kMark) + "\n");
+  Item("Dialog", "# GSNG: anything  ##X.P00#\n"
+                 "# gsng: anything  ##Y.P00#\n"
+                 "# Gsng: anything  ##A.P00#\n"
+                 "# Gsng: SENSOR99  ##B.P00\n"
+                 "# Gsng:xanything  ##Z.P00#\n"
+                 "# Gsng: short\n"
+                 "# GSNX: anything   Item=Batch" + kMark + "\n");
   ASSERT_EQ(Read(), "");
-  EXPECT_EQ(run.systemList, "A.P00#B.P00");
-  EXPECT_EQ(run.itemName, "Dialog");
-  EXPECT_EQ(run.parameterCopy, "ITEM=Dialog");
-  EXPECT_EQ(run.nameKind, '1');
-}
+  EXPECT_EQ(t.run.systemList, "A.P00#B.P00");
+  EXPECT_EQ(t.run.itemName, "Dialog");
+  EXPECT_EQ(t.run.parameterCopy, "ITEM=Dialog");
+  EXPECT_EQ(t.run.nameKind, '1');
 
-TEST_F(GlobalListingTest, SensorProfileErrors) {
-  Item("Dialog");
+  Item("Dialog", "");
   EXPECT_EQ(Read(), "Error 1024: ProFile Tessaron.Prf is missing...");
-  console.output.clear();
-  disk.Create(kSensorProfile, "# GSNG: S1        ##A.P00#\n");
+  Item("Dialog", "# GSNG: S1        ##A.P00#\n");
   EXPECT_EQ(Read(), "Error 1025: Global Server Listing missing...");
-  console.output.clear();
-  Item("");
-  disk.Create(kSensorProfile, "# Gsng: S1        ##A.P00#\n");
+  Item("", "# Gsng: S1        ##A.P00#\n");
   EXPECT_EQ(Read(), "Error 1026: Global Item Idenification missing...");
 }
 

@@ -36,6 +36,17 @@ struct NoRfcLibrary : RfcLibrary {
   int ItDelete(ItHandle) override { return 1; }
 };
 
+/// Runs |body| and returns the exit code it ended the run with, or -1
+/// when it returned normally.
+inline int ExitCodeOf(const std::function<void()>& body) {
+  try {
+    body();
+  } catch (const RunEnded& end) {
+    return end.exitCode;
+  }
+  return -1;
+}
+
 /// A run over an in-memory disk, the clock at 12:34:56 and a captured
 /// console.
 struct TestRun {
@@ -44,17 +55,6 @@ struct TestRun {
   CapturedConsole console;
   NoRfcLibrary rfc;
   Run run{disk, clock, console, rfc};
-
-  /// Runs |body| and returns the exit code it ended the run with, or -1
-  /// when it returned normally.
-  int ExitCodeOf(const std::function<void()>& body) {
-    try {
-      body();
-    } catch (const RunEnded& end) {
-      return end.exitCode;
-    }
-    return -1;
-  }
 };
 
 #endif  // BRINDLEMARK_RUN_TEST_RUN_H_

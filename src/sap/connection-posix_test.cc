@@ -20,7 +20,7 @@ constexpr int kRounds = 25;
 /// exits 0 when the system that answered is the one of its destination.
 int RunSensor(const std::string& directory, int n) {
   try {
-    std::unique_ptr<FileSystem> disk = SimulatedRun::MakeDisk(directory);
+    std::unique_ptr<FileSystem> disk = CreateSandboxFileSystem(directory);
     FixedClock clock("12:00:00");
     CapturedConsole console;
     SimulatedSap sim(directory);
@@ -39,19 +39,15 @@ int RunSensor(const std::string& directory, int n) {
   }
 }
 
-}  // namespace
-
 TEST(ConnectionTest, ConcurrentSensorsEachReachTheirOwnSystem) {
   TemporaryDirectory directory;
   std::string systems;
   for (int n = 0; n < kSensors; ++n) {
     std::string host = "host" + std::to_string(n);
-    if (n > 0) systems += ",";
-    systems += R"({"host": ")" + host + R"(", "sysnr": 0,
+    systems += std::string(n > 0 ? "," : "") + R"({"host": ")" + host + R"(", "sysnr": 0,
         "logon": {"client": "100", "user": "ABC", "password": "secret"}})";
     directory.Write("SapRfc.D" + std::to_string(n),
-                    "DEST=D" + std::to_string(n) + "\nTYPE=A\nASHOST=" + host +
-                        "\nSYSNR=00\n");
+                    "DEST=D" + std::to_string(n) + "\nTYPE=A\nASHOST=" + host + "\nSYSNR=00\n");
   }
   directory.Write("SapSim.json", R"({"systems": [)" + systems + "]}");
 
@@ -73,3 +69,5 @@ TEST(ConnectionTest, ConcurrentSensorsEachReachTheirOwnSystem) {
   }
   EXPECT_EQ(wrong, 0);
 }
+
+}  // namespace

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "measure/system_info.h"
-#include "platform/virtual_file_system.h"
+#include "run/test_run.h"
 #include "sap/connection.h"
 #include "sap/simulated_run_test_support.h"
 
@@ -15,17 +15,12 @@ namespace {
 
 /// A library whose error information and error-handler behaviour the test
 /// chooses.
-struct ScriptedLibrary : SimulatedSap {
-  ScriptedLibrary() : SimulatedSap("/nonexistent") {}
+struct ScriptedLibrary : NoRfcLibrary {
   void RfcEnvironment(const RfcEnvironmentRecord& e) override { environment = e; }
   int RfcLastError(RfcErrorInfo* error) override {
     ++lastErrorCalls;
-    if (fillWithoutTerminators) {
-      std::memset(error->key, 'K', sizeof error->key);
-      std::memset(error->status, 'S', sizeof error->status);
-      std::memset(error->message, 'M', sizeof error->message);
-      std::memset(error->internalStatus, 'I', sizeof error->internalStatus);
-    }
+    std::memset(error, 0, sizeof *error);
+    if (fillWithoutTerminators) std::memset(error, 'X', sizeof *error);
     // A library that reports its own trouble through the handler again.
     if (reenterHandler) environment.errorhandler(environment.context, "again");
     return 0;
@@ -34,109 +29,74 @@ struct ScriptedLibrary : SimulatedSap {
     closed.push_back(handle);
     if (throwOnClose) throw std::runtime_error("close failed");
   }
-
   RfcEnvironmentRecord environment{};
-  bool fillWithoutTerminators = false;
-  bool reenterHandler = false;
-  bool throwOnClose = false;
+  bool fillWithoutTerminators = false, reenterHandler = false, throwOnClose = false;
   int lastErrorCalls = 0;
   std::vector<RfcHandle> closed;
 };
 
-struct ScriptedRun {
-  ScriptedRun() : run(disk, clock, console, rfc) {}
-  int Report(std::string_view operation) {
-    try {
-      ReportRfcFailure(run, operation);
-    } catch (const RunEnded& ended) {
-      return ended.exitCode;
-    }
-    return -1;
-  }
-  VirtualFileSystem disk;
-  FixedClock clock{"12:00:00"};
-  CapturedConsole console;
+std::string Block(const std::string& operation, const std::string& key,
+                  const std::string& status, const std::string& message,
+                  const std::string& internal) {
+  return "RFC error\noperation/code  : " + operation + "\nkey             : " + key +
+         "\nstatus          : " + status + "\nmessage         : " + message +
+         "\ninternal status : " + internal + "\n\n* Programm aborted...\n"
+         "* Error at EoXput-File...\n";
+}
+
+TEST(RfcFailureReportTest, PrintsTheBlockClosesEverythingAndEndsWithCode1) {
+  TestRun t;
   ScriptedLibrary rfc;
-  ::Run run;
-};
+  ::Run run(t.disk, t.clock, t.console, rfc);
+  run.connection = 7;
+  EXPECT_EQ(ExitCodeOf([&] { ReportRfcFailure(run, "ItCreate STATISTIC"); }), 1);
+  EXPECT_EQ(t.console.output, Block("ItCreate STATISTIC", "", "", "", ""));
+  EXPECT_EQ(rfc.closed, std::vector<RfcHandle>{0});
+  EXPECT_EQ(run.connection, 0u);
 
-const char kEmptyBlock[] =
-    "RFC error\n"
-    "operation/code  : ItCreate STATISTIC\n"
-    "key             : \n"
-    "status          : \n"
-    "message         : \n"
-    "internal status : \n"
-    "\n"
-    "* Programm aborted...\n"
-    "* Error at EoXput-File...\n";
+  // Fields filled to their last byte are read to their width only.
+  t.console.output.clear();
+  rfc.fillWithoutTerminators = true;
+  EXPECT_EQ(ExitCodeOf([&] { ReportRfcFailure(run, ""); }), 1);
+  EXPECT_EQ(t.console.output, Block("", std::string(33, 'X'), std::string(128, 'X'),
+                                    std::string(256, 'X'), std::string(128, 'X')));
 
-}  // namespace
-
-TEST(RfcFailureReportTest, EmptyErrorInformationGivesEmptyValues) {
-  ScriptedRun t;
-  t.run.connection = 7;
-  EXPECT_EQ(t.Report("ItCreate STATISTIC"), 1);
-  EXPECT_EQ(t.console.output, kEmptyBlock);
-  EXPECT_EQ(t.rfc.closed, std::vector<RfcHandle>{0});
-  EXPECT_EQ(t.run.connection, 0u);  // closed with all the others
+  // Trouble inside the report neither starts it over nor escapes it.
+  t.console.output.clear();
+  InstallRfcEnvironment(run);
+  rfc.fillWithoutTerminators = false;
+  rfc.reenterHandler = true;
+  rfc.throwOnClose = true;
+  rfc.lastErrorCalls = 0;
+  EXPECT_EQ(ExitCodeOf([&] { ReportRfcFailure(run, "ItCreate STATISTIC"); }), 1);
+  EXPECT_EQ(rfc.lastErrorCalls, 1);
+  EXPECT_EQ(t.console.output, Block("ItCreate STATISTIC", "", "", "", ""));
 }
 
-TEST(RfcFailureReportTest, FieldsFilledToTheLastByteAreReadToTheirWidth) {
-  ScriptedRun t;
-  t.rfc.fillWithoutTerminators = true;
-  EXPECT_EQ(t.Report(""), 1);
-  EXPECT_EQ(t.console.output,
-            "RFC error\n"
-            "operation/code  : \n"
-            "key             : " + std::string(33, 'K') + "\n"
-            "status          : " + std::string(128, 'S') + "\n"
-            "message         : " + std::string(256, 'M') + "\n"
-            "internal status : " + std::string(128, 'I') + "\n"
-            "\n* Programm aborted...\n* Error at EoXput-File...\n");
-}
-
-TEST(RfcFailureReportTest, TroubleInsideTheReportStillEndsWithCode1) {
-  ScriptedRun t;
-  InstallRfcEnvironment(t.run);
-  t.rfc.reenterHandler = true;
-  t.rfc.throwOnClose = true;
-  EXPECT_EQ(t.Report("ItCreate STATISTIC"), 1);
-  EXPECT_EQ(t.rfc.lastErrorCalls, 1);  // the inner report did not start over
-  EXPECT_EQ(t.console.output, kEmptyBlock);
-}
-
-TEST(RfcFailureReportTest, LibraryErrorInformationIsPrinted) {
+TEST(RfcFailureReportTest, ThroughTheSimulatedSystem) {
+  // The library's own error information.
   SimulatedRun t(OneSystem(R"({"ItCreate": "STATISTIC",
       "last_error": {"key": "RFC_ERROR_SYSTEM_FAILURE", "status": "S1",
                      "message": "table space exhausted", "internal_status": "I9"}})"));
   ASSERT_NE(OpenConnection(t.run), 0u);
-  int code = t.ExitCode([&] {
+  EXPECT_EQ(ExitCodeOf([&] {
     if (t.sim.ItCreate("STATISTIC", 88, 0, 0) == nullptr)
       ReportRfcFailure(t.run, "ItCreate STATISTIC");
-  });
-  EXPECT_EQ(code, 1);
-  EXPECT_EQ(t.console.output,
-            "RFC error\n"
-            "operation/code  : ItCreate STATISTIC\n"
-            "key             : RFC_ERROR_SYSTEM_FAILURE\n"
-            "status          : S1\n"
-            "message         : table space exhausted\n"
-            "internal status : I9\n"
-            "\n* Programm aborted...\n* Error at EoXput-File...\n");
+  }), 1);
+  EXPECT_EQ(t.console.output, Block("ItCreate STATISTIC", "RFC_ERROR_SYSTEM_FAILURE", "S1",
+                                    "table space exhausted", "I9"));
   EXPECT_EQ(t.run.connection, 0u);
+
+  // An error the library reports through the handler.
+  SimulatedRun h(OneSystem(R"({"handler": {"function": "RFC_SYSTEM_INFO",
+                                           "text": "connection reset by peer"}})"));
+  InstallRfcEnvironment(h.run);
+  ASSERT_NE(OpenConnection(h.run), 0u);
+  EXPECT_EQ(ExitCodeOf([&] { QuerySystemInfo(h.run); }), 1);
+  EXPECT_EQ(h.console.output.rfind("RFC error\noperation/code  : connection reset by peer\n", 0),
+            0u)
+      << h.console.output;
+  EXPECT_EQ(h.run.connection, 0u);
 }
 
-TEST(RfcFailureReportTest, ErrorReportedThroughTheHandlerEndsWithCode1) {
-  SimulatedRun t(OneSystem(R"({"handler": {"function": "RFC_SYSTEM_INFO",
-                                           "text": "connection reset by peer"}})"));
-  InstallRfcEnvironment(t.run);
-  ASSERT_NE(OpenConnection(t.run), 0u);
-  EXPECT_EQ(t.ExitCode([&] { QuerySystemInfo(t.run); }), 1);
-  EXPECT_EQ(t.console.output.rfind("RFC error\n"
-                                   "operation/code  : connection reset by peer\n",
-                                   0),
-            0u)
-      << t.console.output;
-  EXPECT_EQ(t.run.connection, 0u);
-}
+}  // namespace

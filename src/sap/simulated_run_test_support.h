@@ -1,45 +1,55 @@
 #ifndef BRINDLEMARK_SAP_SIMULATED_RUN_TEST_SUPPORT_H_
 #define BRINDLEMARK_SAP_SIMULATED_RUN_TEST_SUPPORT_H_
 
-// Test support: a run against the simulated SAP system in a temporary
-// directory that serves as the working directory of the run.
+// Test support: a temporary directory, a disk whose relative paths lie in
+// it, and a run against the simulated SAP system that works there.
 
-#include <stdlib.h>
-
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include "platform/clock.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
-#include "platform/host_paths-posix.h"
 #include "run/run.h"
+#include "run/test_run.h"
 #include "sapsim/simulated_sap.h"
+#ifndef _WIN32
+#include "platform/host_paths-posix.h"
+#endif
 
-/// A fresh temporary directory, removed with everything in it at the end.
+/// A fresh directory of a unique name under the system's temporary
+/// directory, removed with everything in it at the end.
 struct TemporaryDirectory {
   TemporaryDirectory() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "brindlemark-rfc-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path = pattern;
+    std::random_device random;
+    std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && path.empty(); ++attempt) {
+      std::filesystem::path candidate = base / ("brindlemark-test-" + std::to_string(random()));
+      if (std::filesystem::create_directory(candidate)) path = candidate.string();
+    }
   }
   ~TemporaryDirectory() {
     std::error_code ignored;
     if (!path.empty()) std::filesystem::remove_all(path, ignored);
   }
-  void Write(const std::string& name, const std::string& contents) const {
-    std::ofstream(path + "/" + name, std::ios::binary) << contents;
+  std::string File(const std::string& name) const {
+    return (std::filesystem::path(path) / name).string();
   }
+  void Write(const std::string& name, const std::string& contents) const {
+    std::ofstream(File(name), std::ios::binary) << contents;
+  }
+  /// The bytes of a file; "" when it cannot be read.
   std::string Read(const std::string& name) const {
-    std::ifstream in(path + "/" + name, std::ios::binary);
+    std::ifstream in(File(name), std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
@@ -47,22 +57,66 @@ struct TemporaryDirectory {
   std::string path;
 };
 
+#ifdef _WIN32
+/// The host's disk with relative paths (no drive letter, no leading
+/// backslash) put into |directory|, which stands in for the working
+/// directory.
+struct SandboxFileSystem : FileSystem {
+  explicit SandboxFileSystem(const std::string& directory)
+      : prefix(directory + "\\"), host(CreateHostFileSystem()) {}
+  std::string In(const std::string& p) const {
+    bool relative = !(p.size() >= 2 && p[1] == ':') && !(!p.empty() && p[0] == '\\');
+    return relative ? prefix + p : p;
+  }
+  bool ReadFile(const std::string& p, std::string* c) override { return host->ReadFile(In(p), c); }
+  bool CanOpen(const std::string& p) override { return host->CanOpen(In(p)); }
+  bool WriteFile(const std::string& p, std::string_view c) override {
+    return host->WriteFile(In(p), c);
+  }
+  bool ReplaceFile(const std::string& p, std::string_view c) override {
+    return host->ReplaceFile(In(p), c);
+  }
+  bool CopyFile(const std::string& from, const std::string& to) override {
+    return host->CopyFile(In(from), In(to));
+  }
+  bool RemoveFile(const std::string& p) override { return host->RemoveFile(In(p)); }
+  std::unique_ptr<FileLock> LockFile(const std::string& p) override {
+    return host->LockFile(In(p));
+  }
+  std::string prefix;
+  std::unique_ptr<FileSystem> host;
+};
+#endif
+
+/// The host's disk with the sensor's relative paths ("SapRfc.ini",
+/// "PRD.P00") inside |directory|.
+inline std::unique_ptr<FileSystem> CreateSandboxFileSystem(const std::string& directory) {
+#ifdef _WIN32
+  return std::make_unique<SandboxFileSystem>(directory);
+#else
+  return CreatePosixFileSystem(HostPaths{directory, directory});
+#endif
+}
+
 /// The description of one R/3 system on host "sapprd", system number 0,
 /// client 100, user ABC, password secret, with |faults| (a JSON object) and
 /// |extra| (further members of the system, with a leading comma).
-inline std::string OneSystem(const std::string& faults = "{}",
-                             const std::string& extra = "") {
+inline std::string OneSystem(const std::string& faults = "{}", const std::string& extra = "") {
   return R"({"journal": "journal.jsonl", "systems": [{"host": "sapprd", "sysnr": 0,
       "logon": {"client": "100", "user": "ABC", "password": "secret"},
       "faults": )" + faults + extra + "}]}";
 }
 
 /// A run over the simulated system described by |description|, with the
-/// profile of that system already filled in.
+/// profile of that system filled in. The disk is the sandbox of the
+/// temporary directory unless the test hands in one of its own.
 struct SimulatedRun {
-  explicit SimulatedRun(const std::string& description = OneSystem())
-      : disk(MakeDisk(directory.path)), sim(directory.path), run(*disk, clock, console, sim) {
-    directory.Write("SapSim.json", description);
+  explicit SimulatedRun(const std::string& description = OneSystem(),
+                        std::unique_ptr<FileSystem> ownDisk = nullptr)
+      : disk(ownDisk ? std::move(ownDisk) : CreateSandboxFileSystem(directory.path)),
+        sim(directory.path),
+        run(*disk, clock, console, sim) {
+    Describe(description);
     SystemProfile& profile = run.systemProfile;
     profile.destination = "PRD";
     profile.client = "100";
@@ -74,15 +128,10 @@ struct SimulatedRun {
     profile.sysnr = "00";
   }
 
-  /// Runs |step| and returns the exit code it ended the run with, or -1
-  /// when it returned.
-  int ExitCode(const std::function<void()>& step) {
-    try {
-      step();
-    } catch (const RunEnded& ended) {
-      return ended.exitCode;
-    }
-    return -1;
+  /// Replaces the description; the simulated system reads it at the next
+  /// logon.
+  void Describe(const std::string& description) {
+    directory.Write("SapSim.json", description);
   }
 
   /// The journal's entries whose "op" is |op| (all when empty).
@@ -90,19 +139,10 @@ struct SimulatedRun {
     std::vector<nlohmann::json> entries;
     std::istringstream in(directory.Read("journal.jsonl"));
     for (std::string line; std::getline(in, line);) {
-      if (line.empty()) continue;
       nlohmann::json entry = nlohmann::json::parse(line, nullptr, false);
-      if (op.empty() || entry.value("op", "") == op) entries.push_back(entry);
+      if (!line.empty() && (op.empty() || entry.value("op", "") == op)) entries.push_back(entry);
     }
     return entries;
-  }
-
-  /// A host file system whose working directory and drives lie in |dir|.
-  static std::unique_ptr<FileSystem> MakeDisk(const std::string& dir) {
-    HostPaths paths;
-    paths.driveRoot = dir;
-    paths.workingDirectory = dir;
-    return CreatePosixFileSystem(paths);
   }
 
   TemporaryDirectory directory;

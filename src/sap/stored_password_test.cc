@@ -25,9 +25,7 @@ std::string Build(int check, int offset, int length, const std::string& body) {
   return stored;
 }
 
-/// Printable passwords of every length from 0 to 20, of varied characters.
-std::vector<std::string> SamplePasswords() {
-  std::vector<std::string> passwords;
+TEST(StoredPasswordTest, RoundTripOverManyPasswordsAndAllOffsets) {
   std::uint32_t state = 12345;
   for (int round = 0; round < 20; ++round) {
     for (size_t length = 0; length <= kMaxPasswordLength; ++length) {
@@ -36,95 +34,64 @@ std::vector<std::string> SamplePasswords() {
         state = state * 1103515245u + 12345u;
         password += static_cast<char>(0x20 + (state >> 16) % 95);
       }
-      passwords.push_back(password);
-    }
-  }
-  return passwords;
-}
-
-TEST(StoredPasswordKeyTest, KeyBytesAreNonZeroAndKeepPrintableTextClean) {
-  const auto key = ProfileKey();
-  EXPECT_EQ(key, ProfileKey());  // the same on every call
-  for (unsigned char k : key) {
-    EXPECT_NE(k, 0);
-    for (int c = 0x20; c <= 0x7E; ++c) EXPECT_TRUE(IsCleanStoredByte(c ^ k));
-    for (char digit = '0'; digit <= '9'; ++digit) EXPECT_TRUE(IsCleanStoredByte(digit ^ k));
-  }
-}
-
-TEST(StoredPasswordTest, RoundTripOverManyPasswordsAndAllOffsets) {
-  for (const std::string& password : SamplePasswords()) {
-    for (int offset = 0; offset <= kMaxPasswordOffset; ++offset) {
-      std::string stored;
-      ASSERT_EQ(ScramblePassword(password, offset, &stored), ScrambleResult::kOk);
-      ASSERT_EQ(stored.size(), kStoredPasswordLength);
-      for (unsigned char c : stored) ASSERT_TRUE(IsCleanStoredByte(c));
-      std::string clear = "before";
-      ASSERT_EQ(UnscramblePassword(stored, &clear), PasswordReading::kOk);
-      EXPECT_EQ(clear, password) << "offset " << offset;
+      for (int offset = 0; offset <= kMaxPasswordOffset; ++offset) {
+        std::string stored, clear = "before";
+        ASSERT_EQ(ScramblePassword(password, offset, &stored), ScrambleResult::kOk);
+        ASSERT_EQ(stored.size(), kStoredPasswordLength);
+        for (unsigned char c : stored) ASSERT_TRUE(IsCleanStoredByte(c)) << password;
+        ASSERT_EQ(UnscramblePassword(stored, &clear), PasswordReading::kOk);
+        EXPECT_EQ(clear, password) << "offset " << offset;
+      }
     }
   }
 }
 
-TEST(StoredPasswordTest, InterleavesFromBothEndsAndCutsToTheLength) {
-  // Body "a c e ... d b": the clear text takes byte 0, byte 19, byte 1, ...
+TEST(StoredPasswordTest, Reading) {
+  // Body "a c ... d b": the clear text takes byte 0, byte 19, byte 1, ...
   std::string body(20, '\0');
-  body[0] = 'a';
-  body[19] = 'b';
-  body[1] = 'c';
-  body[18] = 'd';
-  const int sum = 'a' + 'b' + 'c' + 'd';
-  std::string clear;
-  EXPECT_EQ(UnscramblePassword(Build(sum % 10, 4, 4, body), &clear), PasswordReading::kOk);
-  EXPECT_EQ(clear, "abcd");
-  EXPECT_EQ(UnscramblePassword(Build(sum % 10, 4, 2, body), &clear), PasswordReading::kOk);
-  EXPECT_EQ(clear, "ab");
-  EXPECT_EQ(UnscramblePassword(Build(sum % 10, 4, 99, body), &clear), PasswordReading::kOk);
-  EXPECT_EQ(clear, "abcd");  // a length beyond the text takes all of it
-  clear = "kept";
-  EXPECT_EQ(UnscramblePassword(Build(sum % 10, 4, 0, body), &clear), PasswordReading::kOk);
-  EXPECT_EQ(clear, "");  // length 00: empty, which the profile reports missing
+  body[0] = 'a', body[19] = 'b', body[1] = 'c', body[18] = 'd';
+  const int sum = ('a' + 'b' + 'c' + 'd') % 10;
   // Only ASCII letters and digits count for the check digit.
   std::string mixed(20, '\0');
-  mixed[0] = '!';
-  mixed[19] = '7';
-  mixed[1] = static_cast<char>(0xE4);
-  EXPECT_EQ(UnscramblePassword(Build('7' % 10, 0, 3, mixed), &clear), PasswordReading::kOk);
-  EXPECT_EQ(clear, std::string("!7\xE4"));
-}
-
-TEST(StoredPasswordTest, MalformedValuesAreInvalidAndLeaveThePassword) {
-  std::string stored;
-  ASSERT_EQ(ScramblePassword("secret", 2, &stored), ScrambleResult::kOk);
-  std::string clear = "kept";
-  EXPECT_EQ(UnscramblePassword(stored.substr(0, 23), &clear), PasswordReading::kInvalid);
-  EXPECT_EQ(UnscramblePassword(stored + "x", &clear), PasswordReading::kInvalid);
-  EXPECT_EQ(UnscramblePassword(stored + " ", &clear), PasswordReading::kInvalid);
-  EXPECT_EQ(UnscramblePassword("secret", &clear), PasswordReading::kInvalid);
-  for (int i = 0; i < 4; ++i) {
-    std::string bad = stored;
-    bad[i] = static_cast<char>(bad[i] ^ 0x40);  // no longer a digit
-    EXPECT_EQ(UnscramblePassword(bad, &clear), PasswordReading::kInvalid) << i;
-  }
-  EXPECT_EQ(clear, "kept");
-  EXPECT_EQ(UnscramblePassword("", &clear), PasswordReading::kOk);
-  EXPECT_EQ(clear, "");
-}
-
-TEST(StoredPasswordTest, WrongCheckDigitIsWrongPassword) {
+  mixed[0] = '!', mixed[19] = '7', mixed[1] = static_cast<char>(0xE4);
   std::string stored;
   ASSERT_EQ(ScramblePassword("Geheim99", 5, &stored), ScrambleResult::kOk);
   const auto key = ProfileKey();
   const int check = (static_cast<unsigned char>(stored[0]) ^ key[0]) - '0';
-  std::string bad = stored;
-  bad[0] = static_cast<char>(('0' + (check + 1) % 10) ^ key[0]);
-  std::string clear = "kept";
-  EXPECT_EQ(UnscramblePassword(bad, &clear), PasswordReading::kWrong);
-  EXPECT_EQ(clear, "kept");
-  // A changed body character changes the sum as well.
-  bad = stored;
-  bad[4] = static_cast<char>(bad[4] ^ 0x01);
-  EXPECT_EQ(UnscramblePassword(bad, &clear), PasswordReading::kWrong);
+  std::string otherCheck = stored, otherBody = stored;
+  otherCheck[0] = static_cast<char>(('0' + (check + 1) % 10) ^ key[0]);
+  otherBody[4] = static_cast<char>(otherBody[4] ^ 0x01);  // changes the sum as well
+  struct Case {
+    std::string stored;
+    PasswordReading reading;
+    std::string clear;  // "kept" when the password stays as it was
+  } cases[] = {
+      {Build(sum, 4, 4, body), PasswordReading::kOk, "abcd"},
+      {Build(sum, 4, 2, body), PasswordReading::kOk, "ab"},    // cut to the length
+      {Build(sum, 4, 99, body), PasswordReading::kOk, "abcd"},  // beyond the text: all of it
+      {Build(sum, 4, 0, body), PasswordReading::kOk, ""},  // 00: the profile reports it missing
+      {Build('7' % 10, 0, 3, mixed), PasswordReading::kOk, "!7\xE4"},
+      {"", PasswordReading::kOk, ""},
+      {stored.substr(0, 23), PasswordReading::kInvalid, "kept"},
+      {stored + "x", PasswordReading::kInvalid, "kept"},
+      {stored + " ", PasswordReading::kInvalid, "kept"},
+      {"Geheim99", PasswordReading::kInvalid, "kept"},
+      {otherCheck, PasswordReading::kWrong, "kept"},
+      {otherBody, PasswordReading::kWrong, "kept"},
+  };
+  for (int i = 0; i < 4; ++i) {  // a header byte that is no longer a digit
+    std::string bad = stored;
+    bad[i] = static_cast<char>(bad[i] ^ 0x40);
+    std::string clear = "kept";
+    EXPECT_EQ(UnscramblePassword(bad, &clear), PasswordReading::kInvalid) << i;
+    EXPECT_EQ(clear, "kept");
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE("case " + std::to_string(&c - cases));
+    std::string clear = "kept";
+    EXPECT_EQ(UnscramblePassword(c.stored, &clear), c.reading);
+    EXPECT_EQ(clear, c.clear);
+  }
 }
 
 TEST(StoredPasswordTest, ScramblerRefusesWhatCannotBeStored) {
@@ -134,13 +101,11 @@ TEST(StoredPasswordTest, ScramblerRefusesWhatCannotBeStored) {
   EXPECT_EQ(ScramblePassword("secret", -1, &stored), ScrambleResult::kBadOffset);
   EXPECT_EQ(ScramblePassword(std::string("a\0b", 3), 0, &stored), ScrambleResult::kZeroByte);
   EXPECT_EQ(stored, "unchanged");
-}
 
-TEST(StoredPasswordTest, ForbiddenBytesMoveToAnotherOffsetOrAreRefused) {
+  // A byte that would be scrambled into a line end, Ctrl-Z or blank moves
+  // the password to another offset, or is refused when none is left.
   const auto key = ProfileKey();
-  // The first character lies in body byte 0, scrambled with key[offset].
   std::string password = std::string(1, static_cast<char>('\n' ^ key[3])) + "xy";
-  std::string stored;
   EXPECT_EQ(ScramblePassword(password, 3, &stored), ScrambleResult::kForbiddenByte);
   int used = -1;
   ASSERT_EQ(ScramblePasswordAnyOffset(password, 3, &stored, &used), ScrambleResult::kOk);
@@ -148,7 +113,6 @@ TEST(StoredPasswordTest, ForbiddenBytesMoveToAnotherOffsetOrAreRefused) {
   std::string clear;
   ASSERT_EQ(UnscramblePassword(stored, &clear), PasswordReading::kOk);
   EXPECT_EQ(clear, password);
-
   // Character 2o lies in body byte o: with key[2o] it blocks offset o.
   std::string blocked(20, 'a');
   const unsigned char forbidden[] = {'\r', '\n', 0x1A, ' ', '\r'};
