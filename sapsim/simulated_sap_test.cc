@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "measure/server_clock.h"
@@ -72,14 +71,6 @@ TEST(SimulatedSapTest, LogonRules) {
   EXPECT_EQ(t.sim.RfcCall(b, "RFC_SYSTEM_INFO", nullptr, nullptr), 0);
   t.sim.RfcClose(0);
   EXPECT_EQ(t.sim.RfcCall(b, "RFC_SYSTEM_INFO", nullptr, nullptr), 1);
-
-  // A refused logon writes the trace lines and leaves its text.
-  t.Describe(OneSystem(R"({"logon": "account locked", "trace": ["line 1", "line 2"]})"));
-  EXPECT_EQ(Open(t.sim, "sapprd", 0, "100", "ABC", "secret"), 0u);
-  EXPECT_EQ(LastErrorMessage(t.sim), "account locked");
-  std::string trace = t.directory.Read("Dev_Rfc.Trc");  // a text file: CR LF on Windows
-  trace.erase(std::remove(trace.begin(), trace.end(), '\r'), trace.end());
-  EXPECT_EQ(trace, "line 1\nline 2\n");
 }
 
 TEST(SimulatedSapTest, OpenExLooksUpTheDestinationInSapRfcIni) {

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds the sensor and runs every test: the unit tests and the end-to-end
 # scenarios, once in a normal build and once with AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer, then the same for the Windows program under
+# Wine.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
@@ -15,3 +16,6 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
 cmake --build build-asan -j "$jobs"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs")
+
+# The Windows program: cross-built with mingw-w64, tested under Wine.
+sh scripts/test-windows.sh

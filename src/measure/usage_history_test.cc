@@ -35,7 +35,6 @@ TEST(UsageHistoryTest, Records) {
   EXPECT_EQ(edited[UsageCounters::kRespTime], 999u);
   EXPECT_EQ(edited[UsageCounters::kCpuTime], 0u);
 
-  EXPECT_EQ(DateRecord("20240131", "10:15:00", 1234), "# Clt Date=20240131 10:15:00 Steps=1234");
   const char* totals[][2] = {{"Steps=00012x9", "12"}, {"Steps= 12", "0"}, {"Steps=", "0"},
                              {"", "0"}, {"Steps=123456789012", "3755744309"}};  // 11 characters
   for (const auto& t : totals)

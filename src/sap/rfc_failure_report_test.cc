@@ -6,10 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "measure/system_info.h"
 #include "run/test_run.h"
-#include "sap/connection.h"
-#include "sap/simulated_run_test_support.h"
 
 namespace {
 
@@ -71,32 +68,6 @@ TEST(RfcFailureReportTest, PrintsTheBlockClosesEverythingAndEndsWithCode1) {
   EXPECT_EQ(ExitCodeOf([&] { ReportRfcFailure(run, "ItCreate STATISTIC"); }), 1);
   EXPECT_EQ(rfc.lastErrorCalls, 1);
   EXPECT_EQ(t.console.output, Block("ItCreate STATISTIC", "", "", "", ""));
-}
-
-TEST(RfcFailureReportTest, ThroughTheSimulatedSystem) {
-  // The library's own error information.
-  SimulatedRun t(OneSystem(R"({"ItCreate": "STATISTIC",
-      "last_error": {"key": "RFC_ERROR_SYSTEM_FAILURE", "status": "S1",
-                     "message": "table space exhausted", "internal_status": "I9"}})"));
-  ASSERT_NE(OpenConnection(t.run), 0u);
-  EXPECT_EQ(ExitCodeOf([&] {
-    if (t.sim.ItCreate("STATISTIC", 88, 0, 0) == nullptr)
-      ReportRfcFailure(t.run, "ItCreate STATISTIC");
-  }), 1);
-  EXPECT_EQ(t.console.output, Block("ItCreate STATISTIC", "RFC_ERROR_SYSTEM_FAILURE", "S1",
-                                    "table space exhausted", "I9"));
-  EXPECT_EQ(t.run.connection, 0u);
-
-  // An error the library reports through the handler.
-  SimulatedRun h(OneSystem(R"({"handler": {"function": "RFC_SYSTEM_INFO",
-                                           "text": "connection reset by peer"}})"));
-  InstallRfcEnvironment(h.run);
-  ASSERT_NE(OpenConnection(h.run), 0u);
-  EXPECT_EQ(ExitCodeOf([&] { QuerySystemInfo(h.run); }), 1);
-  EXPECT_EQ(h.console.output.rfind("RFC error\noperation/code  : connection reset by peer\n", 0),
-            0u)
-      << h.console.output;
-  EXPECT_EQ(h.run.connection, 0u);
 }
 
 }  // namespace
