@@ -114,6 +114,23 @@ struct SimulatedSap::State {
     return (std::filesystem::path(directory) / path).string();
   }
 
+  /// How a parameter list fits the exporting or importing interface of
+  /// |module|; nothing fits an unknown module.
+  ListCheck CheckParameterList(const RfcParameter* list, const FunctionModule* module,
+                               bool importing) const {
+    if (module == nullptr) return CheckParameters(list, nullptr, 0, registry);
+    return importing
+               ? CheckParameters(list, module->importing, module->importing_count, registry)
+               : CheckParameters(list, module->exporting, module->exporting_count, registry);
+  }
+
+  /// How a table list fits the tables of |module|.
+  ListCheck CheckTableList(const RfcTable* list, const FunctionModule* module) const {
+    auto known_table = [this](ItHandle t) { return tables.count(t) != 0; };
+    if (module == nullptr) return CheckTables(list, nullptr, 0, registry, known_table);
+    return CheckTables(list, module->tables, module->table_count, registry, known_table);
+  }
+
   /// Reads the description afresh (at each logon); parses it again only
   /// when its text changed.
   void ReadDescription() {
@@ -353,14 +370,9 @@ int SimulatedSap::RfcCall(RfcHandle handle, const char* function,
     return kRfcFailure;
   }
   std::string name = function;
-  auto known_table = [&s](ItHandle t) { return s.tables.count(t) != 0; };
   const FunctionModule* module = FindFunctionModule(name);
-  ListCheck exporting_check =
-      module ? CheckParameters(exporting, module->exporting, module->exporting_count, s.registry)
-             : CheckParameters(exporting, nullptr, 0, s.registry);
-  ListCheck table_check =
-      module ? CheckTables(tables, module->tables, module->table_count, s.registry, known_table)
-             : CheckTables(tables, nullptr, 0, s.registry, known_table);
+  ListCheck exporting_check = s.CheckParameterList(exporting, module, /*importing=*/false);
+  ListCheck table_check = s.CheckTableList(tables, module);
   if (exporting_check == ListCheck::kUnknownType ||
       table_check == ListCheck::kUnknownType) {
     s.SetError("RFC_ERROR_PROGRAM", "",
@@ -417,13 +429,8 @@ int SimulatedSap::RfcReceive(RfcHandle handle, const RfcParameter* importing,
     connection->pending = false;
     function = connection->function;
     const FunctionModule* module = connection->module;
-    auto known_table = [&s](ItHandle t) { return s.tables.count(t) != 0; };
-    ListCheck importing_check =
-        module ? CheckParameters(importing, module->importing, module->importing_count, s.registry)
-               : CheckParameters(importing, nullptr, 0, s.registry);
-    ListCheck table_check =
-        module ? CheckTables(tables, module->tables, module->table_count, s.registry, known_table)
-               : CheckTables(tables, nullptr, 0, s.registry, known_table);
+    ListCheck importing_check = s.CheckParameterList(importing, module, /*importing=*/true);
+    ListCheck table_check = s.CheckTableList(tables, module);
     if (importing_check == ListCheck::kUnknownType ||
         table_check == ListCheck::kUnknownType) {
       s.SetError("RFC_ERROR_PROGRAM", "",
