@@ -6,8 +6,13 @@ set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-windows-tools.sh
 build=build-win
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release >/dev/null
+# The toolchain is named only when the build directory is new.
+if [ -f "$build/CMakeCache.txt" ]; then
+  cmake -S . -B "$build" >/dev/null
+else
+  cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
 cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" --target brindlemark brindlemark-profile
 mkdir -p dist
 python3 - "$build" dist/brindlemark-4.3-win64.zip <<'PY'
