@@ -88,10 +88,12 @@ struct SimulatedSap::State {
   std::string directory;
   std::shared_ptr<const SimDescription> description;  // the latest read
   bool description_read = false;
-  // The text the description was parsed from: an item run logs on to every
-  // system of a long list, and parsing the whole file at each logon would
-  // make the run quadratic in the number of systems.
-  std::string description_text;
+  // The description file's time and size when it was parsed: an item run
+  // logs on to every system of a long list, and reading and parsing the
+  // whole file at each logon would make the run quadratic in the number of
+  // systems.
+  std::filesystem::file_time_type description_time{};
+  std::uintmax_t description_size = 0;
   SimJournal journal;
   RfcEnvironmentRecord environment{};
 
@@ -131,20 +133,24 @@ struct SimulatedSap::State {
     return CheckTables(list, module->tables, module->table_count, registry, known_table);
   }
 
-  /// Reads the description afresh (at each logon); parses it again only
-  /// when its text changed.
+  /// Reads the description at each logon, unless the file's time and size
+  /// are those of the last reading.
   void ReadDescription() {
     std::string path = PathOf(kDescriptionFile);
+    std::error_code code;
+    auto time = std::filesystem::last_write_time(path, code);
+    std::uintmax_t size = code ? 0 : std::filesystem::file_size(path, code);
+    if (!code && description && time == description_time && size == description_size)
+      return;
+    description_time = time;
+    description_size = size;
     std::string error;
     std::string text;
     if (!ReadDescriptionText(path, &text, &error)) {
       description = nullptr;
-      description_text.clear();
-    } else if (!description || text != description_text) {
+    } else {
       description = ParseDescription(text, &error);
-      if (description)
-        description_text = std::move(text);
-      else
+      if (!description)
         error = path + ": " + error;
     }
     description_read = true;

@@ -5,6 +5,7 @@
 // it, and a run against the simulated SAP system that works there.
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -129,9 +130,14 @@ struct SimulatedRun {
   }
 
   /// Replaces the description; the simulated system reads it at the next
-  /// logon.
+  /// logon. It parses the file again only when its time or size changed, so
+  /// each description gets a time of its own: quick rewrites may otherwise
+  /// share one tick of the file clock.
   void Describe(const std::string& description) {
     directory.Write("SapSim.json", description);
+    std::filesystem::last_write_time(
+        directory.File("SapSim.json"),
+        std::filesystem::file_time_type::clock::now() + std::chrono::seconds(++described));
   }
 
   /// The journal's entries whose "op" is |op| (all when empty).
@@ -146,6 +152,7 @@ struct SimulatedRun {
   }
 
   TemporaryDirectory directory;
+  int described = 0;
   std::unique_ptr<FileSystem> disk;
   FixedClock clock{"12:34:56"};
   CapturedConsole console;
