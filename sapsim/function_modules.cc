@@ -69,10 +69,38 @@ std::string EntryName(const char* name, unsigned nlen) {
   return std::string(name, nlen);
 }
 
+namespace {
+
+/// Matches the entries of a caller's list with the names of an interface:
+/// each name must be given exactly once.
+template <typename Spec>
+class InterfaceMatch {
+ public:
+  InterfaceMatch(const Spec* specs, std::size_t count) : specs_(specs), count_(count) {}
+
+  /// The interface entry named |name|, or null when there is none or it
+  /// was given already.
+  const Spec* Find(const std::string& name) const {
+    for (std::size_t i = 0; i < count_; ++i)
+      if (name == specs_[i].name)
+        return (seen_ & 1u << i) ? nullptr : &specs_[i];
+    return nullptr;
+  }
+  void Mark(const Spec* spec) { seen_ |= 1u << (spec - specs_); }
+  bool Complete() const { return seen_ == (1u << count_) - 1; }
+
+ private:
+  const Spec* specs_;
+  std::size_t count_;
+  unsigned seen_ = 0;
+};
+
+}  // namespace
+
 ListCheck CheckParameters(const RfcParameter* list, const ParameterSpec* specs,
                           std::size_t count, const StructureRegistry& registry) {
+  InterfaceMatch<ParameterSpec> match(specs, count);
   bool invalid = false;
-  unsigned seen = 0;
   std::size_t entries = 0;
   for (const RfcParameter* p = list; p != nullptr && p->name != nullptr; ++p) {
     if (++entries > kMaxListEntries)
@@ -80,29 +108,42 @@ ListCheck CheckParameters(const RfcParameter* list, const ParameterSpec* specs,
     const RecordLayout* layout = registry.Find(p->type);
     if (layout == nullptr && !IsFieldTypeCode(p->type))
       return ListCheck::kUnknownType;
-    std::string name = EntryName(p->name, p->nlen);
-    std::size_t i = 0;
-    while (i < count && name != specs[i].name)
-      ++i;
-    if (i == count || (seen & 1u << i) || p->leng != specs[i].length ||
-        p->addr == nullptr) {
+    const ParameterSpec* wanted = match.Find(EntryName(p->name, p->nlen));
+    bool fits = wanted != nullptr && p->leng == wanted->length && p->addr != nullptr &&
+                (wanted->structure == nullptr
+                     ? layout == nullptr && p->type == wanted->type
+                     : layout != nullptr && layout->name == wanted->structure &&
+                           layout->size == p->leng);
+    if (!fits) {
       invalid = true;
       continue;
     }
-    const ParameterSpec& wanted = specs[i];
-    bool type_fits = wanted.structure == nullptr
-                         ? layout == nullptr && p->type == wanted.type
-                         : layout != nullptr && layout->name == wanted.structure &&
-                               layout->size == p->leng;
-    if (!type_fits) {
-      invalid = true;
-      continue;
-    }
-    seen |= 1u << i;
+    match.Mark(wanted);
   }
-  if (invalid || seen != (1u << count) - 1)
-    return ListCheck::kInvalid;
-  return ListCheck::kValid;
+  return invalid || !match.Complete() ? ListCheck::kInvalid : ListCheck::kValid;
 }
 
-std::size_t TableRowLength(ItHandle table) { return table->leng; }
+ListCheck CheckTables(const RfcTable* list, const TableSpec* specs,
+                      std::size_t count, const StructureRegistry& registry,
+                      const std::function<bool(ItHandle)>& known_table) {
+  InterfaceMatch<TableSpec> match(specs, count);
+  bool invalid = false;
+  std::size_t entries = 0;
+  for (const RfcTable* t = list; t != nullptr && t->name != nullptr; ++t) {
+    if (++entries > kMaxListEntries)
+      return ListCheck::kInvalid;
+    const RecordLayout* layout = registry.Find(t->type);
+    if (layout == nullptr || t->ithandle == nullptr || !known_table(t->ithandle))
+      return ListCheck::kUnknownType;
+    const TableSpec* wanted = match.Find(EntryName(t->name, t->nlen));
+    bool fits = wanted != nullptr && layout->name == wanted->structure &&
+                layout->size == t->ithandle->leng &&
+                (t->leng == 0 || t->leng == layout->size);
+    if (!fits) {
+      invalid = true;
+      continue;
+    }
+    match.Mark(wanted);
+  }
+  return invalid || !match.Complete() ? ListCheck::kInvalid : ListCheck::kValid;
+}

@@ -2,6 +2,7 @@
 #define BRINDLEMARK_SAPSIM_FUNCTION_MODULES_H_
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "sap/rfc_library.h"
@@ -61,47 +62,11 @@ ListCheck CheckParameters(const RfcParameter* list, const ParameterSpec* specs,
 /// an installed structure of the interface's name whose record size is the
 /// row length of the internal table (and of the entry's length, unless that
 /// is 0). |known_table| tells whether an internal table handle is live.
-template <typename KnownTable>
 ListCheck CheckTables(const RfcTable* list, const TableSpec* specs,
                       std::size_t count, const StructureRegistry& registry,
-                      KnownTable known_table);
+                      const std::function<bool(ItHandle)>& known_table);
 
 /// Longest list the library reads; a longer one is taken as unterminated.
 constexpr std::size_t kMaxListEntries = 256;
-
-// ---------------------------------------------------------------------------
-
-/// The row length of a live internal table (defined in internal_table.h).
-std::size_t TableRowLength(ItHandle table);
-
-template <typename KnownTable>
-ListCheck CheckTables(const RfcTable* list, const TableSpec* specs,
-                      std::size_t count, const StructureRegistry& registry,
-                      KnownTable known_table) {
-  bool invalid = false;
-  unsigned seen = 0;
-  std::size_t entries = 0;
-  for (const RfcTable* t = list; t != nullptr && t->name != nullptr; ++t) {
-    if (++entries > kMaxListEntries)
-      return ListCheck::kInvalid;
-    const RecordLayout* layout = registry.Find(t->type);
-    if (layout == nullptr || t->ithandle == nullptr || !known_table(t->ithandle))
-      return ListCheck::kUnknownType;
-    std::string name = EntryName(t->name, t->nlen);
-    std::size_t i = 0;
-    while (i < count && name != specs[i].name)
-      ++i;
-    if (i == count || (seen & 1u << i) || layout->name != specs[i].structure ||
-        layout->size != TableRowLength(t->ithandle) ||
-        (t->leng != 0 && t->leng != layout->size)) {
-      invalid = true;
-      continue;
-    }
-    seen |= 1u << i;
-  }
-  if (invalid || seen != (1u << count) - 1)
-    return ListCheck::kInvalid;
-  return ListCheck::kValid;
-}
 
 #endif  // BRINDLEMARK_SAPSIM_FUNCTION_MODULES_H_

@@ -6,15 +6,5 @@
 # (GoogleTest, nlohmann-json). Wine comes without its recommended packages
 # (fonts, sound, graphics), which console programs do not use.
 set -eu
-packages="cmake make python3 googletest nlohmann-json3-dev g++-mingw-w64-x86-64-posix wine wine64"
-missing=""
-for p in $packages; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
-done
-if [ -n "$missing" ]; then
-  echo "Installing:$missing"
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
-fi
+sh "$(dirname "$0")/install-packages.sh" --no-install-recommends cmake make python3 \
+  googletest nlohmann-json3-dev g++-mingw-w64-x86-64-posix wine wine64

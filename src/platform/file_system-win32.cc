@@ -3,17 +3,7 @@
 
 #include "platform/file_system.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-// <windows.h> names CopyFileA and ReplaceFileA by these macros; here they
-// are the FileSystem's own operations.
-#undef CopyFile
-#undef ReplaceFile
+#include "platform/windows_headers-win32.h"
 
 #include <fcntl.h>
 #include <io.h>

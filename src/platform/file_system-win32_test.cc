@@ -1,15 +1,7 @@
 // The Windows file system on a real disk (under Wine on Linux, C: is the
 // prefix's drive_c). Each test works in a temporary folder of its own.
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#undef CopyFile
-#undef ReplaceFile
+#include "platform/windows_headers-win32.h"
 
 #include <fcntl.h>
 #include <io.h>
