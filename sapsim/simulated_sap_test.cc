@@ -12,7 +12,7 @@
 #include "measure/system_info.h"
 #include "measure/system_usage_call.h"
 #include "sap/connection.h"
-#include "sap/simulated_run_test_support.h"
+#include "testing/simulated_run.h"
 
 namespace {
 
@@ -183,19 +183,23 @@ TEST(SimulatedSapTest, AnythingButTheInterfaceOfTheModuleIsRefused) {
     sap.target = c.target;
     sap.field = c.field;
     sap.value = c.value;
-    ::Run run(*t.disk, t.clock, t.console, sap);
-    run.systemProfile = t.run.systemProfile;
-    ASSERT_NE(OpenConnection(run), 0u);
-    std::string results = std::to_string(QueryServerClock(run)) + " ";
-    results += std::to_string(QuerySystemInfo(run)) + " ";
-    run.serverDate = "20000101";
-    std::string exception;
+    int sysnr = 0;
+    RfcSession session{sap, OpenConnection(sap, *t.disk, t.console, t.run.systemProfile, {}, &sysnr),
+                       t.run.structures};
+    ASSERT_NE(session.connection, 0u);
+    bool invalid = false;
+    auto code = [&](const Outcome& outcome) {
+      if (outcome.IsException("INVALID_PARAMETER")) invalid = true;
+      return outcome.ok() ? "0 " : outcome.Message() == CallFailureMessage(1, "") ? "1 " : "2 ";
+    };
+    ServerClock clock;
+    std::string hostLabel;
+    std::string results = code(QueryServerClock(session, &clock));
+    results += code(QuerySystemInfo(session, &hostLabel));
     ItHandle statistic = sap.ItCreate("STATISTIC", kStatisticRowLength, 0, 0);
     ItHandle relation = sap.ItCreate("USER_ACCOUNT_RELATION", kUserAccountRowLength, 0, 0);
-    results += std::to_string(CallSystemUsage(run, statistic, relation, &exception)) + " ";
-    if (run.resultDocument.Text().find("INVALID_PARAMETER") != std::string::npos ||
-        !exception.empty())
-      results += "INVALID_PARAMETER";
+    results += code(CallSystemUsage(session, "20000101", statistic, relation));
+    if (invalid) results += "INVALID_PARAMETER";
     EXPECT_EQ(results, c.results);
   }
 }
@@ -210,10 +214,10 @@ TEST(SimulatedSapTest, HousekeepingRefusesWhatItCannotHold) {
   EXPECT_EQ(t.sim.RfcInstallStructure("X", fields, 0, &type), 1);
   EXPECT_EQ(type, 0u);
 
-  RfcHandle h = OpenConnection(t.run);
+  RfcHandle h = t.Logon().connection;
   char* name = nullptr;
   EXPECT_EQ(t.sim.RfcReceive(h, nullptr, nullptr, &name), 1);  // no call pending
-  RfcHandle other = OpenConnection(t.run);
+  RfcHandle other = t.Logon().connection;
   ASSERT_EQ(t.sim.RfcCall(h, "RFC_SYSTEM_INFO", nullptr, nullptr), 0);
   EXPECT_EQ(t.sim.RfcReceive(other, nullptr, nullptr, &name), 1);  // not this handle's call
   EXPECT_EQ(t.sim.ItCreate("T", 0, 0, 0), nullptr);

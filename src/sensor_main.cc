@@ -1,5 +1,6 @@
 // The sensor program that the monitor starts once per measurement.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,13 +10,27 @@
 #include "run/run.h"
 #include "run/run_driver.h"
 #include "sap/rfc_library.h"
+#include "simulated_sap.h"
+
+namespace {
+
+/// The simulated SAP system linked into the program.
+struct LinkedRfcLibraryLoader : RfcLibraryLoader {
+  RfcLibrary* Get(std::string*) override {
+    if (library == nullptr) library = std::make_unique<SimulatedSap>(".");
+    return library.get();
+  }
+  std::unique_ptr<RfcLibrary> library;
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv, argv + argc);
   auto disk = CreateHostFileSystem();
   auto clock = CreateHostClock();
   auto console = CreateStandardOutput();
-  auto rfc = CreateRfcLibrary();
-  Run run(*disk, *clock, *console, *rfc);
+  LinkedRfcLibraryLoader loader;
+  Run run(*disk, *clock, *console, loader);
   return ExecuteRun(run, arguments);
 }

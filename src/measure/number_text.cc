@@ -49,7 +49,7 @@ std::uint32_t PackedValue(const unsigned char* bytes, size_t n) {
 }
 
 // At most two points: a ten-digit number keeps four digits before its
-// first point (4294.967.295), as the summary text has always shown it.
+// first point (4294.967.295); the summary text shows large totals so.
 std::string GroupThousands(std::string_view digits) {
   size_t length = digits.size();
   if (length <= 3) return std::string(digits);

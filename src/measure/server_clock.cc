@@ -4,9 +4,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "measure/call_failure.h"
-#include "run/run.h"
-#include "sap/rfc_failure_report.h"
 #include "sap/structure_descriptors.h"
 
 namespace {
@@ -30,12 +27,12 @@ struct CpuAllAnswer {
 
 /// The call stub of GET_CPU_ALL: installs CPU_ALL when needed, sends the
 /// call for the local collector with the table TF_CPU_ALL and receives the
-/// ten values. Returns the code of RfcCall when it is not 0, else that of
-/// RfcReceive; on 2 and 3 |exception| holds the exception name.
-int CallGetCpuAll(Run& run, ItHandle table, CpuAllAnswer* answer,
-                  std::string* exception) {
-  InstallStructure(run, "CPU_ALL", structures::CPU_ALL,
-                   structures::kCpuAllEntries, &run.cpuAllTypeHandle);
+/// ten values.
+Outcome CallGetCpuAll(RfcSession& session, ItHandle table, CpuAllAnswer* answer) {
+  RfcType& lineType = session.structures.cpuAll;
+  if (!InstallStructure(session.rfc, "CPU_ALL", structures::CPU_ALL,
+                        structures::kCpuAllEntries, &lineType))
+    return Outcome::LibraryFailed("RfcInstallStructure");
 
   char localRemote[6] = {'L', 'O', 'C', 'A', 'L', ' '};
   char logicalDestination[32];
@@ -47,11 +44,11 @@ int CallGetCpuAll(Run& run, ItHandle table, CpuAllAnswer* answer,
       {nullptr, 0, 0, 0, nullptr},
   };
   RfcTable tables[] = {
-      {"TF_CPU_ALL", 10, run.cpuAllTypeHandle, kCpuAllLineLength, table, 0, 0},
+      {"TF_CPU_ALL", 10, lineType, kCpuAllLineLength, table, 0, 0},
       {nullptr, 0, 0, 0, nullptr, 0, 0},
   };
-  int result = run.rfc.RfcCall(run.connection, "GET_CPU_ALL", exporting, tables);
-  if (result != 0) return result;
+  int result = session.rfc.RfcCall(session.connection, "GET_CPU_ALL", exporting, tables);
+  if (result != kRfcOk) return Outcome::CallFailed(result, std::string());
 
   RfcParameter importing[] = {
       {"ACTIVEFLAG", 10, kTypeInt, 4, &answer->activeFlag},
@@ -67,10 +64,8 @@ int CallGetCpuAll(Run& run, ItHandle table, CpuAllAnswer* answer,
       {nullptr, 0, 0, 0, nullptr},
   };
   char* name = nullptr;
-  result = run.rfc.RfcReceive(run.connection, importing, tables, &name);
-  if (result == kRfcException || result == kRfcSysException)
-    *exception = ExceptionName(name);
-  return result;
+  result = session.rfc.RfcReceive(session.connection, importing, tables, &name);
+  return ReceiveOutcome(result, name);
 }
 
 /// Appends up to |n| characters of |w| from |at|, stopping at its end.
@@ -105,29 +100,27 @@ void ParseCollectorTimeStamp(std::string_view stamp, std::string* date,
   AppendPiece(w, 11, 8, time);
 }
 
-int QueryServerClock(Run& run) {
-  ItHandle table = run.rfc.ItCreate("TF_CPU_ALL", kCpuAllLineLength, 0, 0);
-  if (table == nullptr) ReportRfcFailure(run, "ItCreate TF_CPU_ALL");
+Outcome QueryServerClock(RfcSession& session, ServerClock* clock) {
+  RfcLibrary& rfc = session.rfc;
+  ItHandle table = rfc.ItCreate("TF_CPU_ALL", kCpuAllLineLength, 0, 0);
+  if (table == nullptr) return Outcome::LibraryFailed("ItCreate TF_CPU_ALL");
 
   CpuAllAnswer answer;
-  std::string exception;
-  int result = CallGetCpuAll(run, table, &answer, &exception);
-  if (result == kRfcOk) {
-    run.runStatus = RunStatus::Ok;
+  Outcome outcome = CallGetCpuAll(session, table, &answer);
+  if (outcome.IsLibraryFailure()) return outcome;
+  if (outcome.ok()) {
     // Every line must be readable, though their contents are not used.
-    unsigned lines = run.rfc.ItFill(table);
+    unsigned lines = rfc.ItFill(table);
     for (unsigned i = 0; i < lines; ++i) {
-      if (run.rfc.ItGetLine(table, i + 1) == nullptr)
-        ReportRfcFailure(run, "ItGetLine TF_CPU_ALL");
+      if (rfc.ItGetLine(table, i + 1) == nullptr)
+        return Outcome::LibraryFailed("ItGetLine TF_CPU_ALL");
     }
     // The stamp is a fixed-width field; a terminator inside ends it early.
     const char* stamp = answer.lastCollWrt;
     std::string_view text(stamp, strnlen(stamp, kStampLength));
-    ParseCollectorTimeStamp(text, &run.serverDate, &run.serverTime);
-  } else {
-    run.resultDocument.Append(CallFailureMessage(result, exception));
+    ParseCollectorTimeStamp(text, &clock->date, &clock->time);
   }
 
-  if (run.rfc.ItDelete(table) != 0) ReportRfcFailure(run, "ItDelete TF_CPU_ALL");
-  return result;
+  if (rfc.ItDelete(table) != 0) return Outcome::LibraryFailed("ItDelete TF_CPU_ALL");
+  return outcome;
 }

@@ -4,16 +4,21 @@
 #include <string>
 #include <string_view>
 
-struct Run;
+#include "sap/outcome.h"
+#include "sap/rfc_session.h"
 
-/// Asks the connected system (run.connection) for the last write time of
-/// its operating-system collector (GET_CPU_ALL) and sets run.serverDate
-/// ("YYYYMMDD") and run.serverTime ("HH:MM:SS") from it; sets
-/// run.runStatus to Ok on success. A failed call appends its error line to
-/// the result document and leaves date, time and status as they were.
-/// Failures of the library's table handling end the run through the RFC
-/// failure report. Returns the library's result code.
-int QueryServerClock(Run& run);
+/// The SAP system's date ("YYYYMMDD") and time ("HH:MM:SS"), as its clock
+/// was last read; fixed texts until the first successful query.
+struct ServerClock {
+  std::string date = "20000101";
+  std::string time = "16:20:21";
+};
+
+/// Asks the connected system for the last write time of its
+/// operating-system collector (GET_CPU_ALL) and sets |clock| from it. A
+/// failed call or a failure of the library's table handling leaves |clock|
+/// as it was.
+Outcome QueryServerClock(RfcSession& session, ServerClock* clock);
 
 /// The date and time of a collector time stamp such as
 /// "Tue Mar  5 14:07:09 2024": month name at 4 to 6 (English; an unknown

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "sap/connection.h"
-#include "sap/simulated_run_test_support.h"
+#include "testing/simulated_run.h"
 
 TEST(ServerClockTest, TimeStampGivesDateAndTime) {
   struct Case {
@@ -29,9 +28,11 @@ TEST(ServerClockTest, TimeStampGivesDateAndTime) {
 // scenarios; a second query (or a second system) installs nothing again.
 TEST(ServerClockTest, SecondQueryInstallsNothingAgain) {
   SimulatedRun t(OneSystem("{}", R"(, "clock": "Tue Mar  5 14:07:09 2024")"));
-  ASSERT_NE(OpenConnection(t.run), 0u);
-  EXPECT_EQ(QueryServerClock(t.run), 0);
-  EXPECT_EQ(QueryServerClock(t.run), 0);
-  EXPECT_EQ(t.run.serverDate + " " + t.run.serverTime, "20240305 14:07:09");
+  RfcSession session = t.Logon();
+  ASSERT_NE(session.connection, 0u);
+  ServerClock clock;
+  EXPECT_TRUE(QueryServerClock(session, &clock).ok());
+  EXPECT_TRUE(QueryServerClock(session, &clock).ok());
+  EXPECT_EQ(clock.date + " " + clock.time, "20240305 14:07:09");
   EXPECT_EQ(t.Journal("RfcInstallStructure").size(), 1u);
 }

@@ -4,8 +4,6 @@
 #include <cstring>
 #include <string>
 
-#include "measure/call_failure.h"
-#include "run/run.h"
 #include "sap/structure_descriptors.h"
 
 namespace {
@@ -22,48 +20,41 @@ struct SystemInfoAnswer {
 };
 
 /// The call stub of RFC_SYSTEM_INFO: installs RFCSI when needed, sends the
-/// call without parameters and receives the six values. Returns the code
-/// of RfcCall when it is not 0, else that of RfcReceive; on 2 and 3
-/// |exception| holds the exception name.
-int CallSystemInfo(Run& run, SystemInfoAnswer* answer, std::string* exception) {
-  InstallStructure(run, "RFCSI", structures::RFCSI, structures::kRfcsiEntries,
-                   &run.rfcsiTypeHandle);
+/// call without parameters and receives the six values.
+Outcome CallSystemInfo(RfcSession& session, SystemInfoAnswer* answer) {
+  RfcType& rfcsiType = session.structures.rfcsi;
+  if (!InstallStructure(session.rfc, "RFCSI", structures::RFCSI, structures::kRfcsiEntries,
+                        &rfcsiType))
+    return Outcome::LibraryFailed("RfcInstallStructure");
 
   RfcParameter exporting[] = {{nullptr, 0, 0, 0, nullptr}};
   RfcTable tables[] = {{nullptr, 0, 0, 0, nullptr, 0, 0}};
-  int result = run.rfc.RfcCall(run.connection, "RFC_SYSTEM_INFO", exporting, tables);
-  if (result != 0) return result;
+  int result = session.rfc.RfcCall(session.connection, "RFC_SYSTEM_INFO", exporting, tables);
+  if (result != kRfcOk) return Outcome::CallFailed(result, std::string());
 
   RfcParameter importing[] = {
       {"CURRENT_RESOURCES", 17, kTypeInt, 4, &answer->currentResources},
       {"DIALOG_USER_TYPE", 16, kTypeChar, 1, answer->dialogUserType},
       {"MAXIMAL_RESOURCES", 17, kTypeInt, 4, &answer->maximalResources},
       {"RECOMMENDED_DELAY", 17, kTypeInt, 4, &answer->recommendedDelay},
-      {"RFCSI_EXPORT", 12, run.rfcsiTypeHandle, structures::kRfcsiRecordLength,
+      {"RFCSI_EXPORT", 12, rfcsiType, structures::kRfcsiRecordLength,
        answer->rfcsi},
       {"RFC_LOGIN_COMPLETE", 18, kTypeChar, 1, answer->rfcLoginComplete},
       {nullptr, 0, 0, 0, nullptr},
   };
   char* name = nullptr;
-  result = run.rfc.RfcReceive(run.connection, importing, tables, &name);
-  if (result == kRfcException || result == kRfcSysException)
-    *exception = ExceptionName(name);
-  return result;
+  result = session.rfc.RfcReceive(session.connection, importing, tables, &name);
+  return ReceiveOutcome(result, name);
 }
 
 }  // namespace
 
-int QuerySystemInfo(Run& run) {
+Outcome QuerySystemInfo(RfcSession& session, std::string* hostLabel) {
   SystemInfoAnswer answer;
-  std::string exception;
-  int result = CallSystemInfo(run, &answer, &exception);
-  if (result == kRfcOk) {
-    run.runStatus = RunStatus::Ok;
+  Outcome outcome = CallSystemInfo(session, &answer);
+  if (outcome.ok()) {
     const char* host = answer.rfcsi + structures::kRfcsiRfchostOffset;
-    run.systemProfile.hostLabel.assign(
-        host, strnlen(host, structures::kRfcsiRfchostLength));
-  } else {
-    run.resultDocument.Append(CallFailureMessage(result, exception));
+    hostLabel->assign(host, strnlen(host, structures::kRfcsiRfchostLength));
   }
-  return result;
+  return outcome;
 }

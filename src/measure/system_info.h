@@ -1,14 +1,15 @@
 #ifndef BRINDLEMARK_MEASURE_SYSTEM_INFO_H_
 #define BRINDLEMARK_MEASURE_SYSTEM_INFO_H_
 
-struct Run;
+#include <string>
 
-/// Asks the connected system (run.connection) for its system information
-/// (RFC_SYSTEM_INFO), which proves that the logon can run function modules.
-/// On success sets run.runStatus to Ok and the profile's hostLabel to the
-/// system's host name (RFCHOST, 8 characters with their blanks); a failed
-/// call appends its error line to the result document and leaves both as
-/// they were. Returns the library's result code.
-int QuerySystemInfo(Run& run);
+#include "sap/outcome.h"
+#include "sap/rfc_session.h"
+
+/// Asks the connected system for its system information (RFC_SYSTEM_INFO),
+/// which proves that the logon can run function modules. On success sets
+/// |hostLabel| to the system's host name (RFCHOST, 8 characters with their
+/// blanks); a failure leaves it as it was.
+Outcome QuerySystemInfo(RfcSession& session, std::string* hostLabel);
 
 #endif  // BRINDLEMARK_MEASURE_SYSTEM_INFO_H_

@@ -3,17 +3,16 @@
 #include <algorithm>
 #include <cstring>
 
-#include "measure/call_failure.h"
-#include "run/run.h"
 #include "sap/structure_descriptors.h"
 
-int CallSystemUsage(Run& run, ItHandle statistic, ItHandle userAccountRelation,
-                    std::string* exception) {
-  exception->clear();
-  InstallStructure(run, "SAPWLACCTS", structures::SAPWLACCTS,
-                   structures::kSapwlacctsEntries, &run.sapwlacctsTypeHandle);
-  InstallStructure(run, "USRACCNTV", structures::USRACCNTV,
-                   structures::kUsraccntvEntries, &run.usraccntvTypeHandle);
+Outcome CallSystemUsage(RfcSession& session, std::string_view serverDate, ItHandle statistic,
+                        ItHandle userAccountRelation) {
+  StructureHandles& types = session.structures;
+  if (!InstallStructure(session.rfc, "SAPWLACCTS", structures::SAPWLACCTS,
+                        structures::kSapwlacctsEntries, &types.sapwlaccts) ||
+      !InstallStructure(session.rfc, "USRACCNTV", structures::USRACCNTV,
+                        structures::kUsraccntvEntries, &types.usraccntv))
+    return Outcome::LibraryFailed("RfcInstallStructure");
 
   // All clients, cumulated per user, no instance named, for the day of the
   // server date. The values are fixed-width fields without terminators.
@@ -26,8 +25,7 @@ int CallSystemUsage(Run& run, ItHandle statistic, ItHandle userAccountRelation,
   char periodType[1] = {'D'};
   char startDate[8];
   std::memset(startDate, '0', sizeof startDate);
-  std::memcpy(startDate, run.serverDate.data(),
-              std::min(run.serverDate.size(), sizeof startDate));
+  std::memcpy(startDate, serverDate.data(), std::min(serverDate.size(), sizeof startDate));
 
   RfcParameter exporting[] = {
       {"CLIENT", 6, kTypeChar, sizeof client, client},
@@ -39,19 +37,17 @@ int CallSystemUsage(Run& run, ItHandle statistic, ItHandle userAccountRelation,
       {nullptr, 0, 0, 0, nullptr},
   };
   RfcTable tables[] = {
-      {"STATISTIC", 9, run.sapwlacctsTypeHandle, kStatisticRowLength, statistic, 0, 0},
-      {"USER_ACCOUNT_RELATION", 21, run.usraccntvTypeHandle, kUserAccountRowLength,
+      {"STATISTIC", 9, types.sapwlaccts, kStatisticRowLength, statistic, 0, 0},
+      {"USER_ACCOUNT_RELATION", 21, types.usraccntv, kUserAccountRowLength,
        userAccountRelation, 0, 0},
       {nullptr, 0, 0, 0, nullptr, 0, 0},
   };
-  int result = run.rfc.RfcCall(run.connection, "SAPWL_ACCNT_GET_SYSTEM_USAGE",
-                               exporting, tables);
-  if (result != 0) return result;
+  int result = session.rfc.RfcCall(session.connection, "SAPWL_ACCNT_GET_SYSTEM_USAGE",
+                                   exporting, tables);
+  if (result != kRfcOk) return Outcome::CallFailed(result, std::string());
 
   RfcParameter importing[] = {{nullptr, 0, 0, 0, nullptr}};
   char* name = nullptr;
-  result = run.rfc.RfcReceive(run.connection, importing, tables, &name);
-  if (result == kRfcException || result == kRfcSysException)
-    *exception = ExceptionName(name);
-  return result;
+  result = session.rfc.RfcReceive(session.connection, importing, tables, &name);
+  return ReceiveOutcome(result, name);
 }

@@ -1,11 +1,10 @@
 #ifndef BRINDLEMARK_MEASURE_SYSTEM_USAGE_CALL_H_
 #define BRINDLEMARK_MEASURE_SYSTEM_USAGE_CALL_H_
 
-#include <string>
+#include <string_view>
 
-#include "sap/rfc_library.h"
-
-struct Run;
+#include "sap/outcome.h"
+#include "sap/rfc_session.h"
 
 /// Length of a row of the table STATISTIC (structure SAPWLACCTS) and of
 /// USER_ACCOUNT_RELATION (structure USRACCNTV).
@@ -30,12 +29,10 @@ constexpr unsigned kSDataVol = 80;
 }  // namespace statistic_row
 
 /// Calls SAPWL_ACCNT_GET_SYSTEM_USAGE on the open connection for all
-/// clients and the day of the server date, filling the two tables the
-/// caller created. Installs SAPWLACCTS and USRACCNTV first when their type
-/// handles are 0 (a failure ends the run through the RFC failure report).
-/// Returns the library's result; on 2 and 3 |exception| holds the
-/// exception name (at most 255 characters).
-int CallSystemUsage(Run& run, ItHandle statistic, ItHandle userAccountRelation,
-                    std::string* exception);
+/// clients and the day |serverDate| ("YYYYMMDD"), filling the two tables
+/// the caller created. Installs SAPWLACCTS and USRACCNTV first when their
+/// type handles are 0.
+Outcome CallSystemUsage(RfcSession& session, std::string_view serverDate, ItHandle statistic,
+                        ItHandle userAccountRelation);
 
 #endif  // BRINDLEMARK_MEASURE_SYSTEM_USAGE_CALL_H_

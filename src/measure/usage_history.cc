@@ -4,7 +4,8 @@
 #include <cstdio>
 
 #include "measure/number_text.h"
-#include "run/run.h"
+#include "measure/server_clock.h"
+#include "platform/file_system.h"
 
 namespace {
 
@@ -18,9 +19,6 @@ constexpr Column kClientColumns[UsageCounters::kCount] = {
     {9, 12}, {21, 14}, {35, 14}, {49, 14}, {63, 14}, {77, 12}, {89, 12},
 };
 constexpr size_t kClientWidth = 3;
-
-/// The longest prefix a lookup asks for: the date record's.
-constexpr size_t kLongestIndexedPrefix = kDateRecordPrefix.size();
 
 bool IsAsciiAlnum(char c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -90,37 +88,23 @@ std::uint32_t FormerStepTotal(std::string_view dateRecord) {
   return DecimalValue(rest.substr(0, length));
 }
 
-UsageHistory::UsageHistory(const std::vector<std::string>& profileLines)
-    : profileLines_(profileLines) {
-  for (const std::string& line : profileLines_) {
-    if (!IsHistoryLine(line)) continue;
-    std::string_view whole(line);
-    size_t longest = std::min(whole.size(), kLongestIndexedPrefix);
-    for (size_t length = kCurrentHistoryPrefix.size(); length <= longest; ++length)
-      firstLine_.emplace(whole.substr(0, length), whole);  // the first line wins
-  }
-}
-
 std::string_view UsageHistory::FindProfileLine(std::string_view prefix) const {
-  if (IsHistoryLine(prefix) && prefix.size() <= kLongestIndexedPrefix) {
-    auto found = firstLine_.find(prefix);
-    return found == firstLine_.end() ? std::string_view() : found->second;
-  }
-  // Other prefixes are not asked for during an evaluation; scan.
   for (const std::string& line : profileLines_)
     if (std::string_view(line).starts_with(prefix)) return line;
   return {};
 }
 
-bool UsageHistory::UpdateHistory(Run& run, const std::vector<ClientSlot>& slots,
-                                 std::uint32_t allClientsStepTotal) {
+Outcome UsageHistory::UpdateHistory(FileSystem& disk, const std::string& profilePath,
+                                    const ServerClock& clock,
+                                    const std::vector<ClientSlot>& slots,
+                                    std::uint32_t allClientsStepTotal) {
   std::string_view formerDate = FindProfileLine(kDateRecordPrefix);
   std::uint32_t formerSteps = formerDate.empty() ? 0 : FormerStepTotal(formerDate);
-  std::string_view serverDay = std::string_view(run.serverDate).substr(0, 8);
+  std::string_view serverDay = std::string_view(clock.date).substr(0, 8);
   dateChanged_ = formerDate.empty() ||
                  formerDate.substr(std::min(formerDate.size(), kDateRecordPrefix.size()), 8) !=
                      serverDay;
-  if (!dateChanged_ && formerSteps == allClientsStepTotal) return true;  // untouched
+  if (!dateChanged_ && formerSteps == allClientsStepTotal) return Outcome::Ok();  // untouched
 
   historyRewritten_ = true;
   std::string contents;
@@ -129,10 +113,10 @@ bool UsageHistory::UpdateHistory(Run& run, const std::vector<ClientSlot>& slots,
     contents += line;
     contents += '\n';
   }
-  contents += DateRecord(run.serverDate, run.serverTime, allClientsStepTotal);
+  contents += DateRecord(clock.date, clock.time, allClientsStepTotal);
   contents += '\n';
   if (!dateChanged_) {
-    contents += PreviousDateRecord(formerDate);
+    contents += PreviousRecord(formerDate);
     contents += '\n';
   }
   std::string key(kCurrentHistoryPrefix);
@@ -144,17 +128,13 @@ bool UsageHistory::UpdateHistory(Run& run, const std::vector<ClientSlot>& slots,
     key += slot.client;
     std::string_view former = FindProfileLine(key);
     if (former.empty()) continue;
-    contents += PreviousClientRecord(former);
+    contents += PreviousRecord(former);
     contents += '\n';
   }
 
-  if (!run.disk.ReplaceFile(run.rewritePath, contents)) {
-    run.runStatus = RunStatus::Err;
-    run.resultDocument.Append("Error 1016: ReWriting of Profile " + run.rewritePath +
-                              " failed !");
-    return false;
-  }
-  return true;
+  if (!disk.ReplaceFile(profilePath, contents))
+    return Outcome::Failed("Error 1016: ReWriting of Profile " + profilePath + " failed !");
+  return Outcome::Ok();
 }
 
 std::string_view UsageHistory::FindBaseline(std::string_view client) const {

@@ -4,12 +4,13 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "measure/usage_counters.h"
+#include "sap/outcome.h"
 
-struct Run;
+struct FileSystem;
+struct ServerClock;
 
 /// The usage history kept at the end of a system profile: the totals the
 /// last run saw ("# Clt " lines) and the ones before them ("# Clx " lines).
@@ -41,16 +42,6 @@ std::string DateRecord(std::string_view serverDate, std::string_view serverTime,
 /// for the former date record and the former client records alike.
 std::string PreviousRecord(std::string_view formerRecord);
 
-/// The previous-day-state line of the former date record.
-inline std::string PreviousDateRecord(std::string_view formerDateRecord) {
-  return PreviousRecord(formerDateRecord);
-}
-
-/// The previous-state line of a client's former record.
-inline std::string PreviousClientRecord(std::string_view formerClientRecord) {
-  return PreviousRecord(formerClientRecord);
-}
-
 /// The 101-character record of a client's day totals.
 std::string ClientRecord(const ClientSlot& slot);
 
@@ -66,28 +57,28 @@ std::uint32_t FormerStepTotal(std::string_view dateRecord);
 /// The history of one system during one evaluation of its workload.
 ///
 /// Created from the profile lines as they were read; every lookup sees
-/// those lines, also after the profile has been rewritten. The history
-/// lines are indexed once, so a lookup costs no scan of the profile.
+/// those lines, also after the profile has been rewritten. A profile holds
+/// a few history lines per client, so a lookup scans them.
 class UsageHistory {
  public:
-  /// Indexes the history lines of |profileLines|, which must outlive this
-  /// object unchanged.
-  explicit UsageHistory(const std::vector<std::string>& profileLines);
+  /// |profileLines| must outlive this object unchanged.
+  explicit UsageHistory(const std::vector<std::string>& profileLines)
+      : profileLines_(profileLines) {}
 
   /// The first profile line that begins with |prefix|, or an empty text.
   std::string_view FindProfileLine(std::string_view prefix) const;
 
   /// Compares the date and the all-clients step total with the date record
   /// of the profile and, when either changed, rewrites the profile at
-  /// run.rewritePath: every line that is not a history line, in order,
-  /// then the new date record, the former one as "# Clx " (same day only),
-  /// and for each slot its client record followed (same day only) by the
-  /// former record of that client as "# Clx ". The file is replaced as a
-  /// whole or not at all. On failure sets run.runStatus to Err, appends
-  /// "Error 1016: ReWriting of Profile <path> failed !" to the document
-  /// and returns false.
-  bool UpdateHistory(Run& run, const std::vector<ClientSlot>& slots,
-                     std::uint32_t allClientsStepTotal);
+  /// |profilePath|: every line that is not a history line, in order, then
+  /// the new date record (from |clock|), the former one as "# Clx " (same
+  /// day only), and for each slot its client record followed (same day
+  /// only) by the former record of that client as "# Clx ". The file is
+  /// replaced as a whole or not at all; when it cannot be, the outcome is
+  /// "Error 1016: ReWriting of Profile <path> failed !".
+  Outcome UpdateHistory(FileSystem& disk, const std::string& profilePath,
+                        const ServerClock& clock, const std::vector<ClientSlot>& slots,
+                        std::uint32_t allClientsStepTotal);
 
   /// The record against which a client's differences are taken: none on a
   /// new day; the former "# Clt " record when the profile was rewritten;
@@ -99,9 +90,6 @@ class UsageHistory {
 
  private:
   const std::vector<std::string>& profileLines_;
-  /// Each prefix of a history line that a lookup can ask for ("# Clt "
-  /// plus up to five more characters), mapped to the first line with it.
-  std::unordered_map<std::string_view, std::string_view> firstLine_;
   bool dateChanged_ = false;
   bool historyRewritten_ = false;
 };

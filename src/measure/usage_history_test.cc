@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "run/test_run.h"
+#include "measure/server_clock.h"
+#include "testing/virtual_file_system.h"
 
 namespace {
 
@@ -25,8 +26,8 @@ TEST(UsageHistoryTest, Records) {
   EXPECT_EQ(record, "# Clt 100           1            22           333          4444"
                     "         55555  4294967295           7");
   EXPECT_EQ(ReadClientRecord(record).value, slot.dayTotals.value);
-  EXPECT_EQ(PreviousClientRecord(record).substr(0, 9), "# Clx 100");
-  EXPECT_EQ(ReadClientRecord(PreviousClientRecord(record)).value, slot.dayTotals.value);
+  EXPECT_EQ(PreviousRecord(record).substr(0, 9), "# Clx 100");
+  EXPECT_EQ(ReadClientRecord(PreviousRecord(record)).value, slot.dayTotals.value);
   // Short and hand-edited records read as far as they go, each field
   // within its own column.
   EXPECT_EQ(ReadClientRecord("# Clt 100").value, UsageCounters{}.value);
@@ -43,16 +44,15 @@ TEST(UsageHistoryTest, Records) {
 }
 
 TEST(UsageHistoryTest, RewriteMovesTheHistoryToTheEndAndKeepsOtherLinesWhole) {
-  TestRun t;
-  t.run.rewritePath = kProfile;
-  t.run.serverDate = "20240131";
-  t.run.serverTime = "10:15:00";
+  VirtualFileSystem disk;
+  const ServerClock clock{"20240131", "10:15:00"};
+  std::vector<std::string> lines;
   auto update = [&](const std::string& profile, const std::vector<ClientSlot>& slots,
                     std::uint32_t total) {
-    t.run.profileLineTable.clear();
-    for (std::string_view line : SplitLines(profile)) t.run.profileLineTable.emplace_back(line);
-    auto history = std::make_unique<UsageHistory>(t.run.profileLineTable);
-    EXPECT_TRUE(history->UpdateHistory(t.run, slots, total));
+    lines.clear();
+    for (std::string_view line : SplitLines(profile)) lines.emplace_back(line);
+    auto history = std::make_unique<UsageHistory>(lines);
+    EXPECT_TRUE(history->UpdateHistory(disk, kProfile, clock, slots, total).ok());
     return history;
   };
 
@@ -63,14 +63,14 @@ TEST(UsageHistoryTest, RewriteMovesTheHistoryToTheEndAndKeepsOtherLinesWhole) {
     auto history = update("# Clt Date=20240131 09:00:00 Steps=12\n"
                           "# Clx Date=20240131 08:00:00 Steps=4\n"
                           "Destination: PRD\n" + Record("100", 12, 3) + Record("100", 99, 9) +
-                              PreviousClientRecord(Record("100", 4, 1)),
+                              PreviousRecord(Record("100", 4, 1)),
                           {Slot("100", total, 5), Slot("300", 0, 0)}, total);
     EXPECT_FALSE(history->DateChanged());
     EXPECT_TRUE(history->HistoryRewritten());
-    EXPECT_EQ(t.disk.files[kProfile],
+    EXPECT_EQ(disk.files[kProfile],
               "Destination: PRD\n# Clt Date=20240131 10:15:00 Steps=" + std::to_string(total) +
                   "\n# Clx Date=20240131 09:00:00 Steps=12\n" + Record("100", total, 5) +
-                  PreviousClientRecord(Record("100", 12, 3)) + Record("300", 0, 0));
+                  PreviousRecord(Record("100", 12, 3)) + Record("300", 0, 0));
     EXPECT_EQ(history->FindBaseline("100"), ClientRecord(Slot("100", 12, 3)));
     EXPECT_EQ(history->FindBaseline("300"), "");
     EXPECT_EQ(history->FindProfileLine("# Clt 10"), ClientRecord(Slot("100", 12, 3)));
@@ -87,7 +87,7 @@ TEST(UsageHistoryTest, RewriteMovesTheHistoryToTheEndAndKeepsOtherLinesWhole) {
   }
   auto history = update(profile, {Slot("100", 1, 1)}, 1);
   EXPECT_TRUE(history->DateChanged());
-  EXPECT_EQ(t.disk.files[kProfile],
+  EXPECT_EQ(disk.files[kProfile],
             kept + "# Clt Date=20240131 10:15:00 Steps=1\n" + Record("100", 1, 1));
 }
 

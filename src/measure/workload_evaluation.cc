@@ -7,13 +7,12 @@
 #include <unordered_map>
 #include <vector>
 
-#include "measure/call_failure.h"
 #include "measure/number_text.h"
+#include "measure/server_clock.h"
 #include "measure/system_usage_call.h"
 #include "measure/usage_counters.h"
 #include "measure/usage_history.h"
-#include "run/run.h"
-#include "sap/rfc_failure_report.h"
+#include "output/result_document.h"
 
 namespace {
 
@@ -64,11 +63,13 @@ std::uint32_t ClientKey(std::string_view client) {
   return key;
 }
 
-/// Row |line| (from 1) of the statistics table; a null row ends the run.
-const unsigned char* GetRow(Run& run, ItHandle statistic, unsigned line) {
-  void* row = run.rfc.ItGetLine(statistic, line);
-  if (row == nullptr) ReportRfcFailure(run, "ItGetLine STATISTIC");
-  return static_cast<const unsigned char*>(row);
+/// The operation named when a row of the statistics cannot be read.
+constexpr const char kGetRowOperation[] = "ItGetLine STATISTIC";
+
+/// Row |line| (from 1) of the statistics table; null when the library has
+/// none.
+const unsigned char* GetRow(RfcLibrary& rfc, ItHandle statistic, unsigned line) {
+  return static_cast<const unsigned char*>(rfc.ItGetLine(statistic, line));
 }
 
 std::string Decimal(std::uint32_t value) { return std::to_string(value); }
@@ -87,17 +88,18 @@ struct ValueRule {
   const char* Unit() const { return perStep ? "mSec" : ""; }
 };
 
-/// The channel options, in the order in which they are looked for.
-struct ChannelOption {
-  const char* keyword;
-  ValueRule rule;
-};
-constexpr ChannelOption kChannelOptions[] = {
-    {"STEPS", {Index::kSteps, false}},      {"DIALOG", {Index::kDialog, false}},
-    {"BATCH", {Index::kBatch, false}},      {"RESPONSE", {Index::kRespTime, true}},
-    {"CPU-TIME", {Index::kCpuTime, true}},  {"DBS-TIME", {Index::kDbTime, true}},
-    {"SUS-TIME", {Index::kSusTime, true}},
-};
+/// The value of each per-client option.
+ValueRule ClientChannelRule(ClientChannel channel) {
+  switch (channel) {
+    case ClientChannel::kDialog: return {Index::kDialog, false};
+    case ClientChannel::kBatch: return {Index::kBatch, false};
+    case ClientChannel::kResponse: return {Index::kRespTime, true};
+    case ClientChannel::kCpuTime: return {Index::kCpuTime, true};
+    case ClientChannel::kDbsTime: return {Index::kDbTime, true};
+    case ClientChannel::kSusTime: return {Index::kSusTime, true};
+    default: return {Index::kSteps, false};
+  }
+}
 
 /// The seven channels of the totals; their names are also the item names.
 struct TotalChannel {
@@ -111,13 +113,6 @@ constexpr TotalChannel kTotalChannels[] = {
     {"Sus Time", {Index::kSusTime, true}},
 };
 
-/// The first channel option present in the parameters, or null.
-const ChannelOption* FindChannelOption(const std::string& parameterText) {
-  for (const ChannelOption& option : kChannelOptions)
-    if (parameterText.find(option.keyword) != std::string::npos) return &option;
-  return nullptr;
-}
-
 /// The client slots and totals of one evaluation.
 struct Workload {
   std::vector<ClientSlot> slots;
@@ -127,11 +122,13 @@ struct Workload {
 
 /// Sums the rows per client and over the selected clients. Each distinct
 /// client gets one slot, in the order of its first row.
-void SumRows(Run& run, ItHandle statistic, Workload* workload) {
+Outcome SumRows(RfcLibrary& rfc, ItHandle statistic, const std::string& clientFilter,
+               Workload* workload) {
   std::unordered_map<std::uint32_t, size_t> slotOf;
-  unsigned rows = run.rfc.ItFill(statistic);
+  unsigned rows = rfc.ItFill(statistic);
   for (unsigned line = 1; line <= rows; ++line) {
-    const unsigned char* row = GetRow(run, statistic, line);
+    const unsigned char* row = GetRow(rfc, statistic, line);
+    if (row == nullptr) return Outcome::LibraryFailed(kGetRowOperation);
     std::string_view client = RowClient(row);
     auto [entry, added] = slotOf.try_emplace(ClientKey(client), workload->slots.size());
     if (added) workload->slots.push_back(ClientSlot{std::string(client), {}, {}});
@@ -141,20 +138,22 @@ void SumRows(Run& run, ItHandle statistic, Workload* workload) {
   }
   for (ClientSlot& slot : workload->slots) {
     slot.differences = slot.dayTotals;
-    if (run.clientFilter.empty() || run.clientFilter == slot.client)
+    if (clientFilter.empty() || clientFilter == slot.client)
       workload->totals.Add(slot.dayTotals);
   }
+  return Outcome::Ok();
 }
 
-/// Prints one line per selected row for the "DATA" option.
-void PrintDataRows(Run& run, ItHandle statistic) {
-  unsigned rows = run.rfc.ItFill(statistic);
+/// One line per selected row for the "DATA" option.
+Outcome DataRows(RfcLibrary& rfc, ItHandle statistic, const std::string& clientFilter,
+                 std::string* lines) {
+  unsigned rows = rfc.ItFill(statistic);
   char numbers[128];
-  std::string line;
-  for (unsigned line_number = 1; line_number <= rows; ++line_number) {
-    const unsigned char* row = GetRow(run, statistic, line_number);
+  for (unsigned lineNumber = 1; lineNumber <= rows; ++lineNumber) {
+    const unsigned char* row = GetRow(rfc, statistic, lineNumber);
+    if (row == nullptr) return Outcome::LibraryFailed(kGetRowOperation);
     std::string_view client = RowClient(row);
-    if (!run.clientFilter.empty() && run.clientFilter != client) continue;
+    if (!clientFilter.empty() && clientFilter != client) continue;
     UsageCounters c = RowCounters(row);
     std::snprintf(numbers, sizeof numbers, "%6lu %8lu %8lu %8lu %8lu %6lu %6lu\n",
                   static_cast<unsigned long>(c[Index::kSteps]),
@@ -164,22 +163,23 @@ void PrintDataRows(Run& run, ItHandle statistic) {
                   static_cast<unsigned long>(c[Index::kSusTime]),
                   static_cast<unsigned long>(c[Index::kDialog]),
                   static_cast<unsigned long>(c[Index::kBatch]));
-    line.assign(TextField(row, statistic_row::kUserAccnt, 12));
-    line += ' ';
-    line += client;
-    line += ' ';
-    line += numbers;
-    run.console.Write(line);
+    *lines += TextField(row, statistic_row::kUserAccnt, 12);
+    *lines += ' ';
+    *lines += client;
+    *lines += ' ';
+    *lines += numbers;
   }
+  return Outcome::Ok();
 }
 
 /// Takes each client's differences to its baseline; the totals lose the
 /// baselines of the clients they cover.
-void SubtractBaselines(const Run& run, const UsageHistory& history, Workload* workload) {
+void SubtractBaselines(const std::string& clientFilter, const UsageHistory& history,
+                       Workload* workload) {
   for (ClientSlot& slot : workload->slots) {
     std::string_view baseline = history.FindBaseline(slot.client);
     if (baseline.empty()) continue;
-    if (!run.clientFilter.empty() && run.clientFilter != slot.client) continue;
+    if (!clientFilter.empty() && clientFilter != slot.client) continue;
     UsageCounters former = ReadClientRecord(baseline);
     slot.differences.Subtract(former);
     workload->totals.Subtract(former);
@@ -187,122 +187,136 @@ void SubtractBaselines(const Run& run, const UsageHistory& history, Workload* wo
 }
 
 /// The summary text: "(PRD) Summary: Step(s)=1.234, Dialog=..., ... ms ".
-void WriteSummaryText(Run& run, const UsageCounters& totals) {
+void WriteSummaryText(std::string_view destination, const std::string& clientFilter,
+                      const UsageCounters& totals, ResultDocument& document) {
   std::uint32_t steps = totals[Index::kSteps];
-  std::string text = "(" + run.systemProfile.destination;
-  text += run.clientFilter.empty() ? ") Summary: " : ") Usage Client[" + run.clientFilter + "]: ";
+  std::string text = "(" + std::string(destination);
+  text += clientFilter.empty() ? ") Summary: " : ") Usage Client[" + clientFilter + "]: ";
   text += "Step(s)=" + GroupThousands(Decimal(steps));
   text += ", Dialog=" + GroupThousands(Decimal(totals[Index::kDialog]));
   text += ", Batch=" + GroupThousands(Decimal(totals[Index::kBatch]));
   text += ", RspTime=" + GroupThousands(Decimal(totals[Index::kRespTime] / steps));
   text += " ms, CpuTime=" + GroupThousands(Decimal(totals[Index::kCpuTime] / steps));
   text += " ms ";
-  ResultDocument& document = run.resultDocument;
   document.OpenText();
   document.AppendText(text);
   document.CloseText();
 }
 
 /// One channel per slot, named |prefix| + "Client " + the client.
-void WriteSlotChannels(Run& run, const Workload& workload, const ValueRule& rule,
-                       const std::string& prefix) {
+void WriteSlotChannels(const Workload& workload, const ValueRule& rule, std::string_view prefix,
+                       ResultDocument& document) {
   for (const ClientSlot& slot : workload.slots)
-    run.resultDocument.WriteChannel(prefix + "Client " + slot.client,
+    document.WriteChannel(std::string(prefix) + "Client " + slot.client,
                                     Decimal(rule.Of(slot.differences)), rule.Unit());
 }
 
 /// The whole document of a single-system run.
-void WriteDocument(Run& run, Workload& workload, const ChannelOption* option) {
+void WriteDocument(std::string_view destination, const WorkloadOptions& options,
+                   Workload& workload, ResultDocument& document) {
   UsageCounters& totals = workload.totals;
   if (totals[Index::kSteps] == 0) totals[Index::kSteps] = 1;
-  run.resultDocument.OpenDocument();
-  WriteSummaryText(run, totals);
-  if (option != nullptr) {
-    WriteSlotChannels(run, workload, option->rule, "");
+  document.OpenDocument();
+  WriteSummaryText(destination, options.clientFilter, totals, document);
+  if (options.clientChannel != ClientChannel::kNone) {
+    WriteSlotChannels(workload, ClientChannelRule(options.clientChannel), "", document);
   } else {
     for (const TotalChannel& channel : kTotalChannels)
-      run.resultDocument.WriteChannel(channel.name, Decimal(channel.rule.Of(totals)),
-                                      channel.rule.Unit());
+      document.WriteChannel(channel.name, Decimal(channel.rule.Of(totals)), channel.rule.Unit());
   }
-  run.resultDocument.CloseDocument();
+  document.CloseDocument();
 }
 
-/// The channels of one system in an item run, printed at once.
-void ReportItem(Run& run, const Workload& workload, const ChannelOption* option) {
-  ResultDocument& document = run.resultDocument;
-  document.Clear();
-  run.itemReported = true;
-  bool perClient = option != nullptr && option->rule.counter != Index::kDialog &&
-                   option->rule.counter != Index::kBatch;
+/// The channels of one system in an item run.
+void WriteItem(const Workload& workload, const WorkloadOptions& options,
+               std::string_view itemName, std::string_view channelName,
+               ResultDocument& document) {
+  ClientChannel option = options.clientChannel;
+  ValueRule rule = ClientChannelRule(option);
+  bool perClient = option != ClientChannel::kNone && option != ClientChannel::kDialog &&
+                   option != ClientChannel::kBatch;
   if (perClient) {
-    WriteSlotChannels(run, workload, option->rule, run.itemChannelName + " ");
+    WriteSlotChannels(workload, rule, std::string(channelName) + " ", document);
   } else {
     for (const TotalChannel& channel : kTotalChannels) {
-      if (option != nullptr && channel.rule.counter != option->rule.counter) continue;
-      if (run.itemName != channel.name) continue;
-      document.WriteChannel(run.itemChannelName, Decimal(channel.rule.Of(workload.totals)), "");
+      if (option != ClientChannel::kNone && channel.rule.counter != rule.counter) continue;
+      if (itemName != channel.name) continue;
+      document.WriteChannel(channelName, Decimal(channel.rule.Of(workload.totals)), "");
     }
   }
-  run.console.Write(document.Text());
-  document.Clear();
 }
 
-/// The document of a system that has no statistics for the day.
-void WriteNoDataDocument(Run& run) {
-  ResultDocument& document = run.resultDocument;
-  document.Clear();
-  document.Append("\n<Prtg>");
-  document.Append("\n\n<Text>");
-  document.AppendText(run.systemProfile.destination);
-  document.Append(" Summary: ");
-  document.Append("Step(s)=0, Dialog=0, Batch=0, Rsp-Time=0, CPU-Time=0");
-  document.Append(" ");
-  document.Append("</Text>\n");
-  for (const char* name :
-       {"Steps", "Dialog", "Batch", "Response", "CPU-Time", "DBS-Time", "SUS-Time"})
-    document.WriteChannel(name, "0", "");
-  document.Append("\n</Prtg>\n");
-}
+/// Fetches the day's statistics into tables of the library, hands them to
+/// |evaluate| when the call succeeded and deletes the tables. A system
+/// without statistics gives the no-data document.
+template <typename Evaluate>
+WorkloadResult WithStatistics(RfcSession& session, const ServerClock& clock,
+                              std::string_view destination, ResultDocument& document,
+                              Evaluate&& evaluate) {
+  RfcLibrary& rfc = session.rfc;
+  WorkloadResult result;
+  ItHandle statistic = rfc.ItCreate("STATISTIC", kStatisticRowLength, 0, 0);
+  if (statistic == nullptr) return {Outcome::LibraryFailed("ItCreate STATISTIC")};
+  ItHandle relation = rfc.ItCreate("USER_ACCOUNT_RELATION", kUserAccountRowLength, 0, 0);
+  if (relation == nullptr) return {Outcome::LibraryFailed("ItCreate USER_ACCOUNT_RELATION")};
 
-/// Evaluates the rows of a successful call.
-void EvaluateRows(Run& run, ItHandle statistic) {
-  Workload workload;
-  SumRows(run, statistic, &workload);
-
-  if (!run.itemMode) {
-    UsageHistory history(run.profileLineTable);
-    if (!history.UpdateHistory(run, workload.slots, workload.allClientsStepTotal)) return;
-    if (run.parameterText.find("DATA") != std::string::npos) PrintDataRows(run, statistic);
-    SubtractBaselines(run, history, &workload);
-    WriteDocument(run, workload, FindChannelOption(run.parameterText));
-    return;
+  Outcome call = CallSystemUsage(session, clock.date, statistic, relation);
+  if (call.IsLibraryFailure()) return {call};
+  if (call.ok()) {
+    result = evaluate(statistic);
+    if (result.outcome.IsLibraryFailure()) return result;
+  } else if (call.IsException("NO_DATA_FOUND")) {
+    result.noData = true;
+    document.WriteNoDataDocument(destination);
+  } else {
+    result.outcome = call;
   }
-  if (run.parameterText.find("DATA") != std::string::npos) PrintDataRows(run, statistic);
-  ReportItem(run, workload, FindChannelOption(run.parameterText));
+
+  if (rfc.ItDelete(relation) != 0) return {Outcome::LibraryFailed("ItDelete USER_ACCOUNT_RELATION")};
+  if (rfc.ItDelete(statistic) != 0) return {Outcome::LibraryFailed("ItDelete STATISTIC")};
+  return result;
 }
 
 }  // namespace
 
-int EvaluateWorkload(Run& run) {
-  RfcLibrary& rfc = run.rfc;
-  ItHandle statistic = rfc.ItCreate("STATISTIC", kStatisticRowLength, 0, 0);
-  if (statistic == nullptr) ReportRfcFailure(run, "ItCreate STATISTIC");
-  ItHandle relation = rfc.ItCreate("USER_ACCOUNT_RELATION", kUserAccountRowLength, 0, 0);
-  if (relation == nullptr) ReportRfcFailure(run, "ItCreate USER_ACCOUNT_RELATION");
+WorkloadResult EvaluateWorkload(RfcSession& session, const ServerClock& clock,
+                                const WorkloadOptions& options, std::string_view destination,
+                                const HistoryFile& historyFile, ResultDocument& document) {
+  return WithStatistics(session, clock, destination, document, [&](ItHandle statistic) {
+    WorkloadResult result;
+    Workload workload;
+    result.outcome = SumRows(session.rfc, statistic, options.clientFilter, &workload);
+    if (!result.outcome.ok()) return result;
+    UsageHistory history(historyFile.lines);
+    result.outcome = history.UpdateHistory(historyFile.disk, historyFile.path, clock,
+                                           workload.slots, workload.allClientsStepTotal);
+    if (!result.outcome.ok()) return result;
+    if (options.dataRows) {
+      result.outcome = DataRows(session.rfc, statistic, options.clientFilter, &result.dataRows);
+      if (!result.outcome.ok()) return result;
+    }
+    SubtractBaselines(options.clientFilter, history, &workload);
+    WriteDocument(destination, options, workload, document);
+    return result;
+  });
+}
 
-  std::string exception;
-  int result = CallSystemUsage(run, statistic, relation, &exception);
-  if (result == kRfcOk) {
-    run.runStatus = RunStatus::Ok;
-    EvaluateRows(run, statistic);
-  } else if (result == kRfcException && exception == "NO_DATA_FOUND") {
-    run.runStatus = RunStatus::Ok;
-    WriteNoDataDocument(run);
-  } else {
-    run.resultDocument.Append(CallFailureMessage(result, exception));
-  }
-
-  if (rfc.ItDelete(relation) != 0) ReportRfcFailure(run, "ItDelete USER_ACCOUNT_RELATION");
-  if (rfc.ItDelete(statistic) != 0) ReportRfcFailure(run, "ItDelete STATISTIC");
-  return result;
+WorkloadResult EvaluateItem(RfcSession& session, const ServerClock& clock,
+                            const WorkloadOptions& options, std::string_view destination,
+                            std::string_view itemName, std::string_view channelName,
+                            ResultDocument& document) {
+  return WithStatistics(session, clock, destination, document, [&](ItHandle statistic) {
+    WorkloadResult result;
+    Workload workload;
+    result.outcome = SumRows(session.rfc, statistic, options.clientFilter, &workload);
+    if (!result.outcome.ok()) return result;
+    if (options.dataRows) {
+      result.outcome = DataRows(session.rfc, statistic, options.clientFilter, &result.dataRows);
+      if (!result.outcome.ok()) return result;
+    }
+    document.Clear();
+    WriteItem(workload, options, itemName, channelName, document);
+    result.itemReported = true;
+    return result;
+  });
 }

@@ -1,28 +1,70 @@
 #ifndef BRINDLEMARK_MEASURE_WORKLOAD_EVALUATION_H_
 #define BRINDLEMARK_MEASURE_WORKLOAD_EVALUATION_H_
 
-struct Run;
+#include <string>
+#include <string_view>
+#include <vector>
 
-/// Measures the workload of the system on run.connection.
+#include "sap/outcome.h"
+#include "sap/rfc_session.h"
+
+class ResultDocument;
+struct FileSystem;
+struct ServerClock;
+
+/// The per-client options: one channel per client with one value, named
+/// by the first of the keywords "STEPS", "DIALOG", "BATCH", "RESPONSE",
+/// "CPU-TIME", "DBS-TIME", "SUS-TIME" that the parameters hold.
+enum class ClientChannel { kNone, kSteps, kDialog, kBatch, kResponse, kCpuTime, kDbsTime, kSusTime };
+
+/// The parameters that shape an evaluation.
+struct WorkloadOptions {
+  std::string clientFilter;  // "CLIENT=": the client reported; empty for all
+  ClientChannel clientChannel = ClientChannel::kNone;
+  bool dataRows = false;  // "DATA": each statistics row as a text line
+};
+
+/// The profile of a single-system run, whose usage history the evaluation
+/// keeps: its lines as read and where it lies.
+struct HistoryFile {
+  FileSystem& disk;
+  const std::string& path;
+  const std::vector<std::string>& lines;
+};
+
+/// What an evaluation found.
+struct WorkloadResult {
+  /// Fails with the error line of a failed call or rewrite, or with the
+  /// library operation that failed.
+  Outcome outcome = Outcome::Ok();
+  /// The system had no statistics for the day ("NO_DATA_FOUND"): the
+  /// document is the no-data document.
+  bool noData = false;
+  /// Item run: the system's item (or per-client channels) were written.
+  bool itemReported = false;
+  /// "DATA": the lines to print before the document.
+  std::string dataRows;
+};
+
+/// Measures the workload of a single-system run.
 ///
 /// Fetches the day's statistics rows (SAPWL_ACCNT_GET_SYSTEM_USAGE), sums
 /// them per client (one slot per distinct client, in the order of its
-/// first row) and over the clients the client filter selects, and then:
-///
-/// - single-system run: keeps the usage history in the profile, takes each
-///   client's differences to its baseline and writes the whole result
-///   document (summary text and the total or per-client channels);
-/// - item run: prints the requested item of this system at once as one
-///   channel named run.itemChannelName, or with a per-client option this
-///   system's per-client channels, and sets run.itemReported.
-///
-/// Sets run.runStatus to Ok when the statistics were read or the system
-/// had none ("NO_DATA_FOUND", which gives the no-data document); leaves
-/// Err and appends the error line when the call failed, and sets Err when
-/// the profile could not be rewritten. Failures of the library's tables
-/// end the run through the RFC failure report.
-///
-/// Returns the result code of the statistics call.
-int EvaluateWorkload(Run& run);
+/// first row) and over the clients the filter selects, keeps the usage
+/// history in |history|, takes each client's differences to its baseline
+/// and writes the whole result document: the summary text (headed by
+/// |destination|) and the total or per-client channels.
+WorkloadResult EvaluateWorkload(RfcSession& session, const ServerClock& clock,
+                                const WorkloadOptions& options, std::string_view destination,
+                                const HistoryFile& history, ResultDocument& document);
+
+/// Measures one system of an item run: writes the item |itemName| of the
+/// day's totals as one channel named |channelName|, or with a per-client
+/// option the system's per-client channels, into the emptied |document|.
+/// No history is kept.
+WorkloadResult EvaluateItem(RfcSession& session, const ServerClock& clock,
+                            const WorkloadOptions& options, std::string_view destination,
+                            std::string_view itemName, std::string_view channelName,
+                            ResultDocument& document);
 
 #endif  // BRINDLEMARK_MEASURE_WORKLOAD_EVALUATION_H_

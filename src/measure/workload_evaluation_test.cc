@@ -5,10 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "measure/usage_history.h"
-#include "platform/virtual_file_system.h"
-#include "sap/connection.h"
-#include "sap/simulated_run_test_support.h"
+#include "measure/server_clock.h"
+#include "testing/simulated_run.h"
+#include "testing/virtual_file_system.h"
 
 namespace {
 
@@ -17,9 +16,6 @@ const char kProfile[] = "C:\\Sensors\\PRD.P00";
 struct WorkloadEvaluationTest : testing::Test {
   WorkloadEvaluationTest()
       : disk(new VirtualFileSystem), t("{}", std::unique_ptr<FileSystem>(disk)) {
-    t.run.rewritePath = kProfile;
-    t.run.serverDate = "20240131";
-    t.run.serverTime = "10:15:00";
     disk->Create(kProfile, "Destination: PRD\n");
   }
 
@@ -32,18 +28,22 @@ struct WorkloadEvaluationTest : testing::Test {
   }
 
   /// Logs on and evaluates over the profile as it lies on the disk.
-  int Evaluate(const std::string& parameters) {
-    t.run.parameterText = parameters;
-    t.run.profileLineTable.clear();
-    for (std::string_view line : SplitLines(disk->files[kProfile]))
-      t.run.profileLineTable.emplace_back(line);
-    t.run.resultDocument.Clear();
-    t.run.runStatus = RunStatus::Err;
-    EXPECT_NE(OpenConnection(t.run), 0u);
-    int result = EvaluateWorkload(t.run);
-    CloseConnection(t.run);
+  WorkloadResult Evaluate(const WorkloadOptions& options) {
+    lines.clear();
+    for (std::string_view line : SplitLines(disk->files[kProfile])) lines.emplace_back(line);
+    document.Clear();
+    RfcSession session = t.Logon();
+    EXPECT_NE(session.connection, 0u);
+    WorkloadResult result = EvaluateWorkload(session, clock, options, "PRD",
+                                             HistoryFile{*disk, kProfilePath, lines}, document);
+    t.sim.RfcClose(session.connection);
     return result;
   }
+
+  const ServerClock clock{"20240131", "10:15:00"};
+  const std::string kProfilePath = kProfile;
+  std::vector<std::string> lines;
+  ResultDocument document;
 
   VirtualFileSystem* disk;
   SimulatedRun t;
@@ -60,8 +60,8 @@ TEST_F(WorkloadEvaluationTest, EachClientHasOneSlotHoweverManyAndWhereverItsRows
   }
   for (int i = 0; i < 40; ++i) rows.push_back(rows[i]);  // each client again, later
   Serve(rows);
-  Evaluate("STEPS");
-  EXPECT_EQ(t.run.resultDocument.Text(),
+  Evaluate({"", ClientChannel::kSteps});
+  EXPECT_EQ(document.Text(),
             "\n<Prtg>\n\n<Text>(PRD) Summary: Step(s)=1.640, Dialog=0, Batch=0, RspTime=0 ms, "
             "CpuTime=0 ms </Text>\n" + channels + "\n</Prtg>\n");
   std::string profile = disk->files[kProfile];
@@ -71,8 +71,8 @@ TEST_F(WorkloadEvaluationTest, EachClientHasOneSlotHoweverManyAndWhereverItsRows
   // The next run's differences are taken against the one record per client.
   rows.push_back({"105", 1});
   Serve(rows);
-  Evaluate("STEPS");
-  EXPECT_NE(t.run.resultDocument.Text().find(
+  Evaluate({"", ClientChannel::kSteps});
+  EXPECT_NE(document.Text().find(
                 "<Channel>Client 105</Channel>\n<Value>1</Value></Result>\n\n"
                 "<Result><Channel>Client 106</Channel>\n<Value>0</Value>"),
             std::string::npos);
@@ -81,12 +81,11 @@ TEST_F(WorkloadEvaluationTest, EachClientHasOneSlotHoweverManyAndWhereverItsRows
 TEST_F(WorkloadEvaluationTest, ProfileThatCannotBeRewrittenStaysAsItWas) {
   disk->failingWrites.insert(kProfile);
   Serve({{"100", 5}});
-  EXPECT_EQ(Evaluate("DATA"), 0);
-  EXPECT_EQ(t.run.runStatus, RunStatus::Err);
-  EXPECT_EQ(t.run.resultDocument.Text(),
+  WorkloadResult result = Evaluate({"", ClientChannel::kNone, true});
+  EXPECT_EQ(result.outcome.Message(),
             "Error 1016: ReWriting of Profile C:\\Sensors\\PRD.P00 failed !");
   EXPECT_EQ(disk->files[kProfile], "Destination: PRD\n");
-  EXPECT_EQ(t.console.output, "");  // no DATA rows before the error
+  EXPECT_EQ(result.dataRows, "");  // no DATA rows before the error
 }
 
 }  // namespace

@@ -11,12 +11,6 @@ void ResultDocument::AppendEscaped(std::string_view content) {
   }
 }
 
-std::string EscapeXml(std::string_view content) {
-  ResultDocument document;
-  document.AppendText(content);
-  return document.Text();
-}
-
 void ResultDocument::WriteChannel(std::string_view name, std::string_view value,
                                   std::string_view unit) {
   text_ += "\n<Result><Channel>";
@@ -41,4 +35,14 @@ void ResultDocument::WriteErrorTail(std::string_view message) {
   text_ += "\n<Error>1</Error>\n<Text>";
   AppendEscaped(message);
   text_ += "</Text>\n</Prtg>\n";
+}
+
+void ResultDocument::WriteNoDataDocument(std::string_view destination) {
+  text_ = "\n<Prtg>\n\n<Text>";
+  AppendEscaped(destination);
+  text_ += " Summary: Step(s)=0, Dialog=0, Batch=0, Rsp-Time=0, CPU-Time=0 </Text>\n";
+  for (const char* name :
+       {"Steps", "Dialog", "Batch", "Response", "CPU-Time", "DBS-Time", "SUS-Time"})
+    WriteChannel(name, "0", "");
+  text_ += "\n</Prtg>\n";
 }

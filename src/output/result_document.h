@@ -36,20 +36,17 @@ class ResultDocument {
   /// streamed document whose head was printed already.
   void WriteErrorTail(std::string_view message);
 
-  /// Appends bytes as they are: error lines of a failed query (which only
-  /// ever become the message of an error document) and fixed markup.
-  void Append(std::string_view raw) { text_ += raw; }
+  /// Replaces the text by the document of a system that has no statistics
+  /// for the day: a summary headed by |destination| with every counter 0
+  /// and seven channels of value 0.
+  void WriteNoDataDocument(std::string_view destination);
 
   void Clear() { text_.clear(); }
   const std::string& Text() const { return text_; }
-  bool Empty() const { return text_.empty(); }
 
  private:
   void AppendEscaped(std::string_view content);
   std::string text_;
 };
-
-/// |content| with "&", "<" and ">" escaped as XML character entities.
-std::string EscapeXml(std::string_view content);
 
 #endif  // BRINDLEMARK_OUTPUT_RESULT_DOCUMENT_H_

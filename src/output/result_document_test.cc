@@ -4,7 +4,7 @@
 
 TEST(ResultDocumentTest, DocumentBytes) {
   ResultDocument doc;
-  doc.Append("leftover");
+  doc.WriteErrorDocument("leftover");
   doc.OpenDocument();  // discards what was there
   doc.OpenText();
   doc.AppendText("(A&B) <x>");

@@ -3,15 +3,14 @@
 #include <string>
 #include <string_view>
 
-#include "run/run.h"
+#include "platform/file_system.h"
 
 namespace {
 
 /// The trace file is examined line by line, each line (without its line
-/// end) as its first 99 characters, as it has always been read: an error
-/// text therefore has at most 87 characters. The rest of a longer line is
-/// dropped rather than examined as a line of its own, where a match would
-/// only be chance.
+/// end) as its first 99 characters: an error text therefore has at most 87
+/// characters. The rest of a longer line is dropped rather than examined
+/// as a line of its own, where a match would only be chance.
 constexpr size_t kLineLimit = 99;
 
 /// The error text a line supplies, or what it does to the one found so far:
@@ -28,16 +27,11 @@ void ExamineLine(std::string_view line, std::string* errorText) {
 
 }  // namespace
 
-void CheckTraceFile(Run& run) {
+std::string TraceFileRemark(FileSystem& disk) {
   std::string contents;
-  if (!run.disk.ReadFile("Dev_Rfc.Trc", &contents)) {
-    run.resultDocument.Append(" - Look for Trace-File");
-    return;
-  }
+  if (!disk.ReadFile(kTraceFileName, &contents)) return " - Look for Trace-File";
   std::string errorText;
   ForEachLine(contents, [&](std::string_view line) { ExamineLine(line, &errorText); });
-  if (errorText.empty())
-    run.resultDocument.Append(" - Please Check Trace-File !");
-  else
-    run.resultDocument.Append(" - " + errorText);
+  if (errorText.empty()) return " - Please Check Trace-File !";
+  return " - " + errorText;
 }

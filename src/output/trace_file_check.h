@@ -1,13 +1,18 @@
 #ifndef BRINDLEMARK_OUTPUT_TRACE_FILE_CHECK_H_
 #define BRINDLEMARK_OUTPUT_TRACE_FILE_CHECK_H_
 
-struct Run;
+#include <string>
 
-/// Appends the reason for a failure that the RFC library left in its trace
-/// file "Dev_Rfc.Trc" (current directory) to the error message in
-/// run.resultDocument: " - " and the last error text of the file, " - Please
-/// Check Trace-File !" when it names none, or " - Look for Trace-File" when
-/// it cannot be read. The file is only read, never changed or deleted.
-void CheckTraceFile(Run& run);
+struct FileSystem;
+
+/// The RFC library's trace file, in the current working directory.
+inline constexpr const char kTraceFileName[] = "Dev_Rfc.Trc";
+
+/// The remark on a failure that the RFC library left in its trace file,
+/// to be added to the error message: " - " and the last error text of the
+/// file, " - Please Check Trace-File !" when it names none, or " - Look for
+/// Trace-File" when it cannot be read. The file is only read, never
+/// changed or deleted.
+std::string TraceFileRemark(FileSystem& disk);
 
 #endif  // BRINDLEMARK_OUTPUT_TRACE_FILE_CHECK_H_

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "run/test_run.h"
+#include "testing/virtual_file_system.h"
 
 namespace {
 
@@ -35,11 +35,10 @@ TEST(TraceFileCheckTest, LastErrorLineOfTheTraceFile) {
       {"T:1234 ======> first\n" + std::string(99, 'x') + "**** ERROR \n", " - first"},
   };
   for (const Case& c : cases) {
-    TestRun t;
-    t.disk.Create("Dev_Rfc.Trc", c.trace);
-    CheckTraceFile(t.run);
-    EXPECT_EQ(t.run.resultDocument.Text(), c.suffix) << c.trace;
-    EXPECT_EQ(t.disk.files["Dev_Rfc.Trc"], c.trace);  // read, never changed
+    VirtualFileSystem disk;
+    disk.Create(kTraceFileName, c.trace);
+    EXPECT_EQ(TraceFileRemark(disk), c.suffix) << c.trace;
+    EXPECT_EQ(disk.files[kTraceFileName], c.trace);  // read, never changed
   }
 }
 

@@ -15,11 +15,4 @@ struct Clock {
 /// The clock of the machine the sensor runs on.
 std::unique_ptr<Clock> CreateHostClock();
 
-/// A clock that always shows the same time; for tests.
-struct FixedClock : Clock {
-  explicit FixedClock(std::string time) : time_(std::move(time)) {}
-  std::string TimeOfDay() override { return time_; }
-  std::string time_;
-};
-
 #endif  // BRINDLEMARK_PLATFORM_CLOCK_H_

@@ -16,10 +16,4 @@ struct Console {
 /// The process's standard output.
 std::unique_ptr<Console> CreateStandardOutput();
 
-/// Collects everything written; for tests.
-struct CapturedConsole : Console {
-  void Write(std::string_view text) override { output.append(text); }
-  std::string output;
-};
-
 #endif  // BRINDLEMARK_PLATFORM_CONSOLE_H_

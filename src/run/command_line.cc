@@ -1,20 +1,39 @@
 #include "run/command_line.h"
 
 #include <algorithm>
+#include <optional>
 
-#include "run/run.h"
+#include "platform/text.h"
 
 namespace {
 
 constexpr size_t kMaxItemName = 90;
+constexpr size_t kClientFilterLength = 3;
+constexpr std::string_view kClientKeyword = "CLIENT=";
+constexpr std::string_view kItemKeyword = "ITEM=";
 
-char UpperAscii(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
+/// The per-client options, in the order in which they are looked for.
+struct ClientChannelKeyword {
+  std::string_view keyword;
+  ClientChannel channel;
+};
+constexpr ClientChannelKeyword kClientChannelKeywords[] = {
+    {"STEPS", ClientChannel::kSteps},       {"DIALOG", ClientChannel::kDialog},
+    {"BATCH", ClientChannel::kBatch},       {"RESPONSE", ClientChannel::kResponse},
+    {"CPU-TIME", ClientChannel::kCpuTime},  {"DBS-TIME", ClientChannel::kDbsTime},
+    {"SUS-TIME", ClientChannel::kSusTime},
+};
 
-std::string UpperCased(std::string text) {
-  for (char& c : text) c = UpperAscii(c);
-  return text;
+/// The value of the keyword |key| (",HOST=", ",NO="): the characters of
+/// |typed| after the key up to the next blank or comma. The key is found in
+/// |upper|, the upper-cased |typed|; nothing without the key.
+std::optional<std::string> OverrideValue(std::string_view upper, std::string_view typed,
+                                         std::string_view key) {
+  size_t at = upper.find(key);
+  if (at == std::string_view::npos) return std::nullopt;
+  size_t start = at + key.size();
+  size_t end = std::min(upper.find_first_of(" ,", start), upper.size());
+  return std::string(typed.substr(start, end - start));
 }
 
 /// A name without an extension (its fourth character from the end is not
@@ -25,80 +44,80 @@ void AddDefaultExtension(std::string& name) {
 
 /// The profile name GLOBAL.P00, in any letter case, selects the item run
 /// over the global sensor listing.
-void SelectGlobalListing(Run& run) {
-  if (UpperCased(run.profileName) != "GLOBAL.P00") return;
-  run.itemMode = true;
-  run.profileName = "SAP Tessaron.Gbl";
-  AddDefaultExtension(run.profileName);
+void SelectGlobalListing(CommandLine& line) {
+  if (UpperCased(line.profileName) != "GLOBAL.P00") return;
+  line.itemMode = true;
+  line.profileName = "SAP Tessaron.Gbl";
+  AddDefaultExtension(line.profileName);
 }
 
 /// "ITEM=": the item run over the sensor profile's system lists, for the
 /// item that follows the keyword.
-void TakeItem(Run& run) {
-  size_t at = run.parameterText.find("ITEM=");
-  if (at == std::string::npos) return;
-  run.itemMode = true;
-  // parameterText and parameterCopy have the same length: upper-casing
-  // changes letters only.
-  size_t start = at + 5;
+void TakeItem(CommandLine& line, std::string_view upper) {
+  size_t at = upper.find(kItemKeyword);
+  if (at == std::string_view::npos) return;
+  line.itemMode = true;
+  size_t start = at + kItemKeyword.size();
   size_t end = start;
-  while (end < run.parameterText.size() && end - start < kMaxItemName &&
-         run.parameterText[end] != ' ' && run.parameterText[end] != ',')
+  while (end < upper.size() && end - start < kMaxItemName && upper[end] != ' ' &&
+         upper[end] != ',')
     ++end;
-  run.itemName = run.parameterCopy.substr(start, end - start);
-  for (char& c : run.itemName)
-    if (c == ':') c = ' ';
-  run.profileName = "Tessaron.Prf";
+  line.itemName = Replaced(std::string_view(line.parameters).substr(start, end - start), ':', ' ');
+  line.profileName = "Tessaron.Prf";
 }
 
-/// Splits a directory given in front of the profile name into
-/// sensorDirectory. A backslash in the first position alone is no
-/// directory (\ABC names a file in the root of the current drive).
-void SplitDirectory(Run& run) {
-  size_t slash = run.profileName.rfind('\\');
-  if (slash == std::string::npos || slash == 0) return;
-  run.sensorDirectory = run.profileName.substr(0, slash + 1);
-  run.profileName.erase(0, slash + 1);
+/// Drops a directory given in front of the profile name: the profile is
+/// looked for in the sensor's directories. A backslash in the first
+/// position alone is no directory (\ABC names a file in the root of the
+/// current drive).
+void DropDirectory(std::string& name) {
+  size_t slash = name.rfind('\\');
+  if (slash != std::string::npos && slash != 0) name.erase(0, slash + 1);
 }
 
 }  // namespace
 
-void ReadCommandLine(Run& run, const std::vector<std::string>& arguments) {
-  run.profileName = arguments.size() > 1 ? arguments[1] : std::string();
-  run.argument2 = arguments.size() > 2 ? arguments[2] : std::string();
-  run.sensorDirectory.clear();
-  run.itemName.clear();
-  run.itemMode = false;
-
-  run.parameterCopy = run.argument2;
-  if (arguments.size() > 3) run.parameterCopy += " " + arguments[3];
-  run.parameterText = UpperCased(run.parameterCopy);
-
-  TakeClientFilter(run);
-  TakeItem(run);
-
-  AddDefaultExtension(run.profileName);
-  SelectGlobalListing(run);
-
-  run.progressFlag =
-      run.parameterText.find_first_of("#@$%") != std::string::npos;
-
-  SplitDirectory(run);
-  SelectGlobalListing(run);  // D:\Sensors\GLOBAL.P00 selects it too
+MeasureOptions ReadMeasureOptions(std::string_view parameters) {
+  // Upper-casing changes letters only, so both texts have the same length
+  // and a keyword found in one stands at the same place in the other.
+  const std::string upper = UpperCased(parameters);
+  MeasureOptions options;
+  size_t client = upper.find(kClientKeyword);
+  if (client != std::string::npos)
+    options.workload.clientFilter = upper.substr(client + kClientKeyword.size(), kClientFilterLength);
+  for (const ClientChannelKeyword& entry : kClientChannelKeywords) {
+    if (upper.find(entry.keyword) == std::string::npos) continue;
+    options.workload.clientChannel = entry.channel;
+    break;
+  }
+  options.workload.dataRows = upper.find("DATA") != std::string::npos;
+  options.logon.host = OverrideValue(upper, parameters, ",HOST=");
+  options.logon.sysnr = OverrideValue(upper, parameters, ",NO=");
+  return options;
 }
 
-void TakeClientFilter(Run& run) {
-  run.clientFilter.clear();
-  size_t at = run.parameterText.find("CLIENT=");
-  if (at != std::string::npos) run.clientFilter = run.parameterText.substr(at + 7, 3);
+CommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
+  CommandLine line;
+  line.profileName = arguments.size() > 1 ? arguments[1] : std::string();
+  line.argument2 = arguments.size() > 2 ? arguments[2] : std::string();
+  line.parameters = line.argument2;
+  if (arguments.size() > 3) line.parameters += " " + arguments[3];
+  const std::string upper = UpperCased(line.parameters);
+  line.listingKey = upper.substr(0, upper.find(' '));
+  line.options = ReadMeasureOptions(line.parameters);
+
+  TakeItem(line, upper);
+  AddDefaultExtension(line.profileName);
+  SelectGlobalListing(line);
+  line.progress = upper.find_first_of("#@$%") != std::string::npos;
+  line.noSearch = upper.find('@') != std::string::npos;
+  DropDirectory(line.profileName);
+  SelectGlobalListing(line);  // D:\Sensors\GLOBAL.P00 selects it too
+  return line;
 }
 
-bool HasOption(const Run& run, std::string_view keyword) {
-  return run.parameterText.find(keyword) != std::string::npos;
-}
-
-std::string ShownParametersOfSingleRun(const Run& run) {
-  std::string shown = run.parameterCopy;
+std::string ShownParametersOfSingleRun(std::string_view parameters) {
+  std::string shown(parameters);
   shown.erase(std::min(shown.find('#'), shown.size()));
   shown.erase(std::min(shown.find('@'), shown.size()));
   if (shown == "(Parameters " || shown == "(No ") shown.clear();
@@ -106,10 +125,8 @@ std::string ShownParametersOfSingleRun(const Run& run) {
   return shown;
 }
 
-std::string ShownParametersOfItemRun(const Run& run) {
-  std::string shown = run.parameterCopy;
-  for (char& c : shown)
-    if (c == ':') c = ' ';
+std::string ShownParametersOfItemRun(std::string_view parameters) {
+  std::string shown = Replaced(parameters, ':', ' ');
   shown.erase(std::min(shown.find(" @"), shown.size()));
   return shown;
 }

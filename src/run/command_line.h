@@ -5,39 +5,62 @@
 #include <string_view>
 #include <vector>
 
-struct Run;
+#include "measure/workload_evaluation.h"
+#include "sap/connection.h"
 
-/// Takes the command line into the run: |arguments| [0] is the program,
-/// [1] the profile name (present; the driver has checked it), [2] and [3]
-/// the parameter strings (later ones are ignored).
-///
-/// Sets the profile name (default extension ".P00", "GLOBAL.P00" turned
-/// into the global listing "SAP Tessaron.Gbl", "ITEM=" turning it into the
-/// sensor profile "Tessaron.Prf"), the directory given in front of it
-/// (sensorDirectory, ending in a backslash), argument2 as typed, the joined
-/// parameters (parameterCopy as typed, parameterText upper-cased), the
-/// client filter, the item (itemMode, itemName) and the progress switch.
-void ReadCommandLine(Run& run, const std::vector<std::string>& arguments);
+/// The options of a parameter text that the measurement looks at, read
+/// once. Keywords are found anywhere in the text, whatever their case;
+/// unknown text is ignored.
+struct MeasureOptions {
+  /// "CLIENT=", the per-client options and "DATA".
+  WorkloadOptions workload;
+  /// ",HOST=" and ",NO=": each takes what follows it up to the next blank
+  /// or comma, letters as typed.
+  LogonOverrides logon;
+};
 
-/// Clears the client filter and takes the (up to) three characters after
-/// "CLIENT=" in run.parameterText again; the item run calls it after the
-/// listing's parameters have taken the place of the command line's.
-void TakeClientFilter(Run& run);
+/// Reads the options of |parameters| (as typed).
+MeasureOptions ReadMeasureOptions(std::string_view parameters);
 
-/// Whether |keyword| occurs anywhere in run.parameterText. The text is
-/// upper-cased, so an upper-case keyword is found whatever case was typed;
-/// it is also found inside a longer word.
-bool HasOption(const Run& run, std::string_view keyword);
+/// The command line of one run.
+struct CommandLine {
+  /// The file to open: the profile name without a directory, with the
+  /// default extension ".P00"; for an item run the listing
+  /// "SAP Tessaron.Gbl" (profile name GLOBAL.P00) or "Tessaron.Prf"
+  /// ("ITEM=").
+  std::string profileName;
+  /// The first parameter string as typed.
+  std::string argument2;
+  /// The parameter strings joined with one blank, as typed.
+  std::string parameters;
+  /// The first word of the parameters, upper-cased: the sensor's key in the
+  /// global listing.
+  std::string listingKey;
+  bool itemMode = false;
+  /// "ITEM=": at most 90 characters up to a blank or comma, ":" read as a
+  /// blank.
+  std::string itemName;
+  /// Any of "#", "@", "$", "%": progress lines.
+  bool progress = false;
+  /// "@": no search for the sensor's files.
+  bool noSearch = false;
+  MeasureOptions options;
+};
+
+/// Reads |arguments|: [0] is the program, [1] the profile name (present;
+/// the driver has checked it), [2] and [3] the parameter strings (later
+/// ones are ignored).
+CommandLine ReadCommandLine(const std::vector<std::string>& arguments);
 
 /// The parameters as a single-system run shows them on its
-/// "State=Executing" line: parameterCopy cut at its first "#" and its
-/// first "@"; "(No Parameters)" when nothing is left or what is left is
-/// exactly "(Parameters " or "(No ".
-std::string ShownParametersOfSingleRun(const Run& run);
+/// "State=Executing" line: |parameters| cut at its first "#" and its first
+/// "@"; "(No Parameters)" when nothing is left or what is left is exactly
+/// "(Parameters " or "(No ".
+std::string ShownParametersOfSingleRun(std::string_view parameters);
 
 /// The parameters as an item run shows them on its "State=Executing" line:
-/// parameterCopy (by then the listing's text) with every ":" turned into a
+/// |parameters| (by then the listing's) with every ":" turned into a
 /// blank, cut at its first " @".
-std::string ShownParametersOfItemRun(const Run& run);
+std::string ShownParametersOfItemRun(std::string_view parameters);
 
 #endif  // BRINDLEMARK_RUN_COMMAND_LINE_H_

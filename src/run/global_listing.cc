@@ -3,7 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "run/run.h"
+#include "platform/file_system.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -12,17 +13,6 @@ constexpr size_t kSystemListStart = 20;
 constexpr size_t kSensorTextStart = 19;
 constexpr size_t kMaxItemName = 90;
 constexpr std::string_view kSensorMark = "Sensor=\"SAP Brindlemark\"";
-
-std::string UpperCased(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return upper;
-}
-
-std::string_view From(std::string_view line, size_t start) {
-  return line.size() > start ? line.substr(start) : std::string_view();
-}
 
 bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
@@ -38,83 +28,82 @@ std::string ItemOf(std::string_view text) {
   while (end < text.size() && end - start < kMaxItemName && text[end] != ' ' &&
          text[end] != ',')
     ++end;
-  std::string item(text.substr(start, end - start));
-  for (char& c : item)
-    if (c == ':') c = ' ';
-  return item;
+  return Replaced(text.substr(start, end - start), ':', ' ');
 }
 
 /// The name under which each system is reported; when a line holds several
 /// keywords the later one of ",Profile", ",Alias", ",Host", ",Sid" wins.
-void ApplyNameKeywords(Run& run, std::string_view line) {
-  if (Contains(line, ",Profile")) run.nameKind = '1';
-  if (Contains(line, ",Alias")) run.nameKind = '2';
-  if (Contains(line, ",Host")) run.nameKind = '3';
-  if (Contains(line, ",Sid")) run.nameKind = '4';
+void ApplyNameKeywords(std::string_view line, NameKind* kind) {
+  if (Contains(line, ",Profile")) *kind = NameKind::kProfile;
+  if (Contains(line, ",Alias")) *kind = NameKind::kAlias;
+  if (Contains(line, ",Host")) *kind = NameKind::kHost;
+  if (Contains(line, ",Sid")) *kind = NameKind::kDestination;
 }
 
 /// The sensor profile of an "ITEM=" run: only its "# Gsng: " lines count,
 /// letters exactly as shown; the key field is not looked at.
-void ReadSensorProfile(Run& run) {
-  std::string contents;
-  if (!run.disk.ReadFile(run.profilePath, &contents))
-    ErrorExit(run, "Error 1024: ProFile " + run.profileName + " is missing...");
+void ReadSensorProfile(std::string_view contents, GlobalListing* listing) {
   ForEachLine(contents, [&](std::string_view line) {
     if (line.substr(0, 6) == "# Gsng" && line.substr(6, 2) == ": ")
-      run.systemList += From(line, kSystemListStart);
+      listing->systemList += From(line, kSystemListStart);
   });
 }
 
-/// The global listing: the sensor is the first word of the parameters;
-/// its system list lines and its sensor line are found by that key, in any
-/// letter case.
-void ReadGlobalSensor(Run& run) {
-  std::string key = run.parameterText.substr(0, run.parameterText.find(' '));
+/// The global listing: the sensor's system list lines and its sensor line
+/// are found by its key, in any letter case. Returns the error message of
+/// a sensor line without the program's mark (1029), else an empty text.
+std::string ReadGlobalSensor(std::string_view contents, const std::string& listingKey,
+                             GlobalListing* listing) {
+  std::string key = listingKey;
   if (key.size() < 10) key.resize(10, ' ');
   // A longer key counts with its first ten characters.
   const std::string systemPrefix = ("# GSNG: " + key).substr(0, kPrefixLength);
   const std::string sensorPrefix = ("# GSNX: " + key).substr(0, kPrefixLength);
 
-  std::string contents;
-  if (!run.disk.ReadFile(run.profilePath, &contents))
-    ErrorExit(run, "Error 10x1: ProFile " + run.profileName + " is missing...");
-
-  run.itemName.clear();
-  bool sensorFound = false;
   std::string sensorText;
+  std::string error;
   ForEachLine(contents, [&](std::string_view line) {
+    if (!error.empty()) return;
     std::string head = UpperCased(line.substr(0, kPrefixLength));
     if (head == systemPrefix) {
-      run.systemList += From(line, kSystemListStart);
+      listing->systemList += From(line, kSystemListStart);
     } else if (head == sensorPrefix) {
       sensorText = std::string(From(line, kSensorTextStart));
-      if (!Contains(sensorText, kSensorMark))
-        ErrorExit(run, "Error 1029: Invalid Sensor-Allocation...");
+      if (!Contains(sensorText, kSensorMark)) {
+        error = "Error 1029: Invalid Sensor-Allocation...";
+        return;
+      }
       // What follows ",Sensor=" belongs to the monitor, not to the
       // measurement.
-      run.parameterCopy = sensorText.substr(0, sensorText.find(",Sensor="));
-      for (char& c : run.parameterCopy)
-        if (c == ':') c = ' ';
-      ApplyNameKeywords(run, line);
-      sensorFound = true;
+      listing->parameters = Replaced(sensorText.substr(0, sensorText.find(",Sensor=")), ':', ' ');
+      ApplyNameKeywords(line, &listing->nameKind);
     }
   });
-
-  run.itemName = ItemOf(sensorText);
-  if (!sensorFound)
-    ErrorExit(run, "Error 1030: Global Sensor " + run.argument2 + " not found...");
+  listing->itemName = ItemOf(sensorText);
+  return error;
 }
 
 }  // namespace
 
-void ReadGlobalListing(Run& run) {
-  if (run.profileName == "SAP Tessaron.Gbl")
-    ReadGlobalSensor(run);
-  else
-    ReadSensorProfile(run);
+std::string ReadGlobalListing(FileSystem& disk, const std::string& path,
+                              const std::string& listingName, const std::string& listingKey,
+                              const std::string& argument2, const std::string& itemName,
+                              GlobalListing* listing) {
+  const bool global = listingName == "SAP Tessaron.Gbl";
+  std::string contents;
+  if (!disk.ReadFile(path, &contents))
+    return (global ? "Error 10x1: ProFile " : "Error 1024: ProFile ") + listingName +
+           " is missing...";
+  if (global) {
+    std::string error = ReadGlobalSensor(contents, listingKey, listing);
+    if (!error.empty()) return error;
+    if (!listing->parameters) return "Error 1030: Global Sensor " + argument2 + " not found...";
+  } else {
+    ReadSensorProfile(contents, listing);
+    listing->itemName = itemName;
+  }
 
-  if (run.systemList.empty())
-    ErrorExit(run, "Error 1025: Global Server Listing missing...");
-  if (run.itemName.empty())
-    ErrorExit(run, "Error 1026: Global Item Idenification missing...");
+  if (listing->systemList.empty()) return "Error 1025: Global Server Listing missing...";
+  if (listing->itemName.empty()) return "Error 1026: Global Item Idenification missing...";
+  return std::string();
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "run/test_run.h"
+#include "testing/virtual_file_system.h"
 
 namespace {
 
@@ -12,39 +12,24 @@ const std::string kMark = ",Sensor=\"SAP Brindlemark\"";
 const std::string kList = "# GSNG: S1        ##A.P00#\n";
 
 struct GlobalListingTest : testing::Test {
-  /// A run over the global listing |contents| for the parameters |typed|.
-  void Global(const std::string& typed, const std::string& contents) {
-    t.run.profileName = "SAP Tessaron.Gbl";
-    t.run.profilePath = kListing;
-    t.run.argument2 = t.run.parameterCopy = t.run.parameterText = typed;
-    for (char& c : t.run.parameterText) c = static_cast<char>(toupper(c));
-    t.run.systemList.clear();
-    t.run.nameKind = '1';
-    t.disk.files.clear();
-    if (!contents.empty()) t.disk.Create(kListing, contents);
+  /// Reads the global listing |contents| for the sensor key |key|; the
+  /// error message, or "" when it was read.
+  std::string Global(const std::string& key, const std::string& contents) {
+    listing = GlobalListing();
+    disk.files.clear();
+    if (!contents.empty()) disk.Create(kListing, contents);
+    return ReadGlobalListing(disk, kListing, "SAP Tessaron.Gbl", key, key, "", &listing);
   }
-  /// A run of "ITEM=|item|" over the sensor profile |contents|.
-  void Item(const std::string& item, const std::string& contents) {
-    t.run.profileName = "Tessaron.Prf";
-    t.run.profilePath = kSensorProfile;
-    t.run.itemMode = true;
-    t.run.itemName = item;
-    t.run.parameterCopy = "ITEM=" + item;
-    t.run.systemList.clear();
-    t.disk.files.clear();
-    if (!contents.empty()) t.disk.Create(kSensorProfile, contents);
+  /// Reads the sensor profile |contents| for "ITEM=|item|".
+  std::string Item(const std::string& item, const std::string& contents) {
+    listing = GlobalListing();
+    disk.files.clear();
+    if (!contents.empty()) disk.Create(kSensorProfile, contents);
+    return ReadGlobalListing(disk, kSensorProfile, "Tessaron.Prf", "ITEM=" + item,
+                             "ITEM=" + item, item, &listing);
   }
-  /// Reads the listing; the error message it ended with, or "" when it
-  /// returned.
-  std::string Read() {
-    t.console.output.clear();
-    int code = ExitCodeOf([&] { ReadGlobalListing(t.run); });
-    if (code == -1) return "";
-    EXPECT_EQ(code, 2);
-    size_t start = t.console.output.find("<Text>") + 6;
-    return t.console.output.substr(start, t.console.output.find("</Text>") - start);
-  }
-  TestRun t;
+  VirtualFileSystem disk;
+  GlobalListing listing;
 };
 
 // Name kinds, keys, lists over several lines and each error code are shown
@@ -52,39 +37,38 @@ struct GlobalListingTest : testing::Test {
 TEST_F(GlobalListingTest, EdgesOfTheGlobalListing) {
   // A list line with the prefix alone adds nothing; the last sensor line
   // supplies an item cut to 90 characters and the parameters.
-  Global("S1", kList + "# GSNG: S1        \n"
-                   "# GSNX: S1         Item=Dialog,Sid" + kMark + "\n" +
-                   "# GSNX: S1         Client=100" + kMark + ",Item=" + std::string(120, 'i') +
-                   "\n");
-  ASSERT_EQ(Read(), "");
-  EXPECT_EQ(t.run.systemList, "A.P00#");
-  EXPECT_EQ(t.run.itemName, std::string(90, 'i'));
-  EXPECT_EQ(t.run.parameterCopy, "Client=100");
+  ASSERT_EQ(Global("S1", kList + "# GSNG: S1        \n"
+                                 "# GSNX: S1         Item=Dialog,Sid" + kMark + "\n" +
+                                 "# GSNX: S1         Client=100" + kMark + ",Item=" +
+                                 std::string(120, 'i') + "\n"),
+            "");
+  EXPECT_EQ(listing.systemList, "A.P00#");
+  EXPECT_EQ(listing.itemName, std::string(90, 'i'));
+  EXPECT_EQ(listing.parameters.value_or("-"), "Client=100");
+  EXPECT_EQ(listing.nameKind, NameKind::kDestination);
 
   // A sensor line with nothing after its key has no mark.
-  Global("S1", kList + "# GSNX: S1        \n");
-  EXPECT_EQ(Read(), "Error 1029: Invalid Sensor-Allocation...");
+  EXPECT_EQ(Global("S1", kList + "# GSNX: S1        \n"), "Error 1029: Invalid Sensor-Allocation...");
   // List lines whose lists are empty give no list.
-  Global("S1", "# GSNG: S1        ##\n# GSNG: S1\n# GSNX: S1         Client=1" + kMark + "\n");
-  EXPECT_EQ(Read(), "Error 1025: Global Server Listing missing...");
+  EXPECT_EQ(Global("S1", "# GSNG: S1        ##\n# GSNG: S1\n# GSNX: S1         Client=1" + kMark + "\n"),
+            "Error 1025: Global Server Listing missing...");
 }
 
 TEST_F(GlobalListingTest, SensorProfileTakesOnlyExactSystemListLines) {
-  Item("Dialog", "# GSNG: anything  ##X.P00#\n"
-                 "# gsng: anything  ##Y.P00#\n"
-                 "# Gsng: anything  ##A.P00#\n"
-                 "# Gsng: SENSOR99  ##B.P00\n"
-                 "# Gsng:xanything  ##Z.P00#\n"
-                 "# Gsng: short\n"
-                 "# GSNX: anything   Item=Batch" + kMark + "\n");
-  ASSERT_EQ(Read(), "");
-  EXPECT_EQ(t.run.systemList, "A.P00#B.P00");
-  EXPECT_EQ(t.run.itemName, "Dialog");
-  EXPECT_EQ(t.run.parameterCopy, "ITEM=Dialog");
-  EXPECT_EQ(t.run.nameKind, '1');
+  ASSERT_EQ(Item("Dialog", "# GSNG: anything  ##X.P00#\n"
+                           "# gsng: anything  ##Y.P00#\n"
+                           "# Gsng: anything  ##A.P00#\n"
+                           "# Gsng: SENSOR99  ##B.P00\n"
+                           "# Gsng:xanything  ##Z.P00#\n"
+                           "# Gsng: short\n"
+                           "# GSNX: anything   Item=Batch" + kMark + "\n"),
+            "");
+  EXPECT_EQ(listing.systemList, "A.P00#B.P00");
+  EXPECT_EQ(listing.itemName, "Dialog");
+  EXPECT_FALSE(listing.parameters.has_value());
+  EXPECT_EQ(listing.nameKind, NameKind::kProfile);
 
-  Item("", "# Gsng: S1        ##A.P00#\n");
-  EXPECT_EQ(Read(), "Error 1026: Global Item Idenification missing...");
+  EXPECT_EQ(Item("", "# Gsng: S1        ##A.P00#\n"), "Error 1026: Global Item Idenification missing...");
 }
 
 }  // namespace

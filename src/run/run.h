@@ -1,92 +1,45 @@
 #ifndef BRINDLEMARK_RUN_RUN_H_
 #define BRINDLEMARK_RUN_RUN_H_
 
-#include <cstdint>
 #include <string>
 
+#include "measure/server_clock.h"
 #include "output/result_document.h"
 #include "platform/clock.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
 #include "sap/rfc_library.h"
+#include "sap/structure_descriptors.h"
 #include "sap/system_profile.h"
 
-/// Status of the system being processed: set to Err before each query,
-/// to Ok by a query that succeeds.
-enum class RunStatus { Ok, Err };
-
-/// All state of one run of the sensor, and the platform it runs on. Every
-/// Part of the sensor works on this one object; nothing is global.
+/// The platform one run of the sensor works on, and what lives for the
+/// whole process: the RFC library, once loaded, with its structures and
+/// connection, the server clock and the logon data that carry over from
+/// one system of an item run to the next.
 struct Run {
-  Run(FileSystem& disk, Clock& clock, Console& console, RfcLibrary& rfc)
-      : disk(disk), clock(clock), console(console), rfc(rfc) {}
+  Run(FileSystem& disk, Clock& clock, Console& console, RfcLibraryLoader& loader)
+      : disk(disk), clock(clock), console(console), loader(loader) {}
 
-  // The platform.
   FileSystem& disk;
   Clock& clock;
   Console& console;
-  RfcLibrary& rfc;
+  RfcLibraryLoader& loader;
 
-  // Output.
-  ResultDocument resultDocument;
-  RunStatus runStatus = RunStatus::Err;
-  std::string stateLine;  // the banner, then the state line of a system
-
-  // Command line and options.
-  std::string profileName;
-  std::string parameterText;  // upper-cased
-  std::string parameterCopy;  // letters as typed
-  std::string argument2;      // the first parameter string as typed
-  std::string clientFilter;   // at most 3 characters
-  std::string itemName;       // at most 90 characters
-  bool itemMode = false;
-  bool progressFlag = false;
-
-  // Files of the sensor.
-  std::string sensorDirectory;
-  std::string profilePath;
-  std::string rewritePath;
-
-  // The system being processed.
-  SystemProfile systemProfile;
-  ProfileLineTable profileLineTable;
-  bool systemFaultFlag = false;  // the profile is faulty or the logon failed
+  /// The library, loaded when the first logon needs it.
+  RfcLibrary* rfc = nullptr;
+  StructureHandles structures;
   RfcHandle connection = 0;
-  int r3SystemNumber = 0;  // kept from system to system when sysnr is empty
-  std::string serverDate = "20000101";
-  std::string serverTime = "16:20:21";
+  /// The system number of an R/3 logon; kept when a profile has none.
+  int r3SystemNumber = 0;
+  ServerClock serverClock;
+  /// The logon data of the current system. In an item run a key that a
+  /// profile lacks keeps the value of the system read before it.
+  SystemProfile systemProfile;
+  /// Set while the library's error handler reports, so that the library
+  /// calling the handler again from inside the report cannot recurse.
+  bool reportingLibraryError = false;
 
-  // Structures described to the RFC library, each installed once.
-  RfcType cpuAllTypeHandle = 0;
-  RfcType rfcsiTypeHandle = 0;
-  RfcType sapwlacctsTypeHandle = 0;
-  RfcType usraccntvTypeHandle = 0;
-  // Set while the RFC failure report runs, so that the library calling the
-  // error handler again from inside the report cannot recurse without end.
-  bool reportingRfcFailure = false;
-
-  // Item run.
-  std::string systemList;
-  char nameKind = '1';
-  std::string itemChannelName;
-  bool itemReported = false;
-  std::uint32_t noSystems = 0;
-  std::uint32_t processed = 0;
-  std::uint32_t failed = 0;
+  ResultDocument document;
 };
-
-/// Thrown to end the process; the entry point turns it into the exit code.
-/// Whatever the run had to print is printed before it is thrown.
-struct RunEnded {
-  int exitCode;
-};
-
-/// Error exit: replaces the document by an error document carrying
-/// |message|, prints it, closes the open connection and ends the run with
-/// exit code 2.
-[[noreturn]] void ErrorExit(Run& run, std::string_view message);
-
-/// Closes the open connection, if there is one, and forgets its handle.
-void CloseConnection(Run& run);
 
 #endif  // BRINDLEMARK_RUN_RUN_H_

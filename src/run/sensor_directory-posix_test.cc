@@ -6,8 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/host_paths-posix.h"
-#include "run/test_run.h"
-#include "sap/simulated_run_test_support.h"
+#include "testing/simulated_run.h"
 
 namespace {
 
@@ -20,9 +19,6 @@ TEST(SensorDirectoryPosixTest, SearchOnTheHostDisk) {
   fs::create_directories(fs::path(root.path) / "cwd");
   std::unique_ptr<FileSystem> disk =
       CreatePosixFileSystem(HostPaths{drives.string(), root.File("cwd")});
-  TestRun t;
-  ::Run run(*disk, t.clock, t.console, t.rfc);
-  run.profileName = "PRD.P00";
   auto put = [&](const std::string& relative) {
     fs::create_directories((fs::path(root.path) / relative).parent_path());
     root.Write(relative, "");
@@ -33,14 +29,13 @@ TEST(SensorDirectoryPosixTest, SearchOnTheHostDisk) {
   fs::create_directories(fs::path(root.path) / "cwd" / "PRD.P00");
   fs::create_directories(drives / "C" / "Programme" / sub / "PRD.P00");
   put("drives/C/Program Files (x86)/" + sub + "PRD.P00");
-  ASSERT_EQ(ExitCodeOf([&] { LocateSensorDirectory(run); }), -1);
-  EXPECT_EQ(run.sensorDirectory,
+  EXPECT_EQ(LocateSensorDirectory(*disk, "PRD.P00").value_or("missing"),
             "\\Program Files (x86)\\PRTG Network Monitor\\Custom Sensors\\ExeXml\\");
 
   root.Write("drives/C/PRTG_Path.Txt", "D:\\Monitor\r\n");
   put("drives/D/Monitor/Custom Sensors/ExeXml/PRD.P00");
-  ASSERT_EQ(ExitCodeOf([&] { LocateSensorDirectory(run); }), -1);
-  EXPECT_EQ(run.sensorDirectory, "D:\\Monitor\\Custom Sensors\\ExeXml\\");
+  EXPECT_EQ(LocateSensorDirectory(*disk, "PRD.P00").value_or("missing"),
+            "D:\\Monitor\\Custom Sensors\\ExeXml\\");
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "run/run.h"
+#include "platform/file_system.h"
 
 namespace {
 
@@ -35,38 +35,23 @@ std::string DirectoryFromPathFile(std::string_view contents) {
   return directory;
 }
 
-[[noreturn]] void ProfileMissing(Run& run) {
-  ErrorExit(run, "Error 1002: Profile " + run.profileName + " is missing...");
-}
-
-/// Takes |directory| when the profile lies in it.
-bool TryDirectory(Run& run, const std::string& directory) {
-  if (!run.disk.CanOpen(directory + run.profileName)) return false;
-  run.sensorDirectory = directory;
-  run.profilePath = directory + run.profileName;
-  return true;
-}
-
 }  // namespace
 
-void LocateSensorDirectory(Run& run) {
-  const std::string& name = run.profileName;
-  run.sensorDirectory.clear();
-
+std::optional<std::string> LocateSensorDirectory(FileSystem& disk, const std::string& name) {
   std::string contents;
-  if (run.disk.ReadFile(kPathFile, &contents)) {
+  if (disk.ReadFile(kPathFile, &contents)) {
     // The path file may name the directory above the monitor's
     // installation, the installation itself or the sensor directory.
     std::string directory = DirectoryFromPathFile(contents);
-    if (run.disk.CanOpen(directory + kLongSubPath + name)) directory += kLongSubPath;
-    if (run.disk.CanOpen(directory + kShortSubPath + name)) directory += kShortSubPath;
+    if (disk.CanOpen(directory + kLongSubPath + name)) directory += kLongSubPath;
+    if (disk.CanOpen(directory + kShortSubPath + name)) directory += kShortSubPath;
     // Where the path file points is where the profile must be.
-    if (!TryDirectory(run, directory)) ProfileMissing(run);
-    return;
+    if (disk.CanOpen(directory + name)) return directory;
+    return std::nullopt;
   }
 
-  if (TryDirectory(run, "")) return;
+  if (disk.CanOpen(name)) return std::string();
   for (const char* directory : kStandardDirectories)
-    if (TryDirectory(run, directory)) return;
-  ProfileMissing(run);
+    if (disk.CanOpen(directory + name)) return std::string(directory);
+  return std::nullopt;
 }

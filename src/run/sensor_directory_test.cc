@@ -2,29 +2,21 @@
 
 #include <gtest/gtest.h>
 
-#include "run/test_run.h"
+#include "testing/virtual_file_system.h"
 
 namespace {
 
 const char kPathFile[] = "C:\\PRTG_Path.Txt";
 const std::string kSubPath = "PRTG Network Monitor\\Custom Sensors\\ExeXml\\";
-const char kMissing[] =
-    "<Prtg>\n<Error>1</Error>\n"
-    "<Text>Error 1002: Profile PRD.P00 is missing...</Text>\n</Prtg>\n";
+const char kMissing[] = "missing";
 
 /// Searches for PRD.P00 on a disk holding |files| (each with no contents
-/// but the path file); the directory found, or the exit code and output.
-std::string Locate(const std::vector<std::string>& files, const std::string& pathFile = "",
-                   const std::string& given = "") {
-  TestRun t;
-  t.run.profileName = "PRD.P00";
-  t.run.sensorDirectory = given;
-  for (const std::string& f : files) t.disk.Create(f, "");
-  if (!pathFile.empty()) t.disk.Create(kPathFile, pathFile);
-  int code = ExitCodeOf([&] { LocateSensorDirectory(t.run); });
-  if (code != -1) return "exit " + std::to_string(code) + " " + t.console.output;
-  EXPECT_EQ(t.run.profilePath, t.run.sensorDirectory + "PRD.P00");
-  return t.run.sensorDirectory;
+/// but the path file); the directory found, or "missing".
+std::string Locate(const std::vector<std::string>& files, const std::string& pathFile = "") {
+  VirtualFileSystem disk;
+  for (const std::string& f : files) disk.Create(f, "");
+  if (!pathFile.empty()) disk.Create(kPathFile, pathFile);
+  return LocateSensorDirectory(disk, "PRD.P00").value_or(kMissing);
 }
 
 TEST(SensorDirectoryTest, PathFileDecides) {
@@ -53,8 +45,7 @@ TEST(SensorDirectoryTest, PathFileDecides) {
       {"nothing here\n\n", {"\\PRD.P00"}, "\\"},
       {"nothing here\n\n", {"\\" + kSubPath + "PRD.P00"}, "\\" + kSubPath},
       // A path file without the profile ends the run without looking elsewhere.
-      {"\n", {"PRD.P00", "\\Programme\\" + kSubPath + "PRD.P00"},
-       std::string("exit 2 ") + kMissing},
+      {"\n", {"PRD.P00", "\\Programme\\" + kSubPath + "PRD.P00"}, kMissing},
   };
   for (const Case& c : cases) {
     std::string pathFile = c.pathFile[0] ? c.pathFile : c.found + "\n";
@@ -69,9 +60,7 @@ TEST(SensorDirectoryTest, WithoutPathFileTheCurrentThenTheStandardDirectories) {
   EXPECT_EQ(Locate({x86 + "PRD.P00"}),
             "\\Program Files (x86)\\PRTG Network Monitor\\Custom Sensors\\ExeXml\\");
   EXPECT_EQ(Locate({x86 + "PRD.P00", programs + "PRD.P00"}), programs);
-  // A directory from the command line plays no part.
-  EXPECT_EQ(Locate({"D:\\Given\\PRD.P00"}, "", "D:\\Given\\"), std::string("exit 2 ") + kMissing);
-  EXPECT_EQ(Locate({"D:\\Given\\PRD.P00", "PRD.P00"}, "", "D:\\Given\\"), "");
+  EXPECT_EQ(Locate({"D:\\Elsewhere\\PRD.P00"}), kMissing);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "measure/system_info.h"
-#include "sap/simulated_run_test_support.h"
+#include "testing/simulated_run.h"
 
 namespace {
 
@@ -21,19 +21,22 @@ constexpr int kRounds = 25;
 int RunSensor(const std::string& directory, int n) {
   try {
     std::unique_ptr<FileSystem> disk = CreateSandboxFileSystem(directory);
-    FixedClock clock("12:00:00");
     CapturedConsole console;
     SimulatedSap sim(directory);
-    ::Run run(*disk, clock, console, sim);
-    run.systemProfile.destination = "D" + std::to_string(n);
-    run.systemProfile.client = "100";
-    run.systemProfile.user = "ABC";
-    run.systemProfile.password = "secret";
-    if (OpenConnection(run) == 0) return 2;
-    if (QuerySystemInfo(run) != 0) return 3;
+    SystemProfile profile;
+    profile.destination = "D" + std::to_string(n);
+    profile.client = "100";
+    profile.user = "ABC";
+    profile.password = "secret";
+    int sysnr = 0;
+    StructureHandles structures;
+    RfcSession session{sim, OpenConnection(sim, *disk, console, profile, {}, &sysnr), structures};
+    if (session.connection == 0) return 2;
+    std::string hostLabel;
+    if (!QuerySystemInfo(session, &hostLabel).ok()) return 3;
     std::string expected = "host" + std::to_string(n);
     expected.resize(8, ' ');
-    return run.systemProfile.hostLabel == expected ? 0 : 1;
+    return hostLabel == expected ? 0 : 1;
   } catch (...) {
     return 4;
   }

@@ -6,7 +6,7 @@
 
 #include "platform/console.h"
 #include "platform/file_system.h"
-#include "run/run.h"
+#include "sap/system_profile.h"
 
 namespace {
 
@@ -25,24 +25,6 @@ const char* TextOrNull(const std::string& text) {
   return text.empty() ? nullptr : text.c_str();
 }
 
-/// The value of the parameter |key| (",HOST=", ",NO=") with its letters as
-/// typed: the characters after the key up to the next blank or comma.
-/// False when the parameters do not contain the key.
-bool ParameterOverride(const Run& run, std::string_view key, std::string* value) {
-  const std::string& upper = run.parameterText;
-  size_t at = upper.find(key);
-  if (at == std::string::npos) return false;
-  size_t start = at + key.size();
-  size_t end = upper.find_first_of(" ,", start);
-  if (end == std::string::npos) end = upper.size();
-  // The copy keeps the letters as typed at the same positions; should it
-  // ever be shorter, the upper-cased text stands in for the missing part.
-  const std::string& source =
-      run.parameterCopy.size() >= end ? run.parameterCopy : upper;
-  value->assign(source, start, end - start);
-  return true;
-}
-
 /// The connect string of a logon through the destination file.
 std::string ConnectString(const SystemProfile& profile) {
   return "CLIENT=" + profile.client + " USER=" + profile.user +
@@ -52,30 +34,28 @@ std::string ConnectString(const SystemProfile& profile) {
 /// Logon through the destination file: copies it to the library's
 /// configuration file and calls RfcOpenEx, holding the lock on the
 /// configuration file from the copy until the library has read it.
-RfcHandle OpenWithDestinationFile(Run& run, const std::string& destinationFile) {
-  const SystemProfile& profile = run.systemProfile;
-  run.console.Write("* SapRfc.Ini.......: " + profile.destination + "<\n");
+RfcHandle OpenWithDestinationFile(RfcLibrary& rfc, FileSystem& disk, Console& console,
+                                  const SystemProfile& profile,
+                                  const std::string& destinationFile) {
+  console.Write("* SapRfc.Ini.......: " + profile.destination + "<\n");
 
-  std::unique_ptr<FileLock> lock = run.disk.LockFile("SapRfc.ini.lock");
+  std::unique_ptr<FileLock> lock = disk.LockFile("SapRfc.ini.lock");
   if (lock == nullptr) return 0;
-  if (!run.disk.CopyFile(destinationFile, "SapRfc.ini")) return 0;
+  if (!disk.CopyFile(destinationFile, "SapRfc.ini")) return 0;
 
   std::string connect = ConnectString(profile);
   RfcErrorInfo error{};
-  return run.rfc.RfcOpenEx(connect.c_str(), &error);
+  return rfc.RfcOpenEx(connect.c_str(), &error);
 }
 
 /// Logon through the option record built from the profile.
-RfcHandle OpenWithOptions(Run& run) {
-  const SystemProfile& profile = run.systemProfile;
-
-  std::string host = profile.hostname;
-  std::string value;
-  if (ParameterOverride(run, ",HOST=", &value)) host = value;
+RfcHandle OpenWithOptions(RfcLibrary& rfc, const SystemProfile& profile,
+                          const LogonOverrides& overrides, int r3SystemNumber) {
+  const std::string& host = overrides.host ? *overrides.host : profile.hostname;
 
   RfcConnectR3 r3{};
   r3.hostname = TextOrNull(host);
-  r3.sysnr = run.r3SystemNumber;
+  r3.sysnr = r3SystemNumber;
   r3.gwhost = TextOrNull(profile.gwhost);
   r3.gwservice = TextOrNull(profile.gwservice);
 
@@ -96,7 +76,7 @@ RfcHandle OpenWithOptions(Run& run) {
   options.password = password.c_str();
   options.language = profile.language.c_str();
   options.trace = 0;
-  return run.rfc.RfcOpen(options);
+  return rfc.RfcOpen(options);
 }
 
 }  // namespace
@@ -112,18 +92,14 @@ int SystemNumberValue(std::string_view text) {
   return static_cast<int>(value);
 }
 
-RfcHandle OpenConnection(Run& run) {
-  // The R/3 system number is part of the run-wide connection data: an empty
-  // one keeps the number of the previous system.
-  std::string sysnr = run.systemProfile.sysnr;
-  std::string value;
-  if (ParameterOverride(run, ",NO=", &value)) sysnr = value;
-  if (!sysnr.empty()) run.r3SystemNumber = SystemNumberValue(sysnr);
+RfcHandle OpenConnection(RfcLibrary& rfc, FileSystem& disk, Console& console,
+                         const SystemProfile& profile, const LogonOverrides& overrides,
+                         int* r3SystemNumber) {
+  const std::string& sysnr = overrides.sysnr ? *overrides.sysnr : profile.sysnr;
+  if (!sysnr.empty()) *r3SystemNumber = SystemNumberValue(sysnr);
 
-  std::string destinationFile = "SapRfc." + run.systemProfile.destination;
-  RfcHandle handle = run.disk.CanOpen(destinationFile)
-                         ? OpenWithDestinationFile(run, destinationFile)
-                         : OpenWithOptions(run);
-  run.connection = handle;
-  return handle;
+  std::string destinationFile = "SapRfc." + profile.destination;
+  if (disk.CanOpen(destinationFile))
+    return OpenWithDestinationFile(rfc, disk, console, profile, destinationFile);
+  return OpenWithOptions(rfc, profile, overrides, *r3SystemNumber);
 }

@@ -1,15 +1,25 @@
 #ifndef BRINDLEMARK_SAP_CONNECTION_H_
 #define BRINDLEMARK_SAP_CONNECTION_H_
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "sap/rfc_library.h"
 
-struct Run;
+struct Console;
+struct FileSystem;
+struct SystemProfile;
 
-/// Logs on to the SAP system of the run's current system profile and
-/// returns the connection handle, also kept in run.connection; 0 when no
-/// connection was opened.
+/// The parameters ",HOST=" and ",NO=": a host name and a system number
+/// that take the place of the profile's in an R/3 logon.
+struct LogonOverrides {
+  std::optional<std::string> host;
+  std::optional<std::string> sysnr;
+};
+
+/// Logs on to the SAP system of |profile| and returns the connection
+/// handle; 0 when no connection was opened.
 ///
 /// When the destination file "SapRfc." + destination can be read, the line
 /// "* SapRfc.Ini.......: <destination><" is printed, the file is copied
@@ -20,9 +30,12 @@ struct Run;
 /// runs in the same directory. Otherwise the logon goes through RfcOpen
 /// with an option record built from the profile.
 ///
-/// The parameters ",HOST=" and ",NO=" override the profile's host name and
-/// system number of an R/3 logon.
-RfcHandle OpenConnection(Run& run);
+/// |r3SystemNumber| is the system number of an R/3 logon: a profile (or
+/// override) with an empty system number keeps the one of the system
+/// before.
+RfcHandle OpenConnection(RfcLibrary& rfc, FileSystem& disk, Console& console,
+                         const SystemProfile& profile, const LogonOverrides& overrides,
+                         int* r3SystemNumber);
 
 /// The system number a text begins with: leading blanks skipped, then
 /// decimal digits; 0 when no digit follows. Values beyond the range of

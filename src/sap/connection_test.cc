@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/virtual_file_system.h"
-#include "run/test_run.h"
-#include "sap/simulated_run_test_support.h"
+#include "testing/simulated_run.h"
+#include "testing/test_run.h"
+#include "testing/virtual_file_system.h"
 
 namespace {
 
@@ -20,8 +20,7 @@ TEST(ConnectionTest, UserAndPasswordLongerThanTheirPaddingAreHandedOverWhole) {
   SimulatedRun t;
   t.run.systemProfile.user = "ABCDEFGHIJKLMN";
   t.run.systemProfile.password = "0123456789ab";
-  EXPECT_EQ(OpenConnection(t.run), 0u);
-  EXPECT_EQ(t.run.connection, 0u);
+  EXPECT_EQ(t.Logon().connection, 0u);
   nlohmann::json open = OpenEntry(t);
   EXPECT_EQ(open["user"], "ABCDEFGHIJKLMN");
   EXPECT_EQ(open["password"], "0123456789ab");
@@ -34,7 +33,7 @@ TEST(ConnectionTest, OnlyExactlyR2GivesAnR2Logon) {
     t.run.systemProfile.mode = mode;
     t.run.systemProfile.gwhost = "gw2";
     bool r2 = std::string(mode) == "R/2";
-    EXPECT_EQ(OpenConnection(t.run) != 0, r2) << mode;
+    EXPECT_EQ(t.Logon().connection != 0, r2) << mode;
     EXPECT_EQ(OpenEntry(t)["mode"], r2 ? 1 : 0) << mode;
   }
 }
@@ -48,7 +47,7 @@ TEST(ConnectionTest, HostAndSystemNumber) {
       {"00", 0}, {"07", 7}, {"", 7}, {"  12x", 12}, {"x1", 0}, {"99999999999999", 2147483647}};
   for (const Case& c : cases) {
     t.run.systemProfile.sysnr = c.sysnr;
-    OpenConnection(t.run);
+    t.Logon();
     EXPECT_EQ(OpenEntry(t)["sysnr"], c.expected) << "'" << c.sysnr << "'";
     EXPECT_EQ(t.run.r3SystemNumber, c.expected);
   }
@@ -56,16 +55,13 @@ TEST(ConnectionTest, HostAndSystemNumber) {
   // ",HOST=" and ",NO=" override the profile; the host with its letters as typed.
   t.run.systemProfile.hostname = "elsewhere";
   t.run.systemProfile.sysnr = "05";
-  t.run.parameterText = "CLIENT=100,HOST=SAPPRD,NO=00 #";
-  t.run.parameterCopy = "client=100,HOST=sapPrd,NO=00 #";
-  EXPECT_NE(OpenConnection(t.run), 0u);
+  EXPECT_NE(t.Logon({"sapPrd", "00"}).connection, 0u);
   EXPECT_EQ(OpenEntry(t)["host"], "sapPrd");
   EXPECT_EQ(OpenEntry(t)["sysnr"], 0);
 
   // Empty overrides: no host at all, and the system number as it was.
   t.run.r3SystemNumber = 3;
-  t.run.parameterText = t.run.parameterCopy = ",HOST=,NO=";
-  EXPECT_EQ(OpenConnection(t.run), 0u);
+  EXPECT_EQ(t.Logon({"", ""}).connection, 0u);
   EXPECT_TRUE(OpenEntry(t)["host"].is_null());
   EXPECT_EQ(OpenEntry(t)["sysnr"], 3);
 }
@@ -77,7 +73,7 @@ TEST(ConnectionTest, DestinationFileLogon) {
   t.directory.Write("SapRfc.ini", "old contents that are longer than the new ones\n");
   for (const std::string& ini : {std::string(kIni), std::string()}) {
     t.directory.Write("SapRfc.PRD", ini);
-    EXPECT_EQ(OpenConnection(t.run) != 0, !ini.empty());
+    EXPECT_EQ(t.Logon().connection != 0, !ini.empty());
     EXPECT_EQ(t.directory.Read("SapRfc.ini"), ini);
   }
   EXPECT_EQ(t.Journal("RfcOpenEx").size(), 2u);
@@ -87,20 +83,20 @@ TEST(ConnectionTest, DestinationFileLogon) {
   std::filesystem::remove(t.directory.File("SapRfc.ini"));
   std::filesystem::create_directory(t.directory.File("SapRfc.ini"));
   t.console.output.clear();
-  EXPECT_EQ(OpenConnection(t.run), 0u);
+  EXPECT_EQ(t.Logon().connection, 0u);
   EXPECT_EQ(t.console.output, "* SapRfc.Ini.......: PRD<\n");
   EXPECT_EQ(t.Journal("RfcOpenEx").size(), 2u);
   EXPECT_TRUE(t.Journal("RfcOpen").empty());
 }
 
 /// A library that notes which locks are held while it reads the
-/// configuration file and then fails as the failure report does.
+/// configuration file.
 struct LockNotingLibrary : NoRfcLibrary {
   explicit LockNotingLibrary(VirtualFileSystem& disk) : disk(disk) {}
   RfcHandle RfcOpenEx(const char*, RfcErrorInfo*) override {
     ++logons;
     locksDuringLogon = disk.locks;
-    throw RunEnded{1};
+    return 0;
   }
   VirtualFileSystem& disk;
   std::set<std::string> locksDuringLogon;
@@ -108,20 +104,22 @@ struct LockNotingLibrary : NoRfcLibrary {
 };
 
 TEST(ConnectionTest, ConfigurationFileIsLockedUntilTheLogonIsDone) {
-  TestRun t;
-  LockNotingLibrary rfc(t.disk);
-  ::Run run(t.disk, t.clock, t.console, rfc);
-  run.systemProfile.destination = "PRD";
-  t.disk.Create("SapRfc.PRD", kIni);
-  EXPECT_THROW(OpenConnection(run), RunEnded);
+  VirtualFileSystem disk;
+  CapturedConsole console;
+  LockNotingLibrary rfc(disk);
+  SystemProfile profile;
+  profile.destination = "PRD";
+  int sysnr = 0;
+  disk.Create("SapRfc.PRD", kIni);
+  EXPECT_EQ(OpenConnection(rfc, disk, console, profile, {}, &sysnr), 0u);
   EXPECT_EQ(rfc.locksDuringLogon, std::set<std::string>{"SapRfc.ini.lock"});
-  EXPECT_TRUE(t.disk.locks.empty());  // released on the way out
+  EXPECT_TRUE(disk.locks.empty());  // released on the way out
 
   // A lock that cannot be taken: no copy, no logon.
-  t.disk.files.erase("SapRfc.ini");
-  auto held = t.disk.LockFile("SapRfc.ini.lock");
-  EXPECT_EQ(OpenConnection(run), 0u);
-  EXPECT_FALSE(t.disk.Exists("SapRfc.ini"));
+  disk.files.erase("SapRfc.ini");
+  auto held = disk.LockFile("SapRfc.ini.lock");
+  EXPECT_EQ(OpenConnection(rfc, disk, console, profile, {}, &sysnr), 0u);
+  EXPECT_FALSE(disk.Exists("SapRfc.ini"));
   EXPECT_EQ(rfc.logons, 1);
 }
 

@@ -3,21 +3,20 @@
 
 #include <string_view>
 
-struct Console;
-struct Run;
+#include "sap/rfc_library.h"
 
-/// Ends the run after a failure of the RFC library: prints "RFC error", the
+struct Console;
+
+/// The report of a failure of the RFC library: prints "RFC error", the
 /// failed operation (or the library's error text) and the library's last
-/// error information as labelled lines, closes all connections and ends the
-/// process with exit code 1. The result document is not printed.
-[[noreturn]] void ReportRfcFailure(Run& run, std::string_view operation);
+/// error information as labelled lines, then closes every connection and
+/// prints the two closing lines. The result document is not printed; the
+/// caller ends the process with exit code 1. Nothing the library or the
+/// console does stops the report half-way.
+void ReportRfcFailure(Console& console, RfcLibrary& rfc, std::string_view operation);
 
 /// Prints one labelled line: the label padded with blanks to 15
 /// characters, " : ", the value and a line feed.
 void PrintLabelLine(Console& console, std::string_view label, std::string_view value);
-
-/// Installs ReportRfcFailure as the library's error handler
-/// (RfcEnvironment).
-void InstallRfcEnvironment(Run& run);
 
 #endif  // BRINDLEMARK_SAP_RFC_FAILURE_REPORT_H_

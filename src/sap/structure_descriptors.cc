@@ -1,8 +1,5 @@
 #include "sap/structure_descriptors.h"
 
-#include "run/run.h"
-#include "sap/rfc_failure_report.h"
-
 namespace structures {
 
 const FieldDescriptor CPU_ALL[kCpuAllEntries] = {
@@ -66,13 +63,13 @@ const FieldDescriptor USRACCNTV[kUsraccntvEntries] = {
 
 }  // namespace structures
 
-void InstallStructure(Run& run, const char* name, const FieldDescriptor* fields,
+bool InstallStructure(RfcLibrary& rfc, const char* name, const FieldDescriptor* fields,
                       unsigned entries, RfcType* slot) {
-  if (*slot != 0) return;
+  if (*slot != 0) return true;
   // The library writes the handle into a local first, so that a failed
-  // installation cannot leave a half-set handle in the run's slot.
+  // installation cannot leave a half-set handle in the slot.
   RfcType handle = 0;
-  if (run.rfc.RfcInstallStructure(name, fields, entries, &handle) != 0)
-    ReportRfcFailure(run, "RfcInstallStructure");
+  if (rfc.RfcInstallStructure(name, fields, entries, &handle) != 0) return false;
   *slot = handle;
+  return true;
 }

@@ -3,8 +3,6 @@
 
 #include "sap/rfc_library.h"
 
-struct Run;
-
 /// The field descriptions of the structures the sensor exchanges with SAP.
 /// Each array lists the fields in record order and carries no end marker;
 /// decimals and offset are 0 throughout (the library lays out the record).
@@ -32,11 +30,20 @@ constexpr unsigned kUsraccntvEntries = 3;
 
 }  // namespace structures
 
+/// The type handles of the four structures, each 0 until the structure is
+/// described to the library. They live as long as the process, so that
+/// each structure is installed once, also when a run serves many systems.
+struct StructureHandles {
+  RfcType cpuAll = 0;
+  RfcType rfcsi = 0;
+  RfcType sapwlaccts = 0;
+  RfcType usraccntv = 0;
+};
+
 /// Describes a structure to the RFC library unless |*slot| already holds
-/// its type handle, so that each structure is installed once per process.
-/// On success |*slot| holds the handle; a failure ends the run through the
-/// RFC failure report ("RfcInstallStructure") and leaves |*slot| 0.
-void InstallStructure(Run& run, const char* name, const FieldDescriptor* fields,
+/// its type handle. Returns false when the library refuses it; |*slot|
+/// then stays 0.
+bool InstallStructure(RfcLibrary& rfc, const char* name, const FieldDescriptor* fields,
                       unsigned entries, RfcType* slot);
 
 #endif  // BRINDLEMARK_SAP_STRUCTURE_DESCRIPTORS_H_

@@ -1,7 +1,7 @@
 #include "sap/system_profile.h"
 
 #include "platform/file_system.h"
-#include "run/run.h"
+#include "platform/text.h"
 #include "sap/stored_password.h"
 
 const ProfileKeyEntry kProfileKeys[11] = {
@@ -35,8 +35,7 @@ ProfileFault TakeKeyLine(const ProfileKeyEntry& entry, std::string_view value,
   std::string& field = profile->*entry.field;
   field.assign(value);
   if (entry.field == &SystemProfile::user) {
-    for (char& c : field)
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    field = UpperCased(field);
   } else if (entry.field == &SystemProfile::hostname) {
     profile->hostLabel = field;
   }
@@ -102,17 +101,4 @@ std::string ProfileFaultMessage(ProfileFault fault, std::string_view profileName
       return "Error 1003: Invalid Parameter(s) at " + name + " found...";
   }
   return std::string();
-}
-
-void ReadSystemProfile(Run& run, std::string_view contents, bool singleSystemRun) {
-  if (!singleSystemRun) {
-    if (ParseSystemProfile(contents, &run.systemProfile, nullptr, false) !=
-        ProfileFault::kNone)
-      run.systemFaultFlag = true;
-    return;
-  }
-  ProfileFault fault =
-      ParseSystemProfile(contents, &run.systemProfile, &run.profileLineTable, true);
-  if (fault != ProfileFault::kNone)
-    ErrorExit(run, ProfileFaultMessage(fault, run.profileName));
 }

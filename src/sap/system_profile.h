@@ -6,8 +6,6 @@
 #include <string_view>
 #include <vector>
 
-struct Run;
-
 /// The logon data of the current SAP system, read from its profile's key
 /// lines. Every field holds at most 60 characters; empty when absent.
 struct SystemProfile {
@@ -74,12 +72,5 @@ ProfileFault ParseSystemProfile(std::string_view contents,
 /// The sensor's message for |fault| in the profile named |profileName|
 /// (the file name without directory); empty for kNone.
 std::string ProfileFaultMessage(ProfileFault fault, std::string_view profileName);
-
-/// Reads the system profile whose |contents| the run driver read. In a
-/// single-system run every line is kept in run.profileLineTable and a
-/// faulty profile ends the run with its error document (the message names
-/// run.profileName). In an item run no line is kept and a faulty profile
-/// only sets run.systemFaultFlag.
-void ReadSystemProfile(Run& run, std::string_view contents, bool singleSystemRun);
 
 #endif  // BRINDLEMARK_SAP_SYSTEM_PROFILE_H_

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <string>
 
-#include "run/test_run.h"
 #include "sap/profile_key.h"
 #include "sap/stored_password.h"
 
@@ -33,18 +32,15 @@ SystemProfile Parse(const std::string& contents) {
 }
 
 /// What a single-system run makes of |contents|: "" when it goes on, else
-/// the message of the error document it ended with.
+/// the message of its fault.
 std::string SingleRun(const std::string& contents) {
-  TestRun t;
-  t.run.profileName = "PRD.P00";
-  int code = ExitCodeOf([&] { ReadSystemProfile(t.run, contents, true); });
-  if (code == -1) return "";
-  EXPECT_EQ(code, 2);
-  const std::string head = "<Prtg>\n<Error>1</Error>\n<Text>", tail = "</Text>\n</Prtg>\n";
-  std::string out = t.console.output;
-  EXPECT_EQ(out.rfind(head, 0), 0u);
-  EXPECT_EQ(out.substr(out.size() - tail.size()), tail);
-  return out.substr(head.size(), out.size() - head.size() - tail.size());
+  SystemProfile profile;
+  return ProfileFaultMessage(ParseSystemProfile(contents, &profile, nullptr, true), "PRD.P00");
+}
+
+/// Whether an item run finds a fault in |contents|, read over |profile|.
+bool ItemRunFault(const std::string& contents, SystemProfile* profile) {
+  return ParseSystemProfile(contents, profile, nullptr, false) != ProfileFault::kNone;
 }
 
 TEST(SystemProfileTest, KeyLines) {
@@ -108,35 +104,25 @@ TEST(SystemProfileTest, ErrorsOfASingleSystemRun) {
 }
 
 TEST(SystemProfileTest, ItemRunFaultsOnlyMarkTheSystem) {
-  TestRun t;
-  t.run.itemMode = true;
-  ReadSystemProfile(t.run, Profile(), false);
-  EXPECT_FALSE(t.run.systemFaultFlag);
-  EXPECT_TRUE(t.run.profileLineTable.empty());  // an item run keeps no lines
+  SystemProfile profile;
+  EXPECT_FALSE(ItemRunFault(Profile(), &profile));
 
   // The second system's profile lacks keys: the first one's stay in force.
-  ReadSystemProfile(t.run, "Password...: " + Stored("Zweites2") + "\n", false);
-  EXPECT_FALSE(t.run.systemFaultFlag);
+  EXPECT_FALSE(ItemRunFault("Password...: " + Stored("Zweites2") + "\n", &profile));
   // A bad stored password keeps the password held; later key lines still count.
   std::string wrong = Stored("Dritte33");
   wrong[5] = static_cast<char>(wrong[5] ^ 0x01);
   for (const std::string& bad : {std::string("Password...: broken\nGwhost.....: gw3\n"),
                                  "Password...: " + wrong + "\n"}) {
-    t.run.systemFaultFlag = false;
-    ReadSystemProfile(t.run, bad, false);
-    EXPECT_TRUE(t.run.systemFaultFlag);
-    EXPECT_EQ(t.run.systemProfile.password, "Zweites2");
+    EXPECT_TRUE(ItemRunFault(bad, &profile));
+    EXPECT_EQ(profile.password, "Zweites2");
   }
-  EXPECT_EQ(t.run.systemProfile.gwhost, "gw3");
+  EXPECT_EQ(profile.gwhost, "gw3");
 
   // An empty profile is sound when earlier systems filled every field.
-  t.run.systemFaultFlag = false;
-  ReadSystemProfile(t.run, "", false);
-  EXPECT_FALSE(t.run.systemFaultFlag);
-  TestRun fresh;
-  ReadSystemProfile(fresh.run, "Client.....: 100\n", false);
-  EXPECT_TRUE(fresh.run.systemFaultFlag);
-  EXPECT_EQ(fresh.console.output, "");
+  EXPECT_FALSE(ItemRunFault("", &profile));
+  SystemProfile fresh;
+  EXPECT_TRUE(ItemRunFault("Client.....: 100\n", &fresh));
 }
 
 TEST(SystemProfileTest, EveryLineIsKeptWhole) {
@@ -149,20 +135,18 @@ TEST(SystemProfileTest, EveryLineIsKeptWhole) {
   contents += std::string(200, 'x') + "\n";
   contents += "Destination: " + std::string(100000 - 13, 'D') + "\n";
   contents += "Gwhost.....: late";  // a last line without line end
-  TestRun t;
-  t.run.profileLineTable = {"left over"};
-  ReadSystemProfile(t.run, contents, true);
-  const ProfileLineTable& lines = t.run.profileLineTable;
+  ProfileLineTable lines = {"left over"};
+  SystemProfile profile;
+  ASSERT_EQ(ParseSystemProfile(contents, &profile, &lines, true), ProfileFault::kNone);
   ASSERT_EQ(lines.size(), 251u);
   EXPECT_EQ(lines[0], "# Clt Date=20240102 10:11:12 Steps=1234");
   EXPECT_EQ(lines[248], std::string(200, 'x'));
   EXPECT_EQ(lines[249].size(), 100000u);
   EXPECT_EQ(lines[250], "Gwhost.....: late");
-  EXPECT_EQ(t.run.systemProfile.destination, std::string(60, 'D'));
-  EXPECT_EQ(t.run.systemProfile.client, "100");
+  EXPECT_EQ(profile.destination, std::string(60, 'D'));
+  EXPECT_EQ(profile.client, "100");
 
   ProfileLineTable ends;
-  SystemProfile profile;
   ParseSystemProfile("a\r\nb\n\nc\rd\r\ne", &profile, &ends, true);
   EXPECT_EQ(ends, (ProfileLineTable{"a", "b", "", "c\rd", "e"}));
   ParseSystemProfile("\n", &profile, &ends, true);

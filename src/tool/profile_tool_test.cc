@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/virtual_file_system.h"
+#include "testing/virtual_file_system.h"
 #include "sap/profile_key.h"
 #include "sap/stored_password.h"
 

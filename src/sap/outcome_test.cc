@@ -1,28 +1,37 @@
 // How each query of the sensor fails: result codes become error lines and
 // leave what the query would have set; failures of the library's table
-// handling end the run through the RFC failure report.
+// handling name the failed operation.
 
-#include "measure/call_failure.h"
+#include "sap/outcome.h"
 
 #include <gtest/gtest.h>
 
 #include "measure/server_clock.h"
 #include "measure/system_info.h"
 #include "measure/workload_evaluation.h"
-#include "sap/connection.h"
-#include "sap/simulated_run_test_support.h"
+#include "testing/simulated_run.h"
 
 namespace {
 
+/// What the queries set.
+struct QueryState {
+  ServerClock clock{"20240305", "23:59:00"};
+  std::string hostLabel = "before";
+  ResultDocument document;
+};
+
 /// The three queries, each after a fresh logon to the system served with
 /// |faults|: "clock", "info" and "usage".
-int Query(SimulatedRun& t, const std::string& query) {
-  EXPECT_NE(OpenConnection(t.run), 0u);
-  t.run.runStatus = RunStatus::Err;
-  if (query == "clock") return QueryServerClock(t.run);
-  if (query == "info") return QuerySystemInfo(t.run);
-  t.run.rewritePath = "PRD.P00";
-  return EvaluateWorkload(t.run);
+Outcome Query(SimulatedRun& t, const std::string& query, QueryState* state) {
+  RfcSession session = t.Logon();
+  EXPECT_NE(session.connection, 0u);
+  if (query == "clock") return QueryServerClock(session, &state->clock);
+  if (query == "info") return QuerySystemInfo(session, &state->hostLabel);
+  static const std::string kPath = "PRD.P00";
+  std::vector<std::string> lines;
+  return EvaluateWorkload(session, state->clock, {}, "PRD", HistoryFile{*t.disk, kPath, lines},
+                          state->document)
+      .outcome;
 }
 
 const char* Module(const std::string& query) {
@@ -41,15 +50,12 @@ TEST(CallFailureTest, LongExceptionNameIsCutAndAFailedQueryLeavesNoTrace) {
                                  "\": {\"receive\": 2, \"exception\": \"" +
                                  std::string(300, 'X') + "\"}}",
                              R"(, "statistics": {"20240305": [{"client": "100", "steps": 1}]})"));
-    t.run.serverDate = "20240305";
-    t.run.serverTime = "23:59:00";
-    t.run.systemProfile.hostLabel = "before";
-    EXPECT_EQ(Query(t, query), 2);
-    EXPECT_EQ(t.run.resultDocument.Text(), "Error 1012: Exception.: " + std::string(255, 'X'));
-    EXPECT_EQ(t.run.runStatus, RunStatus::Err);
+    QueryState state;
+    EXPECT_EQ(Query(t, query, &state).Message(), "Error 1012: Exception.: " + std::string(255, 'X'));
     // What the query sets stays as it was.
-    EXPECT_EQ(t.run.serverDate + " " + t.run.serverTime, "20240305 23:59:00");
-    EXPECT_EQ(t.run.systemProfile.hostLabel, "before");
+    EXPECT_EQ(state.clock.date + " " + state.clock.time, "20240305 23:59:00");
+    EXPECT_EQ(state.hostLabel, "before");
+    EXPECT_EQ(state.document.Text(), "");
     EXPECT_EQ(t.console.output, "");
     // The tables of a failed call are deleted all the same.
     EXPECT_EQ(t.Journal("ItCreate").size(), t.Journal("ItDelete").size());
@@ -57,7 +63,7 @@ TEST(CallFailureTest, LongExceptionNameIsCutAndAFailedQueryLeavesNoTrace) {
   EXPECT_EQ(ExceptionName(nullptr), "");
 }
 
-TEST(CallFailureTest, TableFailuresEndTheRunThroughTheFailureReport) {
+TEST(CallFailureTest, TableFailuresNameTheFailedOperation) {
   struct Case {
     const char* query;
     const char* fault;
@@ -81,13 +87,10 @@ TEST(CallFailureTest, TableFailuresEndTheRunThroughTheFailureReport) {
     SCOPED_TRACE(std::string(c.query) + " " + c.fault + " " + c.name);
     SimulatedRun t(OneSystem(std::string("{\"") + c.fault + "\": \"" + c.name + "\"}",
                              R"(, "statistics": {"20240305": [{"client": "100", "steps": 1}]})"));
-    t.run.serverDate = "20240305";
-    EXPECT_EQ(ExitCodeOf([&] { Query(t, c.query); }), 1);
-    EXPECT_EQ(t.console.output.rfind(std::string("RFC error\noperation/code  : ") +
-                                         c.operation + "\n", 0),
-              0u)
-        << t.console.output;
-    EXPECT_EQ(t.run.connection, 0u);
+    QueryState state;
+    Outcome outcome = Query(t, c.query, &state);
+    EXPECT_TRUE(outcome.IsLibraryFailure());
+    EXPECT_EQ(outcome.Operation(), c.operation);
     if (std::string(c.fault) == "RfcInstallStructure") {
       EXPECT_TRUE(t.Journal("RfcCall").empty());
     }

@@ -1,8 +1,8 @@
-#ifndef BRINDLEMARK_SAP_SIMULATED_RUN_TEST_SUPPORT_H_
-#define BRINDLEMARK_SAP_SIMULATED_RUN_TEST_SUPPORT_H_
+#ifndef BRINDLEMARK_TESTING_SIMULATED_RUN_H_
+#define BRINDLEMARK_TESTING_SIMULATED_RUN_H_
 
-// Test support: a temporary directory, a disk whose relative paths lie in
-// it, and a run against the simulated SAP system that works there.
+// A temporary directory, a disk whose relative paths lie in it, and a run
+// against the simulated SAP system that works there.
 
 #include <algorithm>
 #include <chrono>
@@ -17,12 +17,12 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/clock.h"
-#include "platform/console.h"
 #include "platform/file_system.h"
 #include "run/run.h"
-#include "run/test_run.h"
+#include "sap/connection.h"
+#include "sap/rfc_session.h"
 #include "sapsim/simulated_sap.h"
+#include "testing/test_run.h"
 #ifndef _WIN32
 #include "platform/host_paths-posix.h"
 #endif
@@ -116,7 +116,7 @@ struct SimulatedRun {
                         std::unique_ptr<FileSystem> ownDisk = nullptr)
       : disk(ownDisk ? std::move(ownDisk) : CreateSandboxFileSystem(directory.path)),
         sim(directory.path),
-        run(*disk, clock, console, sim) {
+        run(*disk, clock, console, loader) {
     Describe(description);
     SystemProfile& profile = run.systemProfile;
     profile.destination = "PRD";
@@ -140,6 +140,14 @@ struct SimulatedRun {
         std::filesystem::file_time_type::clock::now() + std::chrono::seconds(++described));
   }
 
+  /// Logs on with the run's profile and gives the session of the new
+  /// connection (whose handle is 0 when the logon failed).
+  RfcSession Logon(const LogonOverrides& overrides = {}) {
+    run.connection = OpenConnection(sim, *disk, console, run.systemProfile, overrides,
+                                    &run.r3SystemNumber);
+    return RfcSession{sim, run.connection, run.structures};
+  }
+
   /// The journal's entries whose "op" is |op| (all when empty).
   std::vector<nlohmann::json> Journal(const std::string& op = "") const {
     std::vector<nlohmann::json> entries;
@@ -157,7 +165,8 @@ struct SimulatedRun {
   FixedClock clock{"12:34:56"};
   CapturedConsole console;
   SimulatedSap sim;
+  FixedRfcLibraryLoader loader{&sim};
   ::Run run;
 };
 
-#endif  // BRINDLEMARK_SAP_SIMULATED_RUN_TEST_SUPPORT_H_
+#endif  // BRINDLEMARK_TESTING_SIMULATED_RUN_H_

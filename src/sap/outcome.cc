@@ -1,7 +1,16 @@
-#include "measure/call_failure.h"
+#include "sap/outcome.h"
 
-#include <cstddef>
 #include <cstring>
+
+std::string Outcome::Message() const {
+  return kind_ == Kind::kCallFailed ? CallFailureMessage(code_, text_) : text_;
+}
+
+Outcome ReceiveOutcome(int result, const char* exception) {
+  if (result == 0) return Outcome::Ok();
+  bool named = result == 2 || result == 3;
+  return Outcome::CallFailed(result, named ? ExceptionName(exception) : std::string());
+}
 
 std::string CallFailureMessage(int result, std::string_view exception) {
   switch (result) {

@@ -1,4 +1,4 @@
-#include "platform/virtual_file_system.h"
+#include "testing/virtual_file_system.h"
 
 namespace {
 

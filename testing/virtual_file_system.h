@@ -1,5 +1,5 @@
-#ifndef BRINDLEMARK_PLATFORM_VIRTUAL_FILE_SYSTEM_H_
-#define BRINDLEMARK_PLATFORM_VIRTUAL_FILE_SYSTEM_H_
+#ifndef BRINDLEMARK_TESTING_VIRTUAL_FILE_SYSTEM_H_
+#define BRINDLEMARK_TESTING_VIRTUAL_FILE_SYSTEM_H_
 
 #include <map>
 #include <set>
@@ -7,7 +7,7 @@
 
 #include "platform/file_system.h"
 
-/// A file system in memory, for tests. Paths are compared exactly as
+/// A file system in memory. Paths are compared exactly as
 /// written. Directories can be declared (they cannot be read as files) and
 /// writes to chosen paths can be made to fail.
 struct VirtualFileSystem : FileSystem {
@@ -35,4 +35,4 @@ struct VirtualFileSystem : FileSystem {
   std::set<std::string> locks;
 };
 
-#endif  // BRINDLEMARK_PLATFORM_VIRTUAL_FILE_SYSTEM_H_
+#endif  // BRINDLEMARK_TESTING_VIRTUAL_FILE_SYSTEM_H_

@@ -1,0 +1,55 @@
+#ifndef BRINDLEMARK_TESTING_TEST_RUN_H_
+#define BRINDLEMARK_TESTING_TEST_RUN_H_
+
+// A run over an in-memory disk, a fixed clock and a captured console.
+
+#include <string>
+
+#include "run/run.h"
+#include "sap/rfc_library.h"
+#include "testing/captured_console.h"
+#include "testing/fixed_clock.h"
+#include "testing/virtual_file_system.h"
+
+/// An RFC library with no SAP system behind it: every operation fails.
+struct NoRfcLibrary : RfcLibrary {
+  void RfcEnvironment(const RfcEnvironmentRecord&) override {}
+  RfcHandle RfcOpen(const RfcOptions&) override { return 0; }
+  RfcHandle RfcOpenEx(const char*, RfcErrorInfo*) override { return 0; }
+  int RfcInstallStructure(const char*, const FieldDescriptor*, unsigned, RfcType*) override {
+    return 1;
+  }
+  int RfcCall(RfcHandle, const char*, const RfcParameter*, RfcTable*) override { return 1; }
+  int RfcReceive(RfcHandle, const RfcParameter*, RfcTable*, char**) override { return 1; }
+  int RfcLastError(RfcErrorInfo*) override { return 1; }
+  void RfcClose(RfcHandle) override {}
+  ItHandle ItCreate(const char*, unsigned, unsigned, unsigned) override { return nullptr; }
+  unsigned ItFill(ItHandle) override { return 0; }
+  void* ItGetLine(ItHandle, unsigned) override { return nullptr; }
+  int ItDelete(ItHandle) override { return 1; }
+};
+
+/// A loader that hands out one library the test owns; with none it fails
+/// as a probe without an RFC library does.
+struct FixedRfcLibraryLoader : RfcLibraryLoader {
+  explicit FixedRfcLibraryLoader(RfcLibrary* library) : library(library) {}
+  RfcLibrary* Get(std::string* message) override {
+    ++loads;
+    if (library == nullptr) *message = "Error 1010: RFC-Library librfccm.so not found !";
+    return library;
+  }
+  RfcLibrary* library;
+  int loads = 0;
+};
+
+/// A run over an in-memory disk, the clock at 12:34:56, a captured console
+/// and no RFC library.
+struct TestRun {
+  VirtualFileSystem disk;
+  FixedClock clock{"12:34:56"};
+  CapturedConsole console;
+  FixedRfcLibraryLoader loader{nullptr};
+  Run run{disk, clock, console, loader};
+};
+
+#endif  // BRINDLEMARK_TESTING_TEST_RUN_H_
