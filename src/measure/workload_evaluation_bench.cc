@@ -13,10 +13,11 @@
 #include <cstring>
 #include <vector>
 
+#include "measure/server_clock.h"
 #include "measure/system_usage_call.h"
 #include "measure/workload_evaluation.h"
-#include "platform/virtual_file_system.h"
-#include "run/run.h"
+#include "output/result_document.h"
+#include "testing/virtual_file_system.h"
 
 namespace {
 
@@ -96,23 +97,22 @@ void BM_EvaluateWorkload(benchmark::State& state, int clients) {
   const size_t rows = static_cast<size_t>(state.range(0));
   ServedRows rfc(rows, clients);
   VirtualFileSystem disk;
-  FixedClock clock("12:00:00");
-  CapturedConsole console;
-  Run run(disk, clock, console, rfc);
-  run.rewritePath = "C:\\Sensors\\PRD.P00";
-  run.serverDate = "20240131";
-  run.serverTime = "10:15:00";
-  run.systemProfile.destination = "PRD";
-  run.profileLineTable = {"Destination: PRD", "Client     : 100", "User       : MONITOR"};
-  run.connection = 1;
-
+  StructureHandles structures;
+  RfcSession session{rfc, 1, structures};
+  const ServerClock clock{"20240131", "10:15:00"};
+  const std::string path = "C:\\Sensors\\PRD.P00";
+  const std::vector<std::string> lines = {"Destination: PRD", "Client     : 100",
+                                          "User       : MONITOR"};
+  ResultDocument document;
+  bool ok = true;
   for (auto _ : state) {
-    run.resultDocument.Clear();
-    run.runStatus = RunStatus::Err;
-    EvaluateWorkload(run);  // a new day each time: the profile is rewritten
-    benchmark::DoNotOptimize(run.resultDocument.Text().data());
+    // A new day each time: the profile is rewritten.
+    WorkloadResult result =
+        EvaluateWorkload(session, clock, {}, "PRD", HistoryFile{disk, path, lines}, document);
+    ok = ok && result.outcome.ok();
+    benchmark::DoNotOptimize(document.Text().data());
   }
-  if (run.runStatus != RunStatus::Ok) state.SkipWithError("evaluation failed");
+  if (!ok) state.SkipWithError("evaluation failed");
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * rows));
   state.SetComplexityN(state.range(0));
 }
