@@ -4,6 +4,7 @@
 #include <random>
 
 #include "platform/file_system.h"
+#include "platform/text.h"
 #include "sap/stored_password.h"
 #include "sap/system_profile.h"
 
@@ -185,79 +186,69 @@ const NewOption& OptionOfField(std::string SystemProfile::*field) {
   return kNewOptions[0];
 }
 
-int New(const std::vector<std::string>& args, std::string* out, std::string* err) {
-  std::vector<std::string_view> known = {"offset"};
-  for (const NewOption& option : kNewOptions) known.push_back(option.name);
-  CommandLine line;
-  std::string problem;
-  if (!ParseCommandLine(args, 1, known, &line, &problem)) return Fail(err, problem);
+/// Checks what the new command was given: every required option, and
+/// values that fit on a key line. Returns the problem, or an empty text.
+std::string CheckNewOptions(const CommandLine& line) {
   if (!line.operands.empty())
-    return Fail(err, "new takes only options, not '" + line.operands[0] +
-                         "'; see brindlemark-profile --help");
-
+    return "new takes only options, not '" + line.operands[0] + "'; see brindlemark-profile --help";
   for (std::string_view required : {"destination", "client", "user", "password"}) {
     if (line.options.count(std::string(required)) != 0) continue;
     for (const NewOption& option : kNewOptions)
       if (option.name == required)
-        return Fail(err, "missing option --" + std::string(required) + ": give " +
-                             std::string(option.meaning) + " with --" +
-                             std::string(required) + " VALUE");
+        return "missing option --" + std::string(required) + ": give " +
+               std::string(option.meaning) + " with --" + std::string(required) + " VALUE";
   }
   for (const auto& [name, value] : line.options) {
     // The password's own limits are checked where it is scrambled.
     if (name == "offset" || name == "password") continue;
     if (value.find_first_of("\r\n\x1a") != std::string::npos)
-      return Fail(err, "the value of --" + name +
-                           " holds a line end or Ctrl-Z; give it on one line");
+      return "the value of --" + name + " holds a line end or Ctrl-Z; give it on one line";
     if (value.size() > kMaxProfileValue)
-      return Fail(err, "the value of --" + name + " has " +
-                           std::to_string(value.size()) +
-                           " characters; the sensor reads at most 60. Shorten it");
+      return "the value of --" + name + " has " + std::to_string(value.size()) +
+             " characters; the sensor reads at most 60. Shorten it";
   }
+  return std::string();
+}
 
-  // The values, with the defaults for the options not given.
+/// The profile the options describe, with the defaults for the options not
+/// given. An R/3 profile needs a host; an R/2 profile a host or a gateway
+/// host, each standing in for the other. Returns the problem, or an empty
+/// text.
+std::string ProfileOfOptions(const CommandLine& line, SystemProfile* profile) {
   auto given = [&](std::string_view name) -> const std::string* {
     auto it = line.options.find(std::string(name));
     return it == line.options.end() ? nullptr : &it->second;
   };
-  SystemProfile profile;
   for (const NewOption& option : kNewOptions)
-    if (const std::string* value = given(option.name)) profile.*option.field = *value;
-  if (!given("language")) profile.language = "E";
-  if (!given("mode")) profile.mode = "R/3";
-  if (!given("sysnr")) profile.sysnr = "00";
-  if (!given("gwservice")) profile.gwservice = "sapgw" + profile.sysnr;
-  if (!given("extcompany")) profile.extcompany = "SAP";
-  const bool r2 = profile.mode == "R/2";
-  if (!given("host") && !given("gwhost"))
-    return Fail(err, r2 ? "missing option --gwhost: give the gateway host with "
-                          "--gwhost HOST"
-                        : "missing option --host: give the application server "
-                          "host with --host HOST");
-  if (!given("host")) {
-    if (!r2)
-      return Fail(err, "missing option --host: give the application server host "
-                       "with --host HOST");
-    profile.hostname = profile.gwhost;
-  }
-  if (!given("gwhost")) profile.gwhost = profile.hostname;
-  for (char& c : profile.user)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (const std::string* value = given(option.name)) profile->*option.field = *value;
+  if (!given("language")) profile->language = "E";
+  if (!given("mode")) profile->mode = "R/3";
+  if (!given("sysnr")) profile->sysnr = "00";
+  if (!given("gwservice")) profile->gwservice = "sapgw" + profile->sysnr;
+  if (!given("extcompany")) profile->extcompany = "SAP";
+  const bool r2 = profile->mode == "R/2";
+  if (!given("host") && !(r2 && given("gwhost")))
+    return r2 ? "missing option --gwhost: give the gateway host with --gwhost HOST"
+              : "missing option --host: give the application server host with --host HOST";
+  if (!given("host")) profile->hostname = profile->gwhost;
+  if (!given("gwhost")) profile->gwhost = profile->hostname;
+  profile->user = UpperCased(profile->user);
+  profile->hostLabel = profile->hostname;
 
   for (const ProfileKeyEntry& entry : kProfileKeys) {
-    const std::string& value = profile.*entry.field;
-    if (value.size() >= entry.minimumLength) continue;
-    if (entry.field == &SystemProfile::password) continue;
+    const std::string& value = profile->*entry.field;
+    if (value.size() >= entry.minimumLength || entry.field == &SystemProfile::password) continue;
     const NewOption& option = OptionOfField(entry.field);
-    return Fail(err, "--" + std::string(option.name) + " '" + value + "' is too short: "
-                     "the sensor needs at least " +
-                     std::to_string(entry.minimumLength) + " characters (" +
-                     std::string(option.meaning) + ")");
+    return "--" + std::string(option.name) + " '" + value +
+           "' is too short: the sensor needs at least " + std::to_string(entry.minimumLength) +
+           " characters (" + std::string(option.meaning) + ")";
   }
+  return std::string();
+}
 
-  std::string stored;
-  if (!ScrambleForTool(profile.password, line, &stored, err)) return 2;
-
+/// The key lines of |profile|, one per key in their written order, with
+/// the password in its stored form |stored|.
+std::string ProfileText(const SystemProfile& profile, const std::string& stored) {
   std::string text;
   for (const ProfileKeyEntry& entry : kProfileKeys) {
     text += entry.key;
@@ -265,18 +256,34 @@ int New(const std::vector<std::string>& args, std::string* out, std::string* err
     text += entry.field == &SystemProfile::password ? stored : profile.*entry.field;
     text += '\n';
   }
+  return text;
+}
+
+int New(const std::vector<std::string>& args, std::string* out, std::string* err) {
+  std::vector<std::string_view> known = {"offset"};
+  for (const NewOption& option : kNewOptions) known.push_back(option.name);
+  CommandLine line;
+  std::string problem;
+  if (!ParseCommandLine(args, 1, known, &line, &problem)) return Fail(err, problem);
+  problem = CheckNewOptions(line);
+  if (!problem.empty()) return Fail(err, problem);
+  SystemProfile profile;
+  problem = ProfileOfOptions(line, &profile);
+  if (!problem.empty()) return Fail(err, problem);
+
+  std::string stored;
+  if (!ScrambleForTool(profile.password, line, &stored, err)) return 2;
+  std::string text = ProfileText(profile, stored);
 
   // The profile must read back, as the sensor reads it, to what was asked.
   SystemProfile check;
   ProfileFault fault = ParseSystemProfile(text, &check, nullptr, true);
-  profile.hostLabel = profile.hostname;
   bool same = fault == ProfileFault::kNone;
   for (const ProfileKeyEntry& entry : kProfileKeys)
     same = same && check.*entry.field == profile.*entry.field;
   if (!same)
     return Fail(err, "the profile would not read back as given (" +
-                         ProfileFaultMessage(fault, "new") +
-                         "); check the values");
+                         ProfileFaultMessage(fault, "new") + "); check the values");
   *out += text;
   return 0;
 }
