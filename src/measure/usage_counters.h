@@ -21,6 +21,12 @@ struct UsageCounters {
   void Subtract(const UsageCounters& other) {
     for (int i = 0; i < kCount; ++i) value[i] -= other.value[i];
   }
+  /// Whether any counter is below the same counter of |other|.
+  bool AnyBelow(const UsageCounters& other) const {
+    for (int i = 0; i < kCount; ++i)
+      if (value[i] < other.value[i]) return true;
+    return false;
+  }
 };
 
 /// One client of the statistics: its day totals and its differences to

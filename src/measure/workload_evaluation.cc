@@ -173,7 +173,8 @@ Outcome DataRows(RfcLibrary& rfc, ItHandle statistic, const std::string& clientF
 }
 
 /// Takes each client's differences to its baseline; the totals lose the
-/// baselines of the clients they cover.
+/// baselines of the clients they cover. A client whose totals are below
+/// its baseline counts 0.
 void SubtractBaselines(const std::string& clientFilter, const UsageHistory& history,
                        Workload* workload) {
   for (ClientSlot& slot : workload->slots) {
@@ -181,6 +182,14 @@ void SubtractBaselines(const std::string& clientFilter, const UsageHistory& hist
     if (baseline.empty()) continue;
     if (!clientFilter.empty() && clientFilter != slot.client) continue;
     UsageCounters former = ReadClientRecord(baseline);
+    if (slot.dayTotals.AnyBelow(former)) {
+      // The day's totals went down (the statistics were reorganised, or
+      // another server answered): the client adds nothing this time, and
+      // the rewritten history measures from its new totals next time.
+      slot.differences = UsageCounters();
+      workload->totals.Subtract(slot.dayTotals);
+      continue;
+    }
     slot.differences.Subtract(former);
     workload->totals.Subtract(former);
   }

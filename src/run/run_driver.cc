@@ -232,8 +232,11 @@ std::optional<int> ProcessSystem(Run& run, const CommandLine& line, const Global
   std::string contents;
   if (!run.disk.ReadFile(directory + name, &contents)) return std::nullopt;  // skipped
 
-  // A faulty profile is not logged on: its fields may still hold another
-  // system's logon data, which must never be sent to this system's host.
+  // Keys that a profile lacks keep the previous system's values, but the
+  // user and password never do: logon data must not go to another host. A
+  // profile without them is faulty, and a faulty profile is not logged on.
+  run.systemProfile.user.clear();
+  run.systemProfile.password.clear();
   bool faulty = ParseSystemProfile(contents, &run.systemProfile, nullptr, false) !=
                 ProfileFault::kNone;
   contents.clear();
