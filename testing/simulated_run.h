@@ -143,7 +143,7 @@ struct SimulatedRun {
   /// Logs on with the run's profile and gives the session of the new
   /// connection (whose handle is 0 when the logon failed).
   RfcSession Logon(const LogonOverrides& overrides = {}) {
-    run.connection = OpenConnection(sim, *disk, console, run.systemProfile, overrides,
+    run.connection = OpenConnection(sim, *disk, console, true, run.systemProfile, overrides,
                                     &run.r3SystemNumber);
     return RfcSession{sim, run.connection, run.structures};
   }

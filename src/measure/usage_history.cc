@@ -24,6 +24,12 @@ bool IsAsciiAlnum(char c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
+/// |text| up to its first line end: a value of a history record must not
+/// split the record in the file.
+std::string_view OneLine(std::string_view text) {
+  return text.substr(0, text.find_first_of("\r\n"));
+}
+
 }  // namespace
 
 bool IsHistoryLine(std::string_view line) {
@@ -33,9 +39,9 @@ bool IsHistoryLine(std::string_view line) {
 std::string DateRecord(std::string_view serverDate, std::string_view serverTime,
                        std::uint32_t allClientsStepTotal) {
   std::string record(kDateRecordPrefix);
-  record += serverDate;
+  record += OneLine(serverDate);
   record += ' ';
-  record += serverTime;
+  record += OneLine(serverTime);
   record += " Steps=";
   record += std::to_string(allClientsStepTotal);
   return record;

@@ -34,7 +34,7 @@ inline constexpr std::string_view kDateRecordPrefix = "# Clt Date=";
 bool IsHistoryLine(std::string_view line);
 
 /// "# Clt Date=" + |serverDate| + " " + |serverTime| + " Steps=" + the step
-/// total in unsigned decimal.
+/// total in unsigned decimal; date and time are cut at a line end.
 std::string DateRecord(std::string_view serverDate, std::string_view serverTime,
                        std::uint32_t allClientsStepTotal);
 

@@ -91,4 +91,19 @@ TEST(UsageHistoryTest, RewriteMovesTheHistoryToTheEndAndKeepsOtherLinesWhole) {
             kept + "# Clt Date=20240131 10:15:00 Steps=1\n" + Record("100", 1, 1));
 }
 
+TEST(UsageHistoryTest, ARewriteNeverAddsALineOfItsOwn) {
+  // Line ends in the server's clock text or in a client would otherwise
+  // leave junk lines that every later rewrite keeps.
+  VirtualFileSystem disk;
+  const ServerClock clock{"2024\n0131", "10:15\r\n:00"};
+  std::vector<std::string> lines = {"Destination: PRD"};
+  UsageHistory history(lines);
+  ASSERT_TRUE(history.UpdateHistory(disk, kProfile, clock, {Slot("1\n0", 5, 1)}, 5).ok());
+  std::vector<std::string_view> written = SplitLines(disk.files[kProfile]);
+  ASSERT_EQ(written.size(), 3u);
+  EXPECT_EQ(written[0], "Destination: PRD");
+  EXPECT_EQ(written[1], "# Clt Date=2024 10:15 Steps=5");
+  EXPECT_TRUE(IsHistoryLine(written[2]));
+}
+
 }  // namespace

@@ -106,9 +106,12 @@ std::string PrepareLibrary(Run& run) {
   return std::string();
 }
 
-RfcHandle Logon(Run& run, const MeasureOptions& options) {
-  run.connection = OpenConnection(*run.rfc, run.disk, run.console, run.systemProfile,
-                                  options.logon, &run.r3SystemNumber);
+/// Logs on to the current system. The line that names a destination file
+/// is printed before the document of a single-system run; in an item run,
+/// where it would stand inside the document, only with the progress lines.
+RfcHandle Logon(Run& run, const MeasureOptions& options, bool showDestinationLine) {
+  run.connection = OpenConnection(*run.rfc, run.disk, run.console, showDestinationLine,
+                                  run.systemProfile, options.logon, &run.r3SystemNumber);
   return run.connection;
 }
 
@@ -142,7 +145,7 @@ int SingleSystemRun(Run& run, const CommandLine& line, const std::string& banner
                    ShownParametersOfSingleRun(line.parameters) + " State=Executing\n");
   }
 
-  if (Logon(run, line.options) == 0)
+  if (Logon(run, line.options, true) == 0)
     return ErrorExit(run, "Error 1011: RFC-Open for " + run.systemProfile.destination + " failed !");
   RfcSession session{*run.rfc, run.connection, run.structures};
   Outcome server = QueryServer(run, session);
@@ -199,11 +202,11 @@ enum class SystemState { kProcessed, kNotFound, kRfcFailure };
 
 /// Logs on to the current system and measures the item. Returns the exit
 /// code when the run must end here.
-std::optional<int> MeasureItem(Run& run, const GlobalListing& listing,
+std::optional<int> MeasureItem(Run& run, const CommandLine& line, const GlobalListing& listing,
                                const MeasureOptions& options, const std::string& channelName,
                                SystemState* state) {
   *state = SystemState::kRfcFailure;
-  if (Logon(run, options) == 0) return std::nullopt;
+  if (Logon(run, options, line.progress) == 0) return std::nullopt;
   RfcSession session{*run.rfc, run.connection, run.structures};
   Outcome server = QueryServer(run, session);
   if (!server.ok()) return EndRunWith(run, server, true);
@@ -248,7 +251,7 @@ std::optional<int> ProcessSystem(Run& run, const CommandLine& line, const Global
   if (!faulty) {
     std::string loadError = PrepareLibrary(run);
     if (!loadError.empty()) return ErrorExitOfItemRun(run, loadError);
-    std::optional<int> end = MeasureItem(run, listing, options, channelName, &state);
+    std::optional<int> end = MeasureItem(run, line, listing, options, channelName, &state);
     if (end) return end;
   }
   CloseConnection(run);

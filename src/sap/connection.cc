@@ -35,9 +35,9 @@ std::string ConnectString(const SystemProfile& profile) {
 /// configuration file and calls RfcOpenEx, holding the lock on the
 /// configuration file from the copy until the library has read it.
 RfcHandle OpenWithDestinationFile(RfcLibrary& rfc, FileSystem& disk, Console& console,
-                                  const SystemProfile& profile,
+                                  bool showDestinationLine, const SystemProfile& profile,
                                   const std::string& destinationFile) {
-  console.Write("* SapRfc.Ini.......: " + profile.destination + "<\n");
+  if (showDestinationLine) console.Write("* SapRfc.Ini.......: " + profile.destination + "<\n");
 
   std::unique_ptr<FileLock> lock = disk.LockFile("SapRfc.ini.lock");
   if (lock == nullptr) return 0;
@@ -93,13 +93,14 @@ int SystemNumberValue(std::string_view text) {
 }
 
 RfcHandle OpenConnection(RfcLibrary& rfc, FileSystem& disk, Console& console,
-                         const SystemProfile& profile, const LogonOverrides& overrides,
-                         int* r3SystemNumber) {
+                         bool showDestinationLine, const SystemProfile& profile,
+                         const LogonOverrides& overrides, int* r3SystemNumber) {
   const std::string& sysnr = overrides.sysnr ? *overrides.sysnr : profile.sysnr;
   if (!sysnr.empty()) *r3SystemNumber = SystemNumberValue(sysnr);
 
   std::string destinationFile = "SapRfc." + profile.destination;
   if (disk.CanOpen(destinationFile))
-    return OpenWithDestinationFile(rfc, disk, console, profile, destinationFile);
+    return OpenWithDestinationFile(rfc, disk, console, showDestinationLine, profile,
+                                   destinationFile);
   return OpenWithOptions(rfc, profile, overrides, *r3SystemNumber);
 }

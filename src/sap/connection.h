@@ -22,7 +22,8 @@ struct LogonOverrides {
 /// handle; 0 when no connection was opened.
 ///
 /// When the destination file "SapRfc." + destination can be read, the line
-/// "* SapRfc.Ini.......: <destination><" is printed, the file is copied
+/// "* SapRfc.Ini.......: <destination><" is printed (when
+/// |showDestinationLine|), the file is copied
 /// byte for byte to the library's configuration file "SapRfc.ini" and the
 /// logon goes through RfcOpenEx with a connect string naming the
 /// destination. The copy and the logon happen under an exclusive lock
@@ -34,8 +35,8 @@ struct LogonOverrides {
 /// override) with an empty system number keeps the one of the system
 /// before.
 RfcHandle OpenConnection(RfcLibrary& rfc, FileSystem& disk, Console& console,
-                         const SystemProfile& profile, const LogonOverrides& overrides,
-                         int* r3SystemNumber);
+                         bool showDestinationLine, const SystemProfile& profile,
+                         const LogonOverrides& overrides, int* r3SystemNumber);
 
 /// The system number a text begins with: leading blanks skipped, then
 /// decimal digits; 0 when no digit follows. Values beyond the range of

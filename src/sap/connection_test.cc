@@ -111,14 +111,14 @@ TEST(ConnectionTest, ConfigurationFileIsLockedUntilTheLogonIsDone) {
   profile.destination = "PRD";
   int sysnr = 0;
   disk.Create("SapRfc.PRD", kIni);
-  EXPECT_EQ(OpenConnection(rfc, disk, console, profile, {}, &sysnr), 0u);
+  EXPECT_EQ(OpenConnection(rfc, disk, console, true, profile, {}, &sysnr), 0u);
   EXPECT_EQ(rfc.locksDuringLogon, std::set<std::string>{"SapRfc.ini.lock"});
   EXPECT_TRUE(disk.locks.empty());  // released on the way out
 
   // A lock that cannot be taken: no copy, no logon.
   disk.files.erase("SapRfc.ini");
   auto held = disk.LockFile("SapRfc.ini.lock");
-  EXPECT_EQ(OpenConnection(rfc, disk, console, profile, {}, &sysnr), 0u);
+  EXPECT_EQ(OpenConnection(rfc, disk, console, true, profile, {}, &sysnr), 0u);
   EXPECT_FALSE(disk.Exists("SapRfc.ini"));
   EXPECT_EQ(rfc.logons, 1);
 }
