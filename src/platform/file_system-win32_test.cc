@@ -15,7 +15,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/file_system.h"
-#include "sap/simulated_run_test_support.h"
+#include "testing/simulated_run.h"
 
 namespace {
 

@@ -2,13 +2,12 @@
 // leave what the query would have set; failures of the library's table
 // handling name the failed operation.
 
-#include "sap/outcome.h"
-
 #include <gtest/gtest.h>
 
 #include "measure/server_clock.h"
 #include "measure/system_info.h"
 #include "measure/workload_evaluation.h"
+#include "sap/outcome.h"
 #include "testing/simulated_run.h"
 
 namespace {
@@ -43,7 +42,7 @@ const char* Module(const std::string& query) {
 // Each result code of each call is shown byte for byte by the scenarios;
 // here the exception name longer than any text field, and what a failed
 // query leaves behind.
-TEST(CallFailureTest, LongExceptionNameIsCutAndAFailedQueryLeavesNoTrace) {
+TEST(QueryFailureTest, LongExceptionNameIsCutAndAFailedQueryLeavesNoTrace) {
   for (const char* query : {"clock", "info", "usage"}) {
     SCOPED_TRACE(query);
     SimulatedRun t(OneSystem(std::string("{\"") + Module(query) +
@@ -63,7 +62,7 @@ TEST(CallFailureTest, LongExceptionNameIsCutAndAFailedQueryLeavesNoTrace) {
   EXPECT_EQ(ExceptionName(nullptr), "");
 }
 
-TEST(CallFailureTest, TableFailuresNameTheFailedOperation) {
+TEST(QueryFailureTest, TableFailuresNameTheFailedOperation) {
   struct Case {
     const char* query;
     const char* fault;
