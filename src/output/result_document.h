@@ -9,8 +9,9 @@
 ///
 /// The writers lay down the fixed markup byte for byte. Every piece of
 /// content they insert (channel names, values, units, texts, messages) is
-/// escaped: "&", "<" and ">" become "&amp;", "&lt;" and "&gt;", so that the
-/// document always parses as XML.
+/// made safe by XmlText (output/xml_text.h) and escaped: "&", "<" and ">"
+/// become "&amp;", "&lt;" and "&gt;", so that the document always parses
+/// as XML.
 class ResultDocument {
  public:
   /// The longest channel name and channel value taken; longer ones are cut.
@@ -49,7 +50,8 @@ class ResultDocument {
   std::string text_;
 };
 
-/// |content| with "&", "<" and ">" escaped as XML character entities.
+/// |content| made safe by XmlText, with "&", "<" and ">" escaped as XML
+/// character entities.
 std::string EscapeXml(std::string_view content);
 
 #endif  // BRINDLEMARK_OUTPUT_RESULT_DOCUMENT_H_
