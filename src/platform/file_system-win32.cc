@@ -120,6 +120,33 @@ void RemoveStaleTemporaries(const std::string& directory, const std::string& nam
   FindClose(search);
 }
 
+/// Sets |target| to the file |path| names: the file a symbolic link leads
+/// to, or |path| itself when it is no link. False for a link that leads
+/// nowhere.
+bool ResolveLink(const std::string& path, std::string* target) {
+  *target = path;
+  DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+    return true;
+  HANDLE file = CreateFileW(Widen(path).c_str(), 0,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  wchar_t buffer[4 * MAX_PATH];
+  DWORD n = GetFinalPathNameByHandleW(file, buffer, sizeof buffer / sizeof buffer[0],
+                                      FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  CloseHandle(file);
+  if (n == 0 || n >= sizeof buffer / sizeof buffer[0]) return false;
+  std::wstring final(buffer, n);
+  // "\\?\C:\..." and "\\?\UNC\server\..." as the narrow functions take them.
+  if (final.rfind(L"\\\\?\\UNC\\", 0) == 0)
+    final = L"\\\\" + final.substr(8);
+  else if (final.rfind(L"\\\\?\\", 0) == 0)
+    final = final.substr(4);
+  *target = Narrow(final);
+  return true;
+}
+
 /// Moves |from| over |to|. A reader that opened |to| without leave to
 /// delete it (an editor, a virus scanner, a backup) makes the move fail
 /// for as long as it holds the file, usually a moment: the move is tried
@@ -196,8 +223,11 @@ struct Win32FileSystem : FileSystem {
   }
 
   bool ReplaceFile(const std::string& path, std::string_view contents) override {
+    // A symbolic link stays: the file it leads to is replaced.
+    std::string target;
+    if (!ResolveLink(path, &target)) return false;
     // A file the administrator made read-only stays as it is.
-    DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    DWORD attributes = GetFileAttributesW(Widen(target).c_str());
     bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
       return false;
@@ -206,7 +236,7 @@ struct Win32FileSystem : FileSystem {
     // rename on one volume. Its name is created exclusively: a file of
     // another process is never overwritten.
     std::string directory, name, temp;
-    SplitPath(path, &directory, &name);
+    SplitPath(target, &directory, &name);
     RemoveStaleTemporaries(directory, name);
     std::random_device random;
     int fd = -1;
@@ -233,7 +263,7 @@ struct Win32FileSystem : FileSystem {
                             FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     if (ok && exists && (attributes & kKept) != 0)
       ok = SetFileAttributesW(Widen(temp).c_str(), attributes & kKept) != 0;
-    if (ok) ok = MoveOver(temp, path);
+    if (ok) ok = MoveOver(temp, target);
     if (!ok) DeleteFileW(Widen(temp).c_str());
     return ok;
   }

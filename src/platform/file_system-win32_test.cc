@@ -167,6 +167,18 @@ TEST_F(Win32FileSystemTest, ReplaceKeepsWhatTheAdministratorSet) {
   EXPECT_EQ(Names(), (std::set<std::string>{"PRD.P00", recent, otherProfile}));
 }
 
+TEST_F(Win32FileSystemTest, ReplacesALinkAtItsTarget) {
+  std::filesystem::create_directory(At("real"));
+  dir.Write("real\\QAS.P00", "old\r\n");
+  // Wine reports success but makes no link.
+  if (!CreateSymbolicLinkA(At("QAS.P00").c_str(), At("real\\QAS.P00").c_str(), 0) ||
+      !std::filesystem::is_symlink(At("QAS.P00")))
+    GTEST_SKIP() << "no symbolic links here";
+  ASSERT_TRUE(disk->ReplaceFile(At("QAS.P00"), "new\n"));
+  EXPECT_TRUE(std::filesystem::is_symlink(At("QAS.P00")));
+  EXPECT_EQ(Bytes("real\\QAS.P00"), "new\r\n");
+}
+
 TEST_F(Win32FileSystemTest, LockWaitsAtMostTheTimeout) {
   using std::chrono::milliseconds;
   auto first = disk->LockFile(At("SapRfc.ini.lock"), milliseconds(100));
