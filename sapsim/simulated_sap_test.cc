@@ -184,7 +184,7 @@ TEST(SimulatedSapTest, AnythingButTheInterfaceOfTheModuleIsRefused) {
     sap.field = c.field;
     sap.value = c.value;
     int sysnr = 0;
-    RfcSession session{sap, OpenConnection(sap, *t.disk, t.console, true, t.run.systemProfile, {}, &sysnr),
+    RfcSession session{sap, OpenConnection(sap, *t.disk, t.console, true, t.run.systemProfile, {}, &sysnr).handle,
                        t.run.structures};
     ASSERT_NE(session.connection, 0u);
     bool invalid = false;

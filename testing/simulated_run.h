@@ -81,8 +81,9 @@ struct SandboxFileSystem : FileSystem {
     return host->CopyFile(In(from), In(to));
   }
   bool RemoveFile(const std::string& p) override { return host->RemoveFile(In(p)); }
-  std::unique_ptr<FileLock> LockFile(const std::string& p) override {
-    return host->LockFile(In(p));
+  std::unique_ptr<FileLock> LockFile(const std::string& p,
+                                     std::chrono::milliseconds timeout) override {
+    return host->LockFile(In(p), timeout);
   }
   std::string prefix;
   std::unique_ptr<FileSystem> host;
@@ -144,7 +145,8 @@ struct SimulatedRun {
   /// connection (whose handle is 0 when the logon failed).
   RfcSession Logon(const LogonOverrides& overrides = {}) {
     run.connection = OpenConnection(sim, *disk, console, true, run.systemProfile, overrides,
-                                    &run.r3SystemNumber);
+                                    &run.r3SystemNumber)
+                         .handle;
     return RfcSession{sim, run.connection, run.structures};
   }
 

@@ -51,7 +51,8 @@ bool VirtualFileSystem::RemoveFile(const std::string& path) {
   return files.erase(path) != 0;
 }
 
-std::unique_ptr<FileLock> VirtualFileSystem::LockFile(const std::string& path) {
-  if (!locks.insert(path).second) return nullptr;  // would wait forever
+std::unique_ptr<FileLock> VirtualFileSystem::LockFile(const std::string& path,
+                                                      std::chrono::milliseconds timeout) {
+  if (!locks.insert(path).second) return nullptr;
   return std::make_unique<VirtualLock>(&locks, path);
 }

@@ -17,7 +17,10 @@ struct VirtualFileSystem : FileSystem {
   bool ReplaceFile(const std::string& path, std::string_view contents) override;
   bool CopyFile(const std::string& from, const std::string& to) override;
   bool RemoveFile(const std::string& path) override;
-  std::unique_ptr<FileLock> LockFile(const std::string& path) override;
+  /// A lock held already is never released while the caller waits (the
+  /// tests run in one thread): null at once.
+  std::unique_ptr<FileLock> LockFile(const std::string& path,
+                                     std::chrono::milliseconds timeout) override;
 
   /// Creates or replaces a file.
   void Create(const std::string& path, std::string contents) {

@@ -1,7 +1,11 @@
 #include "output/result_document.h"
 
+#include "output/xml_text.h"
+
 void ResultDocument::AppendEscaped(std::string_view content) {
-  for (char c : content) {
+  // Whatever bytes came in, the document stays well-formed XML; ASCII text
+  // without control bytes passes as it is.
+  for (char c : XmlText(content)) {
     switch (c) {
       case '&': text_ += "&amp;"; break;
       case '<': text_ += "&lt;"; break;

@@ -9,8 +9,9 @@
 ///
 /// The writers lay down the fixed markup byte for byte. Every piece of
 /// content they insert (channel names, values, units, texts, messages) is
-/// escaped: "&", "<" and ">" become "&amp;", "&lt;" and "&gt;", so that the
-/// document always parses as XML.
+/// made safe by XmlText (output/xml_text.h) and escaped: "&", "<" and ">"
+/// become "&amp;", "&lt;" and "&gt;", so that the document always parses
+/// as XML.
 class ResultDocument {
  public:
   /// The longest channel name and channel value taken; longer ones are cut.

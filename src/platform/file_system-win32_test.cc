@@ -125,17 +125,77 @@ TEST_F(Win32FileSystemTest, WriteReplaceCopyRemove) {
   EXPECT_FALSE(disk->RemoveFile(At("SapRfc.ini")));
 }
 
-TEST_F(Win32FileSystemTest, LockWaitsForTheHolder) {
-  auto first = disk->LockFile(At("SapRfc.ini.lock"));
+TEST_F(Win32FileSystemTest, ReplaceWaitsForAPassingReader) {
+  dir.Write("PRD.P00", "old\r\n");
+  // A reader without leave to delete holds the profile for a moment.
+  HANDLE held = CreateFileA(At("PRD.P00").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  std::thread reader([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    CloseHandle(held);
+  });
+  bool replaced = disk->ReplaceFile(At("PRD.P00"), "new\n");
+  reader.join();
+  EXPECT_TRUE(replaced);
+  EXPECT_EQ(Bytes("PRD.P00"), "new\r\n");
+
+  EXPECT_EQ(Names(), std::set<std::string>{"PRD.P00"});
+}
+
+TEST_F(Win32FileSystemTest, ReplaceKeepsWhatTheAdministratorSet) {
+  dir.Write("PRD.P00", "old\r\n");
+  SetFileAttributesA(At("PRD.P00").c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_FALSE(disk->ReplaceFile(At("PRD.P00"), "new\n"));
+  EXPECT_EQ(Bytes("PRD.P00"), "old\r\n");
+  SetFileAttributesA(At("PRD.P00").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  ASSERT_TRUE(disk->ReplaceFile(At("PRD.P00"), "new\n"));
+  EXPECT_EQ(Bytes("PRD.P00"), "new\r\n");
+  EXPECT_NE(GetFileAttributesA(At("PRD.P00").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+
+  // Leftovers of killed runs older than a quarter of an hour go; others stay.
+  std::string stale = "prd.p00.brindlemark-4711-abcdef01.tmp";
+  std::string recent = "PRD.P00.brindlemark-4712-12345678.tmp";
+  std::string otherProfile = "QAS.P00.brindlemark-4711-abcdef01.tmp";
+  for (const std::string& name : {stale, recent, otherProfile}) {
+    dir.Write(name, "leftover");
+    if (name != recent)
+      std::filesystem::last_write_time(
+          At(name), std::filesystem::last_write_time(At(name)) - std::chrono::minutes(16));
+  }
+  ASSERT_TRUE(disk->ReplaceFile(At("PRD.P00"), "newer\n"));
+  EXPECT_EQ(Names(), (std::set<std::string>{"PRD.P00", recent, otherProfile}));
+}
+
+TEST_F(Win32FileSystemTest, ReplacesALinkAtItsTarget) {
+  std::filesystem::create_directory(At("real"));
+  dir.Write("real\\QAS.P00", "old\r\n");
+  // Wine reports success but makes no link.
+  if (!CreateSymbolicLinkA(At("QAS.P00").c_str(), At("real\\QAS.P00").c_str(), 0) ||
+      !std::filesystem::is_symlink(At("QAS.P00")))
+    GTEST_SKIP() << "no symbolic links here";
+  ASSERT_TRUE(disk->ReplaceFile(At("QAS.P00"), "new\n"));
+  EXPECT_TRUE(std::filesystem::is_symlink(At("QAS.P00")));
+  EXPECT_EQ(Bytes("real\\QAS.P00"), "new\r\n");
+}
+
+TEST_F(Win32FileSystemTest, LockWaitsAtMostTheTimeout) {
+  using std::chrono::milliseconds;
+  auto first = disk->LockFile(At("SapRfc.ini.lock"), milliseconds(100));
   ASSERT_NE(first, nullptr);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(disk->LockFile(At("SapRfc.ini.lock"), milliseconds(150)), nullptr);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, milliseconds(150));
+
   std::atomic<bool> taken{false};
-  std::thread other([&] { taken = disk->LockFile(At("SapRfc.ini.lock")) != nullptr; });
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  std::thread other(
+      [&] { taken = disk->LockFile(At("SapRfc.ini.lock"), milliseconds(10000)) != nullptr; });
+  std::this_thread::sleep_for(milliseconds(200));
   EXPECT_FALSE(taken);
   first.reset();
   other.join();
   EXPECT_TRUE(taken);
-  EXPECT_EQ(disk->LockFile(At("no-such-dir\\x.lock")), nullptr);
+  EXPECT_EQ(disk->LockFile(At("no-such-dir\\x.lock"), milliseconds(10)), nullptr);
 }
 
 // The result document relies on standard output being in text mode, so

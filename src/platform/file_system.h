@@ -1,6 +1,7 @@
 #ifndef BRINDLEMARK_PLATFORM_FILE_SYSTEM_H_
 #define BRINDLEMARK_PLATFORM_FILE_SYSTEM_H_
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -22,7 +23,9 @@ struct FileSystem {
   virtual ~FileSystem() = default;
 
   /// Reads a whole file opened for reading in text mode. Returns false when
-  /// the file cannot be opened (missing, a directory, no permission).
+  /// the file cannot be opened (missing, no permission) or is not a regular
+  /// file (a directory, a pipe, a device): those are never opened in a way
+  /// that could wait.
   virtual bool ReadFile(const std::string& path, std::string* contents) = 0;
 
   /// Whether the file can be opened for reading: the existence probe.
@@ -35,6 +38,14 @@ struct FileSystem {
   /// Writes |contents| to a temporary file beside |path| and replaces |path|
   /// with it only when every byte was written; on any failure |path| keeps
   /// its old contents and the temporary file is removed.
+  ///
+  /// What the administrator set stays: a file that is read-only, or that
+  /// the sensor's user may not write, is not replaced (false); the new file
+  /// gets the old one's permissions; a symbolic link is replaced at its
+  /// target and stays a link. Temporary files are named
+  /// "<name>.brindlemark-<process>-<random>.tmp"; a replacement removes
+  /// those of the same file that are older than kStaleTemporaryAge (left
+  /// by a run that was killed).
   virtual bool ReplaceFile(const std::string& path, std::string_view contents) = 0;
 
   /// Copies a file byte for byte, creating or replacing |to|. Returns false
@@ -44,9 +55,15 @@ struct FileSystem {
   /// Deletes a file. Returns false when there was none or it stays.
   virtual bool RemoveFile(const std::string& path) = 0;
 
-  /// Takes an exclusive lock on |path| (created when missing), waiting until
-  /// other processes release theirs. Returns null when it cannot be taken.
-  virtual std::unique_ptr<FileLock> LockFile(const std::string& path) = 0;
+  /// Takes an exclusive lock on |path| (created when missing), waiting at
+  /// most |timeout| for other processes to release theirs. Returns null
+  /// when it cannot be taken in that time or at all.
+  virtual std::unique_ptr<FileLock> LockFile(const std::string& path,
+                                             std::chrono::milliseconds timeout) = 0;
+
+  /// The age from which a temporary file of a replacement counts as left
+  /// over: no run takes that long.
+  static constexpr std::chrono::minutes kStaleTemporaryAge{15};
 };
 
 /// Splits the contents of a text file into lines. A line ends at a line

@@ -109,10 +109,11 @@ std::string PrepareLibrary(Run& run) {
 /// Logs on to the current system. The line that names a destination file
 /// is printed before the document of a single-system run; in an item run,
 /// where it would stand inside the document, only with the progress lines.
-RfcHandle Logon(Run& run, const MeasureOptions& options, bool showDestinationLine) {
-  run.connection = OpenConnection(*run.rfc, run.disk, run.console, showDestinationLine,
-                                  run.systemProfile, options.logon, &run.r3SystemNumber);
-  return run.connection;
+Logon LogOn(Run& run, const MeasureOptions& options, bool showDestinationLine) {
+  Logon logon = OpenConnection(*run.rfc, run.disk, run.console, showDestinationLine,
+                               run.systemProfile, options.logon, &run.r3SystemNumber);
+  run.connection = logon.handle;
+  return logon;
 }
 
 /// Reads the server clock and the system information.
@@ -145,8 +146,12 @@ int SingleSystemRun(Run& run, const CommandLine& line, const std::string& banner
                    ShownParametersOfSingleRun(line.parameters) + " State=Executing\n");
   }
 
-  if (Logon(run, line.options, true) == 0)
-    return ErrorExit(run, "Error 1011: RFC-Open for " + run.systemProfile.destination + " failed !");
+  Logon logon = LogOn(run, line.options, true);
+  if (logon.handle == 0) {
+    std::string message = "Error 1011: RFC-Open for " + run.systemProfile.destination + " failed !";
+    if (!logon.refusal.empty()) message += " - " + logon.refusal;
+    return ErrorExit(run, message);
+  }
   RfcSession session{*run.rfc, run.connection, run.structures};
   Outcome server = QueryServer(run, session);
   if (!server.ok()) return EndRunWith(run, server, false);
@@ -206,7 +211,7 @@ std::optional<int> MeasureItem(Run& run, const CommandLine& line, const GlobalLi
                                const MeasureOptions& options, const std::string& channelName,
                                SystemState* state) {
   *state = SystemState::kRfcFailure;
-  if (Logon(run, options, line.progress) == 0) return std::nullopt;
+  if (LogOn(run, options, line.progress).handle == 0) return std::nullopt;
   RfcSession session{*run.rfc, run.connection, run.structures};
   Outcome server = QueryServer(run, session);
   if (!server.ok()) return EndRunWith(run, server, true);

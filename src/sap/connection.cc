@@ -1,5 +1,6 @@
 #include "sap/connection.h"
 
+#include <chrono>
 #include <climits>
 #include <memory>
 #include <string>
@@ -11,6 +12,10 @@
 namespace {
 
 constexpr size_t kUserWidth = 12;
+/// The longest wait for the lock on the configuration file: the monitor
+/// ends a measurement that takes much longer, so waiting on would only
+/// pile up processes.
+constexpr std::chrono::seconds kConfigurationLockWait{20};
 constexpr size_t kPasswordWidth = 10;
 
 /// |text| padded on the right with blanks to |width|; a longer text whole.
@@ -34,18 +39,18 @@ std::string ConnectString(const SystemProfile& profile) {
 /// Logon through the destination file: copies it to the library's
 /// configuration file and calls RfcOpenEx, holding the lock on the
 /// configuration file from the copy until the library has read it.
-RfcHandle OpenWithDestinationFile(RfcLibrary& rfc, FileSystem& disk, Console& console,
+Logon OpenWithDestinationFile(RfcLibrary& rfc, FileSystem& disk, Console& console,
                                   bool showDestinationLine, const SystemProfile& profile,
                                   const std::string& destinationFile) {
   if (showDestinationLine) console.Write("* SapRfc.Ini.......: " + profile.destination + "<\n");
 
-  std::unique_ptr<FileLock> lock = disk.LockFile("SapRfc.ini.lock");
-  if (lock == nullptr) return 0;
-  if (!disk.CopyFile(destinationFile, "SapRfc.ini")) return 0;
+  std::unique_ptr<FileLock> lock = disk.LockFile("SapRfc.ini.lock", kConfigurationLockWait);
+  if (lock == nullptr) return {0, "SapRfc.Ini is locked by another run"};
+  if (!disk.CopyFile(destinationFile, "SapRfc.ini")) return {};
 
   std::string connect = ConnectString(profile);
   RfcErrorInfo error{};
-  return rfc.RfcOpenEx(connect.c_str(), &error);
+  return {rfc.RfcOpenEx(connect.c_str(), &error)};
 }
 
 /// Logon through the option record built from the profile.
@@ -92,9 +97,9 @@ int SystemNumberValue(std::string_view text) {
   return static_cast<int>(value);
 }
 
-RfcHandle OpenConnection(RfcLibrary& rfc, FileSystem& disk, Console& console,
-                         bool showDestinationLine, const SystemProfile& profile,
-                         const LogonOverrides& overrides, int* r3SystemNumber) {
+Logon OpenConnection(RfcLibrary& rfc, FileSystem& disk, Console& console,
+                     bool showDestinationLine, const SystemProfile& profile,
+                     const LogonOverrides& overrides, int* r3SystemNumber) {
   const std::string& sysnr = overrides.sysnr ? *overrides.sysnr : profile.sysnr;
   if (!sysnr.empty()) *r3SystemNumber = SystemNumberValue(sysnr);
 
@@ -102,5 +107,5 @@ RfcHandle OpenConnection(RfcLibrary& rfc, FileSystem& disk, Console& console,
   if (disk.CanOpen(destinationFile))
     return OpenWithDestinationFile(rfc, disk, console, showDestinationLine, profile,
                                    destinationFile);
-  return OpenWithOptions(rfc, profile, overrides, *r3SystemNumber);
+  return {OpenWithOptions(rfc, profile, overrides, *r3SystemNumber)};
 }

@@ -18,8 +18,15 @@ struct LogonOverrides {
   std::optional<std::string> sysnr;
 };
 
-/// Logs on to the SAP system of |profile| and returns the connection
-/// handle; 0 when no connection was opened.
+/// How a logon ended: the connection handle, 0 when no connection was
+/// opened; |refusal| says why when the sensor itself gave up before the
+/// library was asked.
+struct Logon {
+  RfcHandle handle = 0;
+  std::string refusal;
+};
+
+/// Logs on to the SAP system of |profile|.
 ///
 /// When the destination file "SapRfc." + destination can be read, the line
 /// "* SapRfc.Ini.......: <destination><" is printed (when
@@ -28,15 +35,17 @@ struct LogonOverrides {
 /// logon goes through RfcOpenEx with a connect string naming the
 /// destination. The copy and the logon happen under an exclusive lock
 /// ("SapRfc.ini.lock"), since "SapRfc.ini" is shared by every sensor that
-/// runs in the same directory. Otherwise the logon goes through RfcOpen
+/// runs in the same directory; the lock is waited for at most 20 seconds
+/// (a hung logon elsewhere must not stall every sensor), then the logon is
+/// refused with "SapRfc.Ini is locked by another run". Otherwise the logon goes through RfcOpen
 /// with an option record built from the profile.
 ///
 /// |r3SystemNumber| is the system number of an R/3 logon: a profile (or
 /// override) with an empty system number keeps the one of the system
 /// before.
-RfcHandle OpenConnection(RfcLibrary& rfc, FileSystem& disk, Console& console,
-                         bool showDestinationLine, const SystemProfile& profile,
-                         const LogonOverrides& overrides, int* r3SystemNumber);
+Logon OpenConnection(RfcLibrary& rfc, FileSystem& disk, Console& console,
+                     bool showDestinationLine, const SystemProfile& profile,
+                     const LogonOverrides& overrides, int* r3SystemNumber);
 
 /// The system number a text begins with: leading blanks skipped, then
 /// decimal digits; 0 when no digit follows. Values beyond the range of

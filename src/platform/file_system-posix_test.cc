@@ -1,0 +1,162 @@
+// The POSIX file system on a real disk, in a temporary folder per test.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "platform/file_system.h"
+#include "platform/host_paths-posix.h"
+#include "platform/temporary_name.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::milliseconds;
+using std::chrono::steady_clock;
+
+struct PosixFileSystemTest : testing::Test {
+  PosixFileSystemTest() {
+    std::string pattern = (fs::temp_directory_path() / "brindlemark-fs-XXXXXX").string();
+    dir = ::mkdtemp(pattern.data());
+    disk = CreatePosixFileSystem(HostPaths{dir, dir});
+  }
+  ~PosixFileSystemTest() override { fs::remove_all(dir); }
+
+  std::string At(const std::string& name) const { return dir + "/" + name; }
+  void Write(const std::string& name, const std::string& contents) const {
+    std::ofstream(At(name), std::ios::binary) << contents;
+  }
+  std::string Bytes(const std::string& name) const {
+    std::ifstream in(At(name), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  std::set<std::string> Names() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+      names.insert(entry.path().filename().string());
+    return names;
+  }
+  mode_t Mode(const std::string& name) const {
+    struct stat st;
+    return ::stat(At(name).c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+  }
+
+  std::string dir;
+  std::unique_ptr<FileSystem> disk;
+};
+
+TEST_F(PosixFileSystemTest, LockWaitsAtMostTheTimeout) {
+  auto held = disk->LockFile("SapRfc.ini.lock", milliseconds(100));
+  ASSERT_NE(held, nullptr);
+  // Another open file description conflicts like another process.
+  auto start = steady_clock::now();
+  EXPECT_EQ(disk->LockFile("SapRfc.ini.lock", milliseconds(150)), nullptr);
+  auto waited = steady_clock::now() - start;
+  EXPECT_GE(waited, milliseconds(150));
+  EXPECT_LT(waited, milliseconds(1500));
+
+  // Released while the other waits: the other gets it.
+  std::thread holder([&] {
+    std::this_thread::sleep_for(milliseconds(200));
+    held.reset();
+  });
+  start = steady_clock::now();
+  auto second = disk->LockFile("SapRfc.ini.lock", milliseconds(10000));
+  holder.join();
+  EXPECT_NE(second, nullptr);
+  EXPECT_LT(steady_clock::now() - start, milliseconds(5000));
+  EXPECT_EQ(disk->LockFile("no-such-dir/x.lock", milliseconds(10)), nullptr);
+}
+
+TEST_F(PosixFileSystemTest, SpecialFilesCountAsMissing) {
+  ASSERT_EQ(::mkfifo(At("SapRfc.PRD").c_str(), 0666), 0);
+  fs::create_directory(At("PRD.P00"));
+  auto native = CreateNativeFileSystem();
+  for (const std::string& name : {At("SapRfc.PRD"), At("PRD.P00"), std::string("/dev/null")}) {
+    std::string contents = "untouched";
+    EXPECT_FALSE(native->ReadFile(name, &contents)) << name;
+    EXPECT_EQ(contents, "untouched");
+    EXPECT_FALSE(native->CanOpen(name)) << name;
+    EXPECT_FALSE(native->CopyFile(name, At("SapRfc.ini"))) << name;
+    EXPECT_FALSE(native->WriteFile(name, "x")) << name;
+    EXPECT_FALSE(native->ReplaceFile(name, "x")) << name;
+  }
+  struct stat st;
+  ASSERT_EQ(::lstat(At("SapRfc.PRD").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_EQ(Names(), (std::set<std::string>{"SapRfc.PRD", "PRD.P00"}));
+}
+
+TEST_F(PosixFileSystemTest, ReplaceKeepsWhatTheAdministratorSet) {
+  Write("PRD.P00", "old\n");
+  ::chmod(At("PRD.P00").c_str(), 0640);
+  ASSERT_TRUE(disk->ReplaceFile("PRD.P00", "new\n"));
+  EXPECT_EQ(Bytes("PRD.P00"), "new\n");
+  EXPECT_EQ(Mode("PRD.P00"), 0640u);
+
+  // Read-only: not replaced, even for root.
+  ::chmod(At("PRD.P00").c_str(), 0444);
+  EXPECT_FALSE(disk->ReplaceFile("PRD.P00", "newer\n"));
+  EXPECT_EQ(Bytes("PRD.P00"), "new\n");
+  EXPECT_EQ(Mode("PRD.P00"), 0444u);
+  ::chmod(At("PRD.P00").c_str(), 0600);
+
+  // A link is replaced at its target and stays a link.
+  fs::create_directory(At("real"));
+  Write("real/QAS.P00", "old\n");
+  fs::create_symlink("real/QAS.P00", At("QAS.P00"));
+  ASSERT_TRUE(disk->ReplaceFile("QAS.P00", "new\n"));
+  EXPECT_TRUE(fs::is_symlink(At("QAS.P00")));
+  EXPECT_EQ(Bytes("real/QAS.P00"), "new\n");
+  fs::create_symlink("real/gone.P00", At("DEV.P00"));
+  EXPECT_FALSE(disk->ReplaceFile("DEV.P00", "new\n"));
+  EXPECT_TRUE(fs::is_symlink(At("DEV.P00")));
+
+  ASSERT_TRUE(disk->ReplaceFile("fresh.P00", "f\n"));  // none before
+  EXPECT_EQ(Bytes("fresh.P00"), "f\n");
+  EXPECT_FALSE(disk->ReplaceFile("no-such-dir/PRD.P00", "x"));
+  EXPECT_EQ(Names(), (std::set<std::string>{"PRD.P00", "QAS.P00", "DEV.P00", "real", "fresh.P00"}));
+  EXPECT_EQ(fs::directory_iterator(At("real"))->path().filename(), "QAS.P00");
+}
+
+TEST_F(PosixFileSystemTest, ReplaceRemovesItsStaleTemporaries) {
+  Write("PRD.P00", "old\n");
+  std::string stale = TemporaryName("PRD.P00", 4711, 0xabcdef01);
+  std::string recent = TemporaryName("PRD.P00", 4712, 0x12345678);
+  std::string otherProfile = TemporaryName("QAS.P00", 4711, 0xabcdef01);
+  std::string lookalike = "PRD.P00.brindlemark-x-1.tmp";
+  for (const std::string& name : {stale, recent, otherProfile, lookalike}) {
+    Write(name, "leftover");
+    if (name != recent) {
+      auto old = fs::last_write_time(At(name)) - std::chrono::minutes(16);
+      fs::last_write_time(At(name), old);
+    }
+  }
+  ASSERT_TRUE(disk->ReplaceFile("PRD.P00", "new\n"));
+  EXPECT_EQ(Names(), (std::set<std::string>{"PRD.P00", recent, otherProfile, lookalike}));
+}
+
+TEST(TemporaryNameTest, NamesOfOneFileOnly) {
+  std::string name = TemporaryName("PRD.P00", 123, 0xbeef);
+  EXPECT_EQ(name, "PRD.P00.brindlemark-123-0000beef.tmp");
+  EXPECT_TRUE(IsTemporaryNameOf(name, "PRD.P00", true));
+  EXPECT_FALSE(IsTemporaryNameOf(name, "prd.p00", true));
+  EXPECT_TRUE(IsTemporaryNameOf("prd.p00.BRINDLEMARK-1-A.TMP", "PRD.P00", false));
+  for (const char* other : {"PRD.P00", "PRD.P00.brindlemark-.tmp", "PRD.P00.brindlemark-1-.tmp",
+                            "PRD.P00.brindlemark-1-zz.tmp", "PRD.P00.brindlemark-12.tmp",
+                            "PRD.P0.brindlemark-1-a.tmp", "PRD.P00.brindlemark-1-a.tmp.x"})
+    EXPECT_FALSE(IsTemporaryNameOf(other, "PRD.P00", true)) << other;
+}
+
+}  // namespace
