@@ -10,12 +10,25 @@ set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-windows-tools.sh
 jobs=$(nproc 2>/dev/null || echo 2)
+# Each step's time: wall clock and the processor time (user and system) of
+# the programs it ran, as the shell's "times" counts them, which says more
+# on a machine that others share. Wine's server is not counted.
+mkdir -p build-wine
+read_cpu() {
+  times >build-wine/times.txt
+  cpu=$(awk 'NR == 2 { s = 0; for (i = 1; i <= 2; i++) { split($i, t, "m");
+    s += t[1] * 60 + t[2] } printf "%d", s }' build-wine/times.txt)
+}
 started=$(date +%s)
 mark=$started
+read_cpu
+cpu_mark=$cpu
 took() {
   now=$(date +%s)
-  echo "== $1: $((now - mark)) s"
+  read_cpu
+  echo "== $1: $((now - mark)) s (processor $((cpu - cpu_mark)) s)"
   mark=$now
+  cpu_mark=$cpu
 }
 
 sh scripts/build-windows.sh x86
@@ -60,13 +73,20 @@ done
 # architectures. The check without the stand-in library needs the stand-in
 # (librfc32.dll of target sapsim_classic); from the moment the project
 # builds it, it is required.
-package=$(sh scripts/package-windows.sh | tail -n 1)
-require=""
-if [ -f build-win32/librfc32.dll ] || [ -f build-win64/librfc32.dll ]; then
-  require="--require-standin"
-fi
-python3 scripts/check_windows_package.py --wineprefix "$WINEPREFIX" $require "$package" ||
+if output=$(sh scripts/package-windows.sh); then
+  package=$(printf '%s\n' "$output" | tail -n 1)
+  require=""
+  if [ -f build-win32/librfc32.dll ] || [ -f build-win64/librfc32.dll ]; then
+    require="--require-standin"
+  fi
+  # shellcheck disable=SC2086
+  python3 scripts/check_windows_package.py --wineprefix "$WINEPREFIX" $require "$package" ||
+    status=1
+else
+  package="(not built)"
   status=1
+fi
 took "release package $package"
-echo "== Windows tests together: $(( $(date +%s) - started )) s"
+read_cpu
+echo "== Windows tests together: $(( $(date +%s) - started )) s (processor $cpu s)"
 exit $status
