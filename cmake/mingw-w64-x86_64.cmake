@@ -1,44 +1,9 @@
-# Cross build of the Windows (x86-64) programs with mingw-w64 on Linux.
+# Cross build of the 64-bit Windows (x64) programs with mingw-w64 on Linux.
 #
-#   cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+#   cmake -S . -B build-win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 #
-# The compilers are the "posix" threads variant, whose runtime has
-# std::thread and std::mutex. Test programs are run under Wine, in the
-# prefix that WINEPREFIX names when ctest runs.
+# (or cmake --preset windows-x64). They load a 64-bit librfc32.dll.
 
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
 set(MINGW_TRIPLET x86_64-w64-mingw32)
-
-# Prefer the compilers named for the posix threads variant; the plain names
-# follow whatever the update-alternatives setting is.
-foreach(lang C CXX)
-  if(lang STREQUAL "C")
-    set(tool gcc)
-  else()
-    set(tool g++)
-  endif()
-  find_program(MINGW_${lang}_COMPILER NAMES ${MINGW_TRIPLET}-${tool}-posix ${MINGW_TRIPLET}-${tool})
-  if(NOT MINGW_${lang}_COMPILER)
-    message(FATAL_ERROR "${MINGW_TRIPLET}-${tool} not found: run scripts/install-windows-tools.sh")
-  endif()
-  set(CMAKE_${lang}_COMPILER ${MINGW_${lang}_COMPILER})
-endforeach()
-find_program(CMAKE_RC_COMPILER NAMES ${MINGW_TRIPLET}-windres)
-find_program(CMAKE_AR NAMES ${MINGW_TRIPLET}-ar)
-find_program(CMAKE_RANLIB NAMES ${MINGW_TRIPLET}-ranlib)
-
-# Libraries and headers come from the mingw-w64 tree only, never from the
-# host's /usr/include or /usr/lib; programs (python, wine) from the host.
-set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# add_test and gtest_discover_tests run the .exe files through Wine.
-find_program(WINE_PROGRAM NAMES wine wine64)
-if(WINE_PROGRAM)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_PROGRAM})
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

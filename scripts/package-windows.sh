@@ -1,31 +1,25 @@
 #!/bin/sh
 # Builds the release package for the monitor's probe:
-# dist/brindlemark-4.3-win64.zip with the two Windows programs, the sample
-# files and the installation text (with CR LF line ends).
+# dist/brindlemark-VERSION-windows.zip (VERSION as the sensor reports it)
+# with
+#   x86/, x64/   brindlemark.exe and brindlemark-profile.exe of each
+#                architecture
+#   demo/        the simulated SAP system for trying the sensor out: its
+#                stand-in library per architecture (demo/x86/librfc32.dll,
+#                demo/x64/librfc32.dll, when the project builds it), its
+#                description SapSim.json and a profile and listing for it
+#   INSTALL.txt  the installation text
+# Text files get CR LF line ends. Prints the package's path.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-windows-tools.sh
-build=build-win
-# The toolchain is named only when the build directory is new.
-if [ -f "$build/CMakeCache.txt" ]; then
-  cmake -S . -B "$build" >/dev/null
-else
-  cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=Release >/dev/null
+version=$(sed -n 's/.*kVersion\[\] = "Vers \([0-9][0-9.]*\) .*/\1/p' src/run/run_driver.cc)
+if [ -z "$version" ]; then
+  echo "the version was not found in src/run/run_driver.cc (kVersion)" >&2
+  exit 1
 fi
-cmake --build "$build" -j "$(nproc 2>/dev/null || echo 2)" --target brindlemark brindlemark-profile
+sh scripts/build-windows.sh x86 --programs >&2
+sh scripts/build-windows.sh x64 --programs >&2
 mkdir -p dist
-python3 - "$build" dist/brindlemark-4.3-win64.zip <<'PY'
-import sys, zipfile
-build, target = sys.argv[1], sys.argv[2]
-def crlf(path):
-    with open(path, "rb") as f:
-        return f.read().replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
-with zipfile.ZipFile(target, "w", zipfile.ZIP_DEFLATED) as z:
-    z.write(build + "/brindlemark.exe", "brindlemark.exe")
-    z.write(build + "/brindlemark-profile.exe", "brindlemark-profile.exe")
-    z.writestr("INSTALL.txt", crlf("packaging/INSTALL.txt"))
-    for name in ("PRD.P00", "Tessaron.Prf", "SapSim.json"):
-        z.writestr("samples/" + name, crlf("demo/" + name))
-print(target)
-PY
+python3 scripts/make_windows_package.py --version "$version" \
+  --x86 build-win32 --x64 build-win64 "dist/brindlemark-$version-windows.zip"

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Builds the sensor and runs every test: the unit tests and the end-to-end
 # scenarios, once in a normal build and once with AddressSanitizer and
-# UndefinedBehaviorSanitizer, then the same for the Windows program under
-# Wine.
+# UndefinedBehaviorSanitizer, then the same for the 32-bit and the 64-bit
+# Windows programs under Wine, and their release package.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
@@ -17,5 +17,5 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug \
 cmake --build build-asan -j "$jobs"
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs")
 
-# The Windows program: cross-built with mingw-w64, tested under Wine.
+# The Windows programs: cross-built with mingw-w64, tested under Wine.
 sh scripts/test-windows.sh

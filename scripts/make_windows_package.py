@@ -1,0 +1,89 @@
+#!/usr/bin/env python3
+"""Writes the Windows release package from the two cross builds.
+
+Every program and library is checked first: it must be built for its
+folder's architecture and import nothing but Windows' own DLLs. A mingw
+runtime DLL (libstdc++, libgcc, libwinpthread) would be missing on the
+probe, and the programs must load the RFC library at run time, never
+through their import table: only then does a missing library give the
+sensor's own error document instead of the Windows loader's message box.
+"""
+
+import argparse
+import os
+import re
+import subprocess
+import sys
+import zipfile
+
+# Machine names as objdump reports them, per package folder.
+FORMATS = {"x86": "pei-i386", "x64": "pei-x86-64"}
+PROGRAMS = ("brindlemark.exe", "brindlemark-profile.exe")
+# The simulated SAP system's stand-ins for the RFC libraries.
+STANDINS = ("librfc32.dll", "sapnwrfc.dll")
+DEMO_FILES = ("SapSim.json", "PRD.P00", "Tessaron.Prf")
+OBJDUMP = "x86_64-w64-mingw32-objdump"  # reads both PE formats
+
+
+def crlf(path, version=None):
+    with open(path, "rb") as f:
+        data = f.read()
+    if version is not None:
+        data = data.replace(b"@VERSION@", version.encode())
+    return data.replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
+
+
+def check_binary(path, arch):
+    """Returns what is wrong with a program or library, or None."""
+    dump = subprocess.run([OBJDUMP, "-p", path], stdout=subprocess.PIPE,
+                          stderr=subprocess.STDOUT, check=False).stdout.decode("latin-1")
+    match = re.search(r"file format (\S+)", dump)
+    if not match or match.group(1) != FORMATS[arch]:
+        return "%s is %s, not %s" % (path, match.group(1) if match else "no PE file", FORMATS[arch])
+    for name in re.findall(r"DLL Name: (\S+)", dump):
+        lower = name.lower()
+        if lower.startswith("lib") or lower in STANDINS:
+            return "%s imports %s, which Windows does not have" % (path, name)
+    return None
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--version", required=True)
+    parser.add_argument("--x86", required=True, help="build directory of the x86 programs")
+    parser.add_argument("--x64", required=True, help="build directory of the x64 programs")
+    parser.add_argument("target", help="the zip file to write")
+    args = parser.parse_args()
+    builds = {"x86": args.x86, "x64": args.x64}
+
+    entries = []  # (path in the package, file)
+    for arch, build in builds.items():
+        for name in PROGRAMS:
+            entries.append(("%s/%s" % (arch, name), os.path.join(build, name)))
+        for name in STANDINS:
+            path = os.path.join(build, name)
+            if os.path.exists(path):
+                entries.append(("demo/%s/%s" % (arch, name), path))
+    if not any(path.startswith("demo/") for path, _ in entries):
+        print("note: no stand-in library was built, demo/ holds none", file=sys.stderr)
+    faults = [fault for package_path, path in entries
+              if (fault := check_binary(path, package_path.split("/")[-2])) is not None]
+    if faults:
+        print("\n".join(faults), file=sys.stderr)
+        return 1
+
+    temporary = args.target + ".part"
+    with zipfile.ZipFile(temporary, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("INSTALL.txt", crlf("packaging/INSTALL.txt", args.version))
+        for package_path, path in entries:
+            z.write(path, package_path)
+        z.writestr("demo/README.txt", crlf("packaging/demo-README.txt", args.version))
+        for name in DEMO_FILES:
+            z.writestr("demo/" + name, crlf("demo/" + name))
+    os.replace(temporary, args.target)
+    print(args.target)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
