@@ -255,6 +255,14 @@ void WriteItem(const Workload& workload, const WorkloadOptions& options,
   }
 }
 
+/// The result of an evaluation that ended with |outcome| before it found
+/// anything.
+WorkloadResult Ended(Outcome outcome) {
+  WorkloadResult result;
+  result.outcome = std::move(outcome);
+  return result;
+}
+
 /// Fetches the day's statistics into tables of the library, hands them to
 /// |evaluate| when the call succeeded and deletes the tables. A system
 /// without statistics gives the no-data document.
@@ -265,12 +273,12 @@ WorkloadResult WithStatistics(RfcSession& session, const ServerClock& clock,
   RfcLibrary& rfc = session.rfc;
   WorkloadResult result;
   ItHandle statistic = rfc.ItCreate("STATISTIC", kStatisticRowLength, 0, 0);
-  if (statistic == nullptr) return {Outcome::LibraryFailed("ItCreate STATISTIC")};
+  if (statistic == nullptr) return Ended(Outcome::LibraryFailed("ItCreate STATISTIC"));
   ItHandle relation = rfc.ItCreate("USER_ACCOUNT_RELATION", kUserAccountRowLength, 0, 0);
-  if (relation == nullptr) return {Outcome::LibraryFailed("ItCreate USER_ACCOUNT_RELATION")};
+  if (relation == nullptr) return Ended(Outcome::LibraryFailed("ItCreate USER_ACCOUNT_RELATION"));
 
   Outcome call = CallSystemUsage(session, clock.date, statistic, relation);
-  if (call.IsLibraryFailure()) return {call};
+  if (call.IsLibraryFailure()) return Ended(call);
   if (call.ok()) {
     result = evaluate(statistic);
     if (result.outcome.IsLibraryFailure()) return result;
@@ -281,8 +289,8 @@ WorkloadResult WithStatistics(RfcSession& session, const ServerClock& clock,
     result.outcome = call;
   }
 
-  if (rfc.ItDelete(relation) != 0) return {Outcome::LibraryFailed("ItDelete USER_ACCOUNT_RELATION")};
-  if (rfc.ItDelete(statistic) != 0) return {Outcome::LibraryFailed("ItDelete STATISTIC")};
+  if (rfc.ItDelete(relation) != 0) return Ended(Outcome::LibraryFailed("ItDelete USER_ACCOUNT_RELATION"));
+  if (rfc.ItDelete(statistic) != 0) return Ended(Outcome::LibraryFailed("ItDelete STATISTIC"));
   return result;
 }
 

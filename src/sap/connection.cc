@@ -46,11 +46,11 @@ Logon OpenWithDestinationFile(RfcLibrary& rfc, FileSystem& disk, Console& consol
 
   std::unique_ptr<FileLock> lock = disk.LockFile("SapRfc.ini.lock", kConfigurationLockWait);
   if (lock == nullptr) return {0, "SapRfc.Ini is locked by another run"};
-  if (!disk.CopyFile(destinationFile, "SapRfc.ini")) return {};
+  if (!disk.CopyFile(destinationFile, "SapRfc.ini")) return {0, std::string()};
 
   std::string connect = ConnectString(profile);
   RfcErrorInfo error{};
-  return {rfc.RfcOpenEx(connect.c_str(), &error)};
+  return {rfc.RfcOpenEx(connect.c_str(), &error), std::string()};
 }
 
 /// Logon through the option record built from the profile.
@@ -107,5 +107,5 @@ Logon OpenConnection(RfcLibrary& rfc, FileSystem& disk, Console& console,
   if (disk.CanOpen(destinationFile))
     return OpenWithDestinationFile(rfc, disk, console, showDestinationLine, profile,
                                    destinationFile);
-  return {OpenWithOptions(rfc, profile, overrides, *r3SystemNumber)};
+  return {OpenWithOptions(rfc, profile, overrides, *r3SystemNumber), std::string()};
 }
