@@ -1,6 +1,5 @@
 // The sensor program that the monitor starts once per measurement.
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,28 +8,15 @@
 #include "platform/file_system.h"
 #include "run/run.h"
 #include "run/run_driver.h"
-#include "sap/rfc_library.h"
-#include "simulated_sap.h"
-
-namespace {
-
-/// The simulated SAP system linked into the program.
-struct LinkedRfcLibraryLoader : RfcLibraryLoader {
-  RfcLibrary* Get(std::string*) override {
-    if (library == nullptr) library = std::make_unique<SimulatedSap>(".");
-    return library.get();
-  }
-  std::unique_ptr<RfcLibrary> library;
-};
-
-}  // namespace
+#include "sap/rfc_library_loader.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> arguments(argv, argv + argc);
   auto disk = CreateHostFileSystem();
   auto clock = CreateHostClock();
   auto console = CreateStandardOutput();
-  LinkedRfcLibraryLoader loader;
+  // The RFC library is loaded when the first logon needs it.
+  DynamicRfcLibraryLoader loader;
   Run run(*disk, *clock, *console, loader);
   return ExecuteRun(run, arguments);
 }

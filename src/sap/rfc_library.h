@@ -6,7 +6,9 @@
 
 /// The operations of SAP's classic RFC library that the sensor uses, and
 /// the data shapes it hands over. The sensor's code calls nothing else of
-/// the library.
+/// the library. The program loads the library at run time (see
+/// RfcLibraryLoader); the simulated SAP system (sapsim/) is built as a
+/// stand-in library of the same name and interface.
 
 /// Handle of an open RFC connection; 0 means none.
 using RfcHandle = std::uint32_t;
