@@ -1,0 +1,35 @@
+// The sensor with the simulated SAP system linked in rather than loaded:
+// what the process benchmarks compare the shipped program with.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/console.h"
+#include "platform/file_system.h"
+#include "run/run.h"
+#include "run/run_driver.h"
+#include "sapsim/simulated_sap.h"
+
+namespace {
+
+struct LinkedRfcLibraryLoader : RfcLibraryLoader {
+  RfcLibrary* Get(std::string*) override {
+    if (library == nullptr) library = std::make_unique<SimulatedSap>(".");
+    return library.get();
+  }
+  std::unique_ptr<RfcLibrary> library;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> arguments(argv, argv + argc);
+  auto disk = CreateHostFileSystem();
+  auto clock = CreateHostClock();
+  auto console = CreateStandardOutput();
+  LinkedRfcLibraryLoader loader;
+  Run run(*disk, *clock, *console, loader);
+  return ExecuteRun(run, arguments);
+}
