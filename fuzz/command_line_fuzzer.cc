@@ -23,6 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(!line.profileName.empty());
   size_t slash = line.profileName.rfind('\\');
   FUZZ_CHECK(slash == std::string::npos || slash == 0);
+  // Every name has an extension, the default one when none was typed.
+  FUZZ_CHECK(line.profileName.size() >= 4);
+  FUZZ_CHECK(line.profileName[line.profileName.size() - 4] == '.');
   if (arguments.size() > 2) {
     FUZZ_CHECK(line.argument2 == arguments[2]);
     FUZZ_CHECK(line.parameters.rfind(arguments[2], 0) == 0);

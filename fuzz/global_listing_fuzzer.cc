@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(error.rfind("Error 10", 0) == 0);
     return 0;
   }
-  FUZZ_CHECK(!listing.systemList.empty() && listing.systemList.back() == '#');
+  FUZZ_CHECK(!listing.systemList.empty());
   FUZZ_CHECK(listing.systemList.find('\n') == std::string::npos);
   FUZZ_CHECK(!listing.itemName.empty());
   if (global) {

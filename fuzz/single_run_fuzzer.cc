@@ -21,10 +21,16 @@
 
 namespace {
 
+/// The lines of |contents| that are not history lines, in order, without
+/// carriage returns at their ends (the rewrite ends lines with a line feed
+/// alone).
 std::vector<std::string> OtherLines(std::string_view contents) {
   std::vector<std::string> other;
-  for (std::string_view line : SplitLines(contents))
-    if (!IsHistoryLine(line)) other.emplace_back(line);
+  for (std::string_view line : SplitLines(contents)) {
+    if (IsHistoryLine(line)) continue;
+    while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    other.emplace_back(line);
+  }
   return other;
 }
 
@@ -75,9 +81,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string& output = console.output;
   size_t document = output.find("<Prtg>");
   if (document != std::string::npos) {
+    std::vector<std::string_view> lines = SplitLines(std::string_view(output).substr(document));
+    while (!lines.empty() && (lines.back().empty() || lines.back().substr(0, 2) == "* "))
+      lines.pop_back();
     std::string text;
-    for (std::string_view line : SplitLines(std::string_view(output).substr(document))) {
-      if (line.substr(0, 2) == "* ") continue;
+    for (std::string_view line : lines) {
       text.append(line);
       text += '\n';
     }
