@@ -77,10 +77,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   FUZZ_CHECK(exitCode == 0 || exitCode == 1 || exitCode == 2);
 
-  // The document, without the progress lines ("* ") printed after it.
+  // The document, without the progress lines ("* ") printed after it. The
+  // progress lines and data rows before it may show "<Prtg>" as typed or
+  // served; in the document every "<" of a text is escaped, so the last
+  // one at a line's start opens it.
   const std::string& output = console.output;
-  size_t document = output.find("<Prtg>");
-  if (document != std::string::npos) {
+  size_t document = output.rfind("<Prtg>");
+  if (document != std::string::npos && (document == 0 || output[document - 1] == '\n')) {
     std::vector<std::string_view> lines = SplitLines(std::string_view(output).substr(document));
     while (!lines.empty() && (lines.back().empty() || lines.back().substr(0, 2) == "* "))
       lines.pop_back();
