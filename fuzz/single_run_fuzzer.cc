@@ -66,6 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   disk.Create(path, profile);
   if (choice & 0x20) disk.Create("Dev_Rfc.Trc", "ERROR rc=17 left over from an earlier failure\n");
   if (choice & 0x40) disk.failingWrites.insert(path);
+  // A destination file of the profile's destination: a logon through the
+  // library's configuration file.
+  if (choice & 0x80) disk.Create("SapRfc.PRD", "DEST=PRD\nTYPE=A\nASHOST=prdci01\nSYSNR=00\n");
   FixedClock clock("12:34:56");
   CapturedConsole console;
   FuzzRfcLibrary rfc(input);
@@ -81,9 +84,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // progress lines and data rows before it may show "<Prtg>" as typed or
   // served; in the document every "<" of a text is escaped, so the last
   // one at a line's start opens it.
+  // A failure of the library ends the run with its report instead (exit
+  // code 1), whose texts come from the library as they are.
   const std::string& output = console.output;
-  size_t document = output.rfind("<Prtg>");
-  if (document != std::string::npos && (document == 0 || output[document - 1] == '\n')) {
+  const std::string_view kReportEnd = "* Error at EoXput-File...\n";
+  if (exitCode == 1) {
+    FUZZ_CHECK(output.size() >= kReportEnd.size() &&
+               output.compare(output.size() - kReportEnd.size(), kReportEnd.size(), kReportEnd) == 0);
+  } else {
+    size_t document = output.rfind("<Prtg>");
+    FUZZ_CHECK(document != std::string::npos && (document == 0 || output[document - 1] == '\n'));
     std::vector<std::string_view> lines = SplitLines(std::string_view(output).substr(document));
     while (!lines.empty() && (lines.back().empty() || lines.back().substr(0, 2) == "* "))
       lines.pop_back();
