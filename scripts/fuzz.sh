@@ -3,8 +3,9 @@
 #
 # Builds the libFuzzer programs with clang in build-fuzz (the sensor's code
 # with the fuzzer's coverage, AddressSanitizer and UndefinedBehaviorSanitizer)
-# and runs TARGET (result_document, xml_text, number_text, stored_password)
-# for MINUTES minutes (default 1) on one core, starting from
+# and runs TARGET (result_document, xml_text, number_text, stored_password,
+# system_profile, sensor_directory, global_listing, command_line, trace_file,
+# single_run) for MINUTES minutes (default 1) on one core, starting from
 # fuzz/corpus/TARGET. New inputs go to build-fuzz/corpus/TARGET; with
 # --keep they go into fuzz/corpus/TARGET instead (minimise them before
 # committing: a handful of small files). A failing input is written to

@@ -107,12 +107,13 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
   line.options = ReadMeasureOptions(line.parameters);
 
   TakeItem(line, upper);
+  // The extension is the file name's: a point in the directory ("..\A")
+  // is none.
+  DropDirectory(line.profileName);
   AddDefaultExtension(line.profileName);
-  SelectGlobalListing(line);
+  SelectGlobalListing(line);  // D:\Sensors\GLOBAL.P00 selects it too
   line.progress = upper.find_first_of("#@$%") != std::string::npos;
   line.noSearch = upper.find('@') != std::string::npos;
-  DropDirectory(line.profileName);
-  SelectGlobalListing(line);  // D:\Sensors\GLOBAL.P00 selects it too
   return line;
 }
 

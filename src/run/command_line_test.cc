@@ -35,6 +35,9 @@ TEST(CommandLineTest, ProfileNameAndParameters) {
       // A directory is dropped at the last backslash, unless it is the first.
       {{"C:\\A\\B\\PRD.P00"}, "PRD.P00|||single"},
       {{"\\ABC"}, "\\ABC.P00|||single"},
+      // The default extension goes by the name without the directory.
+      {{"..\\A"}, "A.P00|||single"},
+      {{"D:\\x.ab\\"}, ".P00|||single"},
       // An item selects the item run over the sensor profile.
       {{"D:\\Sensors\\PRD", "ITEM=Cpu:Load,CLIENT=000"},
        "Tessaron.Prf|ITEM=Cpu:Load,CLIENT=000|000|item Cpu Load"},

@@ -59,10 +59,11 @@ enum class ProfileFault {
 /// Reads the key lines of a profile's |contents| into |profile|, without
 /// any run: a key line sets its field (the last line of a key wins); the
 /// fields no key line names keep what they held. When |lines| is not null
-/// it is emptied and receives every line of the file, whole, in file
-/// order. A malformed or wrong stored password is a fault found while its
-/// line is read: with |stopAtPasswordFault| the reading ends there,
-/// otherwise it goes on (and |profile->password| keeps what it held). After
+/// it is emptied and receives every line read, whole, in file order. A
+/// malformed or wrong stored password is a fault found while its line is
+/// read: with |stopAtPasswordFault| the reading ends there (|lines| then
+/// ends with that line), otherwise it goes on (and |profile->password|
+/// keeps what it held). After
 /// the whole file the record is checked for the user, the password and the
 /// minimum lengths, in that order.
 ProfileFault ParseSystemProfile(std::string_view contents,
