@@ -28,11 +28,11 @@ struct TableSpec {
 struct FunctionModule {
   const char* name;
   const ParameterSpec* exporting;
-  std::size_t exporting_count;
+  std::size_t exportingCount;
   const ParameterSpec* importing;
-  std::size_t importing_count;
+  std::size_t importingCount;
   const TableSpec* tables;
-  std::size_t table_count;
+  std::size_t tableCount;
 };
 
 /// The function module called |name| (GET_CPU_ALL, RFC_SYSTEM_INFO,

@@ -23,8 +23,8 @@ LocalMoment LocalMomentAt(std::time_t when) {
   std::snprintf(buffer, sizeof buffer, "%s %s %2d %02d:%02d:%02d %04d",
                 kDays[tm.tm_wday % 7], kMonths[tm.tm_mon % 12], tm.tm_mday,
                 tm.tm_hour, tm.tm_min, tm.tm_sec, tm.tm_year + 1900);
-  moment.clock_text = buffer;
-  moment.seconds_of_day = tm.tm_hour * 3600L + tm.tm_min * 60L + tm.tm_sec;
+  moment.clockText = buffer;
+  moment.secondsOfDay = tm.tm_hour * 3600L + tm.tm_min * 60L + tm.tm_sec;
   return moment;
 }
 

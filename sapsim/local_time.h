@@ -8,8 +8,8 @@
 /// answers with.
 struct LocalMoment {
   std::string date;        // YYYYMMDD
-  std::string clock_text;  // "Www Mmm dd hh:mm:ss yyyy", day blank-padded
-  long seconds_of_day = 0; // seconds since local midnight
+  std::string clockText;  // "Www Mmm dd hh:mm:ss yyyy", day blank-padded
+  long secondsOfDay = 0; // seconds since local midnight
 };
 
 /// The moment |when| in local time.

@@ -9,7 +9,7 @@ ConnectValues ParseConnectString(const std::string& connect) {
   static const char* const kKeywords[] = {"CLIENT=", "USER=", "PASSWD=",
                                           "LANG=", "DEST="};
   struct Mark {
-    std::size_t keyword_start, value_start;
+    std::size_t keywordStart, valueStart;
     int keyword;
   };
   std::vector<Mark> marks;
@@ -24,18 +24,18 @@ ConnectValues ParseConnectString(const std::string& connect) {
     }
   }
   std::sort(marks.begin(), marks.end(),
-            [](const Mark& a, const Mark& b) { return a.keyword_start < b.keyword_start; });
+            [](const Mark& a, const Mark& b) { return a.keywordStart < b.keywordStart; });
   ConnectValues values;
   std::optional<std::string>* slots[] = {&values.client, &values.user,
                                          &values.password, &values.language,
                                          &values.destination};
   for (std::size_t i = 0; i < marks.size(); ++i) {
-    std::size_t end = i + 1 < marks.size() ? marks[i + 1].keyword_start - 1
+    std::size_t end = i + 1 < marks.size() ? marks[i + 1].keywordStart - 1
                                            : connect.size();
-    if (end < marks[i].value_start)  // two keywords overlap
-      end = marks[i].value_start;
+    if (end < marks[i].valueStart)  // two keywords overlap
+      end = marks[i].valueStart;
     *slots[marks[i].keyword] =
-        connect.substr(marks[i].value_start, end - marks[i].value_start);
+        connect.substr(marks[i].valueStart, end - marks[i].valueStart);
   }
   return values;
 }

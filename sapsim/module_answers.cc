@@ -65,7 +65,7 @@ void AnswerCpuAll(const AnswerContext& context, const RfcParameter* importing,
                   RfcTable* tables) {
   const SimulatedSystem& system = *context.system;
   std::string clock =
-      system.clock == "now" ? context.moment.clock_text : system.clock;
+      system.clock == "now" ? context.moment.clockText : system.clock;
   NamedValues scalars = {
       {"ACTIVEFLAG", FieldValue::Number(1)},
       {"DETAILSCOLL", FieldValue::Number(1)},
@@ -130,8 +130,8 @@ void AnswerSystemInfo(const AnswerContext& context,
   WriteImporting(context, importing, scalars, {{"RFCSI_EXPORT", rfcsi}});
 }
 
-std::int64_t ScaleRate(std::int64_t rate, long seconds_of_day) {
-  return rate * seconds_of_day / 3600;
+std::int64_t ScaleRate(std::int64_t rate, long secondsOfDay) {
+  return rate * secondsOfDay / 3600;
 }
 
 bool AnswerSystemUsage(const AnswerContext& context,
@@ -173,7 +173,7 @@ bool AnswerSystemUsage(const AnswerContext& context,
   std::vector<std::uint8_t> initial(layout.size);
   InitializeRecord(layout, initial.data());
 
-  long seconds = context.moment.seconds_of_day;
+  long seconds = context.moment.secondsOfDay;
   auto number = [&](std::int64_t value) {
     return FieldValue::Number(scaled ? ScaleRate(value, seconds) : value);
   };
@@ -195,7 +195,7 @@ bool AnswerSystemUsage(const AnswerContext& context,
         WriteField(field, number(row.integers[column]), record);
       } else {
         int i = column - StatisticsRow::kIntegers;
-        if (row.raw_mask & 1u << i) {
+        if (row.rawMask & 1u << i) {
           std::string bytes(8, '\0');
           auto bits = static_cast<std::uint64_t>(row.packed[i]);
           for (int b = 0; b < 8; ++b)

@@ -34,6 +34,6 @@ bool AnswerSystemUsage(const AnswerContext& context,
                        const std::string& startdate, RfcTable* tables);
 
 /// A "today" rate scaled to the time of day: rate * seconds / 3600.
-std::int64_t ScaleRate(std::int64_t rate, long seconds_of_day);
+std::int64_t ScaleRate(std::int64_t rate, long secondsOfDay);
 
 #endif  // BRINDLEMARK_SAPSIM_MODULE_ANSWERS_H_

@@ -28,8 +28,8 @@ static std::string Lower(std::string text) {
 
 const SimulatedSystem* SimDescription::FindR3(const std::string& host,
                                               int sysnr) const {
-  auto found = r3_by_host.find(Lower(host));
-  if (found == r3_by_host.end())
+  auto found = r3ByHost.find(Lower(host));
+  if (found == r3ByHost.end())
     return nullptr;
   for (std::size_t index : found->second) {
     const SimulatedSystem& system = systems[index];
@@ -40,8 +40,8 @@ const SimulatedSystem* SimDescription::FindR3(const std::string& host,
 }
 
 const SimulatedSystem* SimDescription::FindR2(const std::string& gwhost) const {
-  auto found = r2_by_gwhost.find(Lower(gwhost));
-  if (found == r2_by_gwhost.end() || found->second.empty())
+  auto found = r2ByGwhost.find(Lower(gwhost));
+  if (found == r2ByGwhost.end() || found->second.empty())
     return nullptr;
   return &systems[found->second.front()];
 }
@@ -128,7 +128,7 @@ StatisticsRow ParseRow(const json& object, const std::string& where) {
         for (int b = 0; b < 8; ++b)
           bits = bits << 8 | bytes[b];
         row.packed[i] = static_cast<std::int64_t>(bits);
-        row.raw_mask = static_cast<std::uint8_t>(row.raw_mask | 1u << i);
+        row.rawMask = static_cast<std::uint8_t>(row.rawMask | 1u << i);
       } else {
         row.packed[i] = GetInteger(it.value(), -kMaxPacked15, kMaxPacked15, at);
       }
@@ -137,6 +137,39 @@ StatisticsRow ParseRow(const json& object, const std::string& where) {
       Fail(at + " is not a statistics field");
   }
   return row;
+}
+
+LastErrorTexts ParseLastError(const json& value, const std::string& at) {
+  if (!value.is_object())
+    Fail(at + " must be an object");
+  LastErrorTexts texts;
+  for (auto e = value.begin(); e != value.end(); ++e) {
+    std::string text = GetText(e.value(), at + "." + e.key());
+    if (e.key() == "key") texts.key = text;
+    else if (e.key() == "status") texts.status = text;
+    else if (e.key() == "message") texts.message = text;
+    else if (e.key() == "internal_status") texts.internalStatus = text;
+    else Fail(at + "." + e.key() + " is not known");
+  }
+  return texts;
+}
+
+FunctionFault ParseFunctionFault(const json& value, const std::string& at) {
+  if (!value.is_object())
+    Fail(at + " must be an object");
+  FunctionFault fault;
+  for (auto f = value.begin(); f != value.end(); ++f) {
+    std::string where = at + "." + f.key();
+    if (f.key() == "call")
+      fault.call = static_cast<int>(GetInteger(f.value(), -1000000, 1000000, where));
+    else if (f.key() == "receive")
+      fault.receive = static_cast<int>(GetInteger(f.value(), -1000000, 1000000, where));
+    else if (f.key() == "exception")
+      fault.exception = GetText(f.value(), where);
+    else
+      Fail(where + " is not known");
+  }
+  return fault;
 }
 
 void ParseFaults(const json& object, const std::string& where,
@@ -150,32 +183,21 @@ void ParseFaults(const json& object, const std::string& where,
     if (key == "logon") {
       faults->logon = GetText(value, at);
     } else if (key == "RfcInstallStructure") {
-      faults->install_structure = GetText(value, at);
+      faults->installStructure = GetText(value, at);
     } else if (key == "ItCreate") {
-      faults->it_create = GetText(value, at);
+      faults->itCreate = GetText(value, at);
     } else if (key == "ItGetLine") {
-      faults->it_get_line = GetText(value, at);
+      faults->itGetLine = GetText(value, at);
     } else if (key == "ItDelete") {
-      faults->it_delete = GetText(value, at);
+      faults->itDelete = GetText(value, at);
     } else if (key == "handler") {
       if (!value.is_object() || !value.contains("function"))
         Fail(at + " must be an object with \"function\"");
-      faults->handler_function = GetText(value["function"], at + ".function");
+      faults->handlerFunction = GetText(value["function"], at + ".function");
       if (value.contains("text"))
-        faults->handler_text = GetText(value["text"], at + ".text");
+        faults->handlerText = GetText(value["text"], at + ".text");
     } else if (key == "last_error") {
-      if (!value.is_object())
-        Fail(at + " must be an object");
-      LastErrorTexts texts;
-      for (auto e = value.begin(); e != value.end(); ++e) {
-        std::string text = GetText(e.value(), at + "." + e.key());
-        if (e.key() == "key") texts.key = text;
-        else if (e.key() == "status") texts.status = text;
-        else if (e.key() == "message") texts.message = text;
-        else if (e.key() == "internal_status") texts.internal_status = text;
-        else Fail(at + "." + e.key() + " is not known");
-      }
-      faults->last_error = texts;
+      faults->lastError = ParseLastError(value, at);
     } else if (key == "trace") {
       if (!value.is_array())
         Fail(at + " must be a list of texts");
@@ -183,22 +205,36 @@ void ParseFaults(const json& object, const std::string& where,
         faults->trace.push_back(GetText(line, at));
     } else {
       // Any other key names a function module.
-      if (!value.is_object())
-        Fail(at + " must be an object");
-      FunctionFault fault;
-      for (auto f = value.begin(); f != value.end(); ++f) {
-        std::string fat = at + "." + f.key();
-        if (f.key() == "call")
-          fault.call = static_cast<int>(GetInteger(f.value(), -1000000, 1000000, fat));
-        else if (f.key() == "receive")
-          fault.receive = static_cast<int>(GetInteger(f.value(), -1000000, 1000000, fat));
-        else if (f.key() == "exception")
-          fault.exception = GetText(f.value(), fat);
-        else
-          Fail(fat + " is not known");
-      }
-      faults->functions[key] = fault;
+      faults->functions[key] = ParseFunctionFault(value, at);
     }
+  }
+}
+
+void ParseLogon(const json& value, const std::string& at, SimulatedSystem* system) {
+  if (!value.is_object())
+    Fail(at + " must be an object");
+  for (auto l = value.begin(); l != value.end(); ++l) {
+    std::string text = GetText(l.value(), at + "." + l.key());
+    if (l.key() == "client") system->client = text;
+    else if (l.key() == "user") system->user = text;
+    else if (l.key() == "password") system->password = text;
+    else Fail(at + "." + l.key() + " is not known");
+  }
+}
+
+/// The statistics left in the document: the rows were taken out while
+/// parsing, what is left are the dates with empty lists.
+void ParseEmptyDates(const json& value, const std::string& at, SimulatedSystem* system) {
+  if (!value.is_object())
+    Fail(at + " must be an object");
+  for (auto d = value.begin(); d != value.end(); ++d) {
+    if (!IsStatisticsKey(d.key()))
+      Fail(at + "." + d.key() + " is neither a date YYYYMMDD nor \"today\"");
+    if (!d.value().is_array())
+      Fail(at + "." + d.key() + " must be a list of rows");
+    if (!d.value().empty())
+      Fail(at + "." + d.key() + " must hold objects");
+    system->statistics[d.key()];  // a date with an empty list
   }
 }
 
@@ -206,7 +242,7 @@ void ParseSystem(const json& object, const std::string& where,
                  SimulatedSystem* system) {
   if (!object.is_object())
     Fail(where + " must be an object");
-  bool has_logon = false;
+  bool hasLogon = false;
   std::string mode = "R/3";
   for (auto it = object.begin(); it != object.end(); ++it) {
     const std::string& key = it.key();
@@ -221,30 +257,10 @@ void ParseSystem(const json& object, const std::string& where,
     else if (key == "clock") system->clock = GetText(value, at);
     else if (key == "faults") ParseFaults(value, at, &system->faults);
     else if (key == "logon") {
-      if (!value.is_object())
-        Fail(at + " must be an object");
-      for (auto l = value.begin(); l != value.end(); ++l) {
-        std::string text = GetText(l.value(), at + "." + l.key());
-        if (l.key() == "client") system->client = text;
-        else if (l.key() == "user") system->user = text;
-        else if (l.key() == "password") system->password = text;
-        else Fail(at + "." + l.key() + " is not known");
-      }
-      has_logon = true;
+      ParseLogon(value, at, system);
+      hasLogon = true;
     } else if (key == "statistics") {
-      // The rows were taken out while parsing; what is left are the dates
-      // with empty lists.
-      if (!value.is_object())
-        Fail(at + " must be an object");
-      for (auto d = value.begin(); d != value.end(); ++d) {
-        if (!IsStatisticsKey(d.key()))
-          Fail(at + "." + d.key() + " is neither a date YYYYMMDD nor \"today\"");
-        if (!d.value().is_array())
-          Fail(at + "." + d.key() + " must be a list of rows");
-        if (!d.value().empty())
-          Fail(at + "." + d.key() + " must hold objects");
-        system->statistics[d.key()];  // a date with an empty list
-      }
+      ParseEmptyDates(value, at, system);
     } else {
       Fail(at + " is not known");
     }
@@ -253,7 +269,7 @@ void ParseSystem(const json& object, const std::string& where,
     system->r2 = true;
   else if (mode != "R/3")
     Fail(where + ".mode must be \"R/3\" or \"R/2\"");
-  if (!has_logon)
+  if (!hasLogon)
     Fail(where + ".logon is missing");
   if (system->r2 ? system->gwhost.empty() : system->host.empty())
     Fail(where + (system->r2 ? ".gwhost" : ".host") + " is missing");
@@ -268,91 +284,132 @@ struct Frame {
   std::string key;
 };
 
+/// Rows by system index, then by date key.
+using RowsBySystem =
+    std::map<std::size_t, std::unordered_map<std::string, std::vector<StatisticsRow>>>;
+
+/// Takes the statistics rows out of the document while it is parsed, so
+/// that large tables are never held as JSON values.
+class RowCollector {
+ public:
+  /// The parser's callback: false drops the value from the document.
+  bool operator()(int, json::parse_event_t event, json& parsed) {
+    switch (event) {
+      case json::parse_event_t::object_start:
+        path_.push_back({false, 0, {}});
+        return true;
+      case json::parse_event_t::array_start:
+        path_.push_back({true, 0, {}});
+        return true;
+      case json::parse_event_t::key:
+        if (!path_.empty())
+          path_.back().key = parsed.get<std::string>();
+        return true;
+      case json::parse_event_t::value:
+        if (!path_.empty() && path_.back().array)
+          ++path_.back().index;
+        return true;
+      case json::parse_event_t::object_end:
+      case json::parse_event_t::array_end:
+        return End(event == json::parse_event_t::object_end, parsed);
+    }
+    return true;
+  }
+
+  RowsBySystem& rows() { return rows_; }
+  /// The first row's fault, or empty.
+  const std::string& error() const { return error_; }
+
+ private:
+  bool End(bool object, const json& parsed) {
+    if (!path_.empty())
+      path_.pop_back();
+    bool keep = true;
+    if (object && AtRow()) {
+      TakeRow(parsed);
+      keep = false;
+    }
+    if (!path_.empty() && path_.back().array)
+      ++path_.back().index;
+    return keep;
+  }
+
+  /// True at a row: systems[i].statistics.<date>[j]
+  bool AtRow() const {
+    return path_.size() == 5 && !path_[0].array && path_[0].key == "systems" &&
+           path_[1].array && !path_[2].array && path_[2].key == "statistics" &&
+           !path_[3].array && path_[4].array;
+  }
+
+  void TakeRow(const json& parsed) {
+    if (!error_.empty())
+      return;
+    std::string where = "systems[" + std::to_string(path_[1].index) +
+                        "].statistics." + path_[3].key + "[" +
+                        std::to_string(path_[4].index) + "]";
+    try {
+      rows_[path_[1].index][path_[3].key].push_back(ParseRow(parsed, where));
+    } catch (const DescriptionError& e) {
+      error_ = e.message;
+    }
+  }
+
+  std::vector<Frame> path_;
+  RowsBySystem rows_;
+  std::string error_;
+};
+
+/// Reads the systems list, giving each system its collected rows.
+void ParseSystems(const json& list, RowsBySystem& rows, SimDescription* description) {
+  if (!list.is_array())
+    Fail("systems must be a list");
+  std::size_t index = 0;
+  for (const json& entry : list) {
+    SimulatedSystem system;
+    ParseSystem(entry, "systems[" + std::to_string(index) + "]", &system);
+    auto found = rows.find(index);
+    if (found != rows.end()) {
+      for (auto& [date, dated] : found->second)
+        system.statistics[date] = std::move(dated);
+    }
+    description->systems.push_back(std::move(system));
+    ++index;
+  }
+}
+
+void IndexSystems(SimDescription* description) {
+  for (std::size_t i = 0; i < description->systems.size(); ++i) {
+    const SimulatedSystem& system = description->systems[i];
+    if (system.r2)
+      description->r2ByGwhost[Lower(system.gwhost)].push_back(i);
+    else
+      description->r3ByHost[Lower(system.host)].push_back(i);
+  }
+}
+
 }  // namespace
 
 std::shared_ptr<const SimDescription> ParseDescription(const std::string& text,
                                                        std::string* error) {
   auto description = std::make_shared<SimDescription>();
-  // Rows taken out of the document while it is parsed: by system index,
-  // then by date key.
-  std::map<std::size_t, std::unordered_map<std::string, std::vector<StatisticsRow>>>
-      rows;
-  std::vector<Frame> path;
-  std::string row_error;
-
-  auto callback = [&](int, json::parse_event_t event, json& parsed) -> bool {
-    switch (event) {
-      case json::parse_event_t::object_start:
-        path.push_back({false, 0, {}});
-        return true;
-      case json::parse_event_t::array_start:
-        path.push_back({true, 0, {}});
-        return true;
-      case json::parse_event_t::key:
-        if (!path.empty())
-          path.back().key = parsed.get<std::string>();
-        return true;
-      case json::parse_event_t::value:
-        if (!path.empty() && path.back().array)
-          ++path.back().index;
-        return true;
-      case json::parse_event_t::object_end:
-      case json::parse_event_t::array_end: {
-        if (!path.empty())
-          path.pop_back();
-        bool keep = true;
-        // A row: systems[i].statistics.<date>[j]
-        if (event == json::parse_event_t::object_end && path.size() == 5 &&
-            !path[0].array && path[0].key == "systems" && path[1].array &&
-            !path[2].array && path[2].key == "statistics" && !path[3].array &&
-            path[4].array) {
-          if (row_error.empty()) {
-            std::string where = "systems[" + std::to_string(path[1].index) +
-                                "].statistics." + path[3].key + "[" +
-                                std::to_string(path[4].index) + "]";
-            try {
-              rows[path[1].index][path[3].key].push_back(ParseRow(parsed, where));
-            } catch (const DescriptionError& e) {
-              row_error = e.message;
-            }
-          }
-          keep = false;
-        }
-        if (!path.empty() && path.back().array)
-          ++path.back().index;
-        return keep;
-      }
-    }
-    return true;
-  };
-
+  RowCollector collector;
   try {
-    json document = json::parse(text, callback, true, true);
-    if (!row_error.empty())
-      Fail(row_error);
+    json document = json::parse(
+        text, [&collector](int depth, json::parse_event_t event, json& parsed) {
+          return collector(depth, event, parsed);
+        },
+        true, true);
+    if (!collector.error().empty())
+      Fail(collector.error());
     if (!document.is_object())
       Fail("the description must be an object");
     for (auto it = document.begin(); it != document.end(); ++it) {
-      if (it.key() == "journal") {
+      if (it.key() == "journal")
         description->journal = GetText(it.value(), "journal");
-      } else if (it.key() == "systems") {
-        if (!it.value().is_array())
-          Fail("systems must be a list");
-        std::size_t index = 0;
-        for (const json& entry : it.value()) {
-          SimulatedSystem system;
-          ParseSystem(entry, "systems[" + std::to_string(index) + "]", &system);
-          auto found = rows.find(index);
-          if (found != rows.end()) {
-            for (auto& [date, list] : found->second)
-              system.statistics[date] = std::move(list);
-          }
-          description->systems.push_back(std::move(system));
-          ++index;
-        }
-      } else {
+      else if (it.key() == "systems")
+        ParseSystems(it.value(), collector.rows(), description.get());
+      else
         Fail(it.key() + " is not known");
-      }
     }
   } catch (const DescriptionError& e) {
     *error = e.message;
@@ -361,13 +418,7 @@ std::shared_ptr<const SimDescription> ParseDescription(const std::string& text,
     *error = e.what();
     return nullptr;
   }
-  for (std::size_t i = 0; i < description->systems.size(); ++i) {
-    const SimulatedSystem& system = description->systems[i];
-    if (system.r2)
-      description->r2_by_gwhost[Lower(system.gwhost)].push_back(i);
-    else
-      description->r3_by_host[Lower(system.host)].push_back(i);
-  }
+  IndexSystems(description.get());
   return description;
 }
 

@@ -20,10 +20,10 @@ struct StatisticsRow {
   std::string client;
   std::string account;
   std::int32_t integers[kIntegers] = {};
-  /// A packed column: a number, or (bit i of raw_mask set) 8 bytes taken
+  /// A packed column: a number, or (bit i of rawMask set) 8 bytes taken
   /// as the packed field itself, stored in the number's bits.
   std::int64_t packed[kPacked] = {};
-  std::uint8_t raw_mask = 0;
+  std::uint8_t rawMask = 0;
 };
 
 /// The description keys (lower case) and SAP field names of the columns.
@@ -43,20 +43,20 @@ struct FunctionFault {
 
 /// What RfcLastError reports, when the description fixes it.
 struct LastErrorTexts {
-  std::string key, status, message, internal_status;
+  std::string key, status, message, internalStatus;
 };
 
 /// The faults of one system (all optional).
 struct SystemFaults {
   std::optional<std::string> logon;  // refuses every logon with this text
   std::map<std::string, FunctionFault> functions;
-  std::optional<std::string> install_structure;  // structure name
-  std::optional<std::string> it_create;          // table names
-  std::optional<std::string> it_get_line;
-  std::optional<std::string> it_delete;
-  std::optional<std::string> handler_function;  // report through the handler
-  std::string handler_text;
-  std::optional<LastErrorTexts> last_error;
+  std::optional<std::string> installStructure;  // structure name
+  std::optional<std::string> itCreate;          // table names
+  std::optional<std::string> itGetLine;
+  std::optional<std::string> itDelete;
+  std::optional<std::string> handlerFunction;  // report through the handler
+  std::string handlerText;
+  std::optional<LastErrorTexts> lastError;
   std::vector<std::string> trace;  // lines for "Dev_Rfc.Trc"
 };
 
@@ -81,8 +81,8 @@ struct SimDescription {
   std::vector<SimulatedSystem> systems;
   /// Systems by lower-cased host (R/3) and gateway host (R/2), each list
   /// in file order.
-  std::unordered_map<std::string, std::vector<std::size_t>> r3_by_host;
-  std::unordered_map<std::string, std::vector<std::size_t>> r2_by_gwhost;
+  std::unordered_map<std::string, std::vector<std::size_t>> r3ByHost;
+  std::unordered_map<std::string, std::vector<std::size_t>> r2ByGwhost;
 
   /// The first R/3 system on |host| (case ignored) whose system number is
   /// absent or equal to |sysnr|; null when there is none.

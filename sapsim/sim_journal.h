@@ -7,6 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "sap/rfc_library.h"
+
 /// The journal of library calls: one JSON object a line, appended to the
 /// file the description names, so that tests can see what the sensor
 /// passed.
@@ -28,5 +30,9 @@ class SimJournal {
 nlohmann::json JournalText(const char* text, std::size_t length);
 /// The same for a terminated text.
 nlohmann::json JournalText(const char* text);
+
+/// An exporting value as the journal shows it: character-like values as
+/// their bytes, integers as decimal text, everything else in hexadecimal.
+nlohmann::json JournalValue(const RfcParameter& parameter);
 
 #endif  // BRINDLEMARK_SAPSIM_SIM_JOURNAL_H_

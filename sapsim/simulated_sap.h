@@ -33,8 +33,11 @@ class SimulatedSap : public RfcLibrary {
   void* ItGetLine(ItHandle table, unsigned line) override;
   int ItDelete(ItHandle table) override;
 
- private:
+  /// The library's state between calls; its definition (sim_state.h) is
+  /// shared by the simulated library's source files only.
   struct State;
+
+ private:
   std::unique_ptr<State> state_;
 };
 

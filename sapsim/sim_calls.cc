@@ -1,0 +1,165 @@
+// Function-module calls: the check of what the caller sends and the
+// answers.
+
+#include <nlohmann/json.hpp>
+
+#include "sapsim/local_time.h"
+#include "sapsim/module_answers.h"
+#include "sapsim/sim_state.h"
+
+using nlohmann::json;
+
+namespace {
+constexpr const char kInvalidParameter[] = "INVALID_PARAMETER";
+constexpr const char kNoDataFound[] = "NO_DATA_FOUND";
+}  // namespace
+
+int SimulatedSap::RfcCall(RfcHandle handle, const char* function,
+                          const RfcParameter* exporting, RfcTable* tables) {
+  State& s = *state_;
+  json values = json::object();
+  std::size_t count = 0;
+  for (const RfcParameter* p = exporting;
+       p != nullptr && p->name != nullptr && count < kMaxListEntries; ++p, ++count)
+    values[JournalText(p->name).get<std::string>()] = JournalValue(*p);
+  s.journal.Write({{"op", "RfcCall"}, {"function", JournalText(function)},
+                   {"exporting", values}});
+
+  SimConnection* connection = s.Find(handle);
+  if (connection == nullptr)
+    return kRfcFailure;
+  connection->pending = false;
+  if (function == nullptr) {
+    s.SetError("RFC_ERROR_PROGRAM", "", "no function module named", "");
+    return kRfcFailure;
+  }
+  std::string name = function;
+  const FunctionModule* module = FindFunctionModule(name);
+  ListCheck exportingCheck = s.CheckParameterList(exporting, module, /*importing=*/false);
+  ListCheck tableCheck = s.CheckTableList(tables, module);
+  if (exportingCheck == ListCheck::kUnknownType ||
+      tableCheck == ListCheck::kUnknownType) {
+    s.SetError("RFC_ERROR_PROGRAM", "",
+               "unknown type or table handle in the call of " + name, "");
+    return kRfcFailure;
+  }
+
+  const SimulatedSystem& system = *connection->system;
+  if (system.faults.handlerFunction == name) {
+    s.Fire(system, "RFC_ERROR_SYSTEM_FAILURE", system.faults.handlerText);
+    // The sensor's handler does not return: nothing may be left half done
+    // here, and nothing is pending.
+    if (s.environment.errorhandler != nullptr)
+      s.environment.errorhandler(s.environment.context,
+                                 system.faults.handlerText.c_str());
+    return kRfcFailure;
+  }
+  auto fault = system.faults.functions.find(name);
+  if (fault != system.faults.functions.end() && fault->second.call &&
+      *fault->second.call != kRfcOk) {
+    s.Fire(system, "RFC_ERROR_COMMUNICATION", "RfcCall " + name + " failed");
+    return *fault->second.call;
+  }
+
+  connection->pending = true;
+  connection->function = name;
+  connection->module = module;
+  connection->invalid = module == nullptr ||
+                        exportingCheck != ListCheck::kValid ||
+                        tableCheck != ListCheck::kValid;
+  connection->startdate.clear();
+  for (const RfcParameter* p = exporting; p != nullptr && p->name != nullptr; ++p)
+    if (!connection->invalid && EntryName(p->name, p->nlen) == "STARTDATE")
+      connection->startdate.assign(static_cast<const char*>(p->addr), p->leng);
+  return kRfcOk;
+}
+
+/// The outcome of RfcReceive: the function answered, the result code and
+/// the exception raised.
+struct ReceiveAnswer {
+  std::string function;
+  int result = kRfcFailure;
+  std::string raised;
+};
+
+/// Works out the answer of the call pending on |handle| and stores the
+/// importing values and table lines.
+ReceiveAnswer Answer(SimulatedSap::State& s, RfcHandle handle,
+                     const RfcParameter* importing, RfcTable* tables) {
+  ReceiveAnswer answer;
+  SimConnection* connection = s.Find(handle);
+  if (connection == nullptr)
+    return answer;
+  if (!connection->pending) {
+    s.SetError("RFC_ERROR_PROGRAM", "", "RfcReceive without a preceding RfcCall", "");
+    return answer;
+  }
+  connection->pending = false;
+  answer.function = connection->function;
+  const FunctionModule* module = connection->module;
+  ListCheck importingCheck = s.CheckParameterList(importing, module, /*importing=*/true);
+  ListCheck tableCheck = s.CheckTableList(tables, module);
+  if (importingCheck == ListCheck::kUnknownType ||
+      tableCheck == ListCheck::kUnknownType) {
+    s.SetError("RFC_ERROR_PROGRAM", "",
+               "unknown type or table handle in the answer of " + answer.function, "");
+    return answer;
+  }
+  const SimulatedSystem& system = *connection->system;
+  auto fault = system.faults.functions.find(answer.function);
+  if (fault != system.faults.functions.end() && fault->second.receive &&
+      *fault->second.receive != kRfcOk) {
+    answer.result = *fault->second.receive;
+    s.Fire(system, answer.result == kRfcException ? "RFC_ERROR_APPLICATION_EXCEPTION"
+                                                  : "RFC_ERROR_SYSTEM_FAILURE",
+           fault->second.exception.empty() ? "RfcReceive " + answer.function + " failed"
+                                           : fault->second.exception);
+    if (answer.result == kRfcException || answer.result == kRfcSysException)
+      answer.raised = fault->second.exception;
+    return answer;
+  }
+  if (connection->invalid || importingCheck != ListCheck::kValid ||
+      tableCheck != ListCheck::kValid) {
+    answer.result = kRfcException;
+    answer.raised = kInvalidParameter;
+    return answer;
+  }
+  AnswerContext context{&system, &s.registry, LocalNow()};
+  answer.result = kRfcOk;
+  if (answer.function == "GET_CPU_ALL") {
+    AnswerCpuAll(context, importing, tables);
+  } else if (answer.function == "RFC_SYSTEM_INFO") {
+    AnswerSystemInfo(context, importing);
+  } else if (!AnswerSystemUsage(context, connection->startdate, tables)) {
+    answer.result = kRfcException;
+    answer.raised = kNoDataFound;
+  }
+  for (RfcTable* t = tables; t != nullptr && t->name != nullptr; ++t)
+    t->newitab = 0;
+  return answer;
+}
+
+int SimulatedSap::RfcReceive(RfcHandle handle, const RfcParameter* importing,
+                             RfcTable* tables, char** exception) {
+  State& s = *state_;
+  ReceiveAnswer answer = Answer(s, handle, importing, tables);
+  const std::string& function = answer.function;
+  const std::string& raised = answer.raised;
+  int result = answer.result;
+
+  if (result == kRfcException || result == kRfcSysException) {
+    s.exception = raised;
+    if (result == kRfcException && raised != "")
+      s.SetError("RFC_ERROR_APPLICATION_EXCEPTION", "", raised, "");
+    if (exception != nullptr)
+      *exception = s.exception.data();
+  }
+  s.journal.Write({{"op", "RfcReceive"},
+                   {"function", function.empty() ? json(nullptr) : JournalText(function.c_str())},
+                   {"result", result},
+                   {"exception", result == kRfcException || result == kRfcSysException
+                                     ? JournalText(raised.c_str())
+                                     : json(nullptr)}});
+  return result;
+}
+

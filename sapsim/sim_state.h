@@ -1,0 +1,88 @@
+#ifndef BRINDLEMARK_SAPSIM_SIM_STATE_H_
+#define BRINDLEMARK_SAPSIM_SIM_STATE_H_
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "sap/rfc_library.h"
+#include "sapsim/description_cache.h"
+#include "sapsim/function_modules.h"
+#include "sapsim/internal_table.h"
+#include "sapsim/sim_description.h"
+#include "sapsim/sim_journal.h"
+#include "sapsim/simulated_sap.h"
+#include "sapsim/structure_registry.h"
+
+/// An open connection and the call it waits to answer.
+struct SimConnection {
+  // The description the logon was made with: a later logon may load a new
+  // one, but this connection keeps answering from its own.
+  std::shared_ptr<const SimDescription> description;
+  const SimulatedSystem* system = nullptr;
+
+  bool pending = false;        // RfcCall done, RfcReceive not yet
+  std::string function;        // of the pending call
+  const FunctionModule* module = nullptr;
+  bool invalid = false;        // the call does not fit the interface
+  std::string startdate;       // SAPWL_ACCNT_GET_SYSTEM_USAGE's STARTDATE
+};
+
+/// Copies |text| into the zero-terminated field |out| of |size| bytes,
+/// cutting it when it is longer.
+void CopyText(char* out, std::size_t size, const std::string& text);
+
+/// Everything the simulated library keeps between calls.
+struct SimulatedSap::State {
+  std::string directory;
+  DescriptionCache descriptions;
+  SimJournal journal;
+  RfcEnvironmentRecord environment{};
+
+  std::unordered_map<RfcHandle, SimConnection> connections;
+  RfcHandle nextHandle = 1;
+  // The system of the latest logon that found one: its faults apply to the
+  // housekeeping operations and to RfcLastError.
+  std::shared_ptr<const SimDescription> faultDescription;
+  const SimulatedSystem* faultSystem = nullptr;
+
+  StructureRegistry registry;
+  std::unordered_map<RfcInternalTable*, std::unique_ptr<RfcInternalTable>> tables;
+  RfcErrorInfo lastError{};
+  std::string exception;  // the exception name handed out by RfcReceive
+
+  /// |name| taken relative to the directory unless it is absolute.
+  std::string PathOf(const std::string& name) const;
+  /// The description of the latest reading, or null.
+  const std::shared_ptr<const SimDescription>& Description() const {
+    return descriptions.Current();
+  }
+  /// Reads the description at each logon (when it changed), and points
+  /// the journal at the file it names.
+  void ReadDescription();
+  /// Reads the description once for calls made before any logon, so that
+  /// they reach the journal too.
+  void EnsureDescription();
+
+  void SetError(const std::string& key, const std::string& status,
+                const std::string& message, const std::string& internal);
+  /// A fault of |system| fires: its trace lines go to the trace file and
+  /// the failure becomes the last error.
+  void Fire(const SimulatedSystem& system, const std::string& key,
+            const std::string& message);
+  /// The open connection |handle|, or null (with the last error set).
+  SimConnection* Find(RfcHandle handle);
+  /// Checks the logon data against |system| (null: no system answered) and
+  /// opens a connection; 0 when the logon is refused.
+  RfcHandle Logon(const SimulatedSystem* system, const std::string& partner,
+                  const char* client, const char* user, const char* password);
+
+  /// How a parameter list fits the exporting or importing interface of
+  /// |module|; nothing fits an unknown module.
+  ListCheck CheckParameterList(const RfcParameter* list, const FunctionModule* module,
+                               bool importing) const;
+  /// How a table list fits the tables of |module|.
+  ListCheck CheckTableList(const RfcTable* list, const FunctionModule* module) const;
+};
+
+#endif  // BRINDLEMARK_SAPSIM_SIM_STATE_H_
