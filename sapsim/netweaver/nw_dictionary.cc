@@ -86,11 +86,11 @@ NwDictionary::NwDictionary() {
       }
       desc->parameters.push_back(p);
     };
-    for (size_t i = 0; i < module->exporting_count; ++i)
+    for (size_t i = 0; i < module->exportingCount; ++i)
       add(module->exporting[i], kNwImport);
-    for (size_t i = 0; i < module->importing_count; ++i)
+    for (size_t i = 0; i < module->importingCount; ++i)
       add(module->importing[i], kNwExport);
-    for (size_t i = 0; i < module->table_count; ++i) {
+    for (size_t i = 0; i < module->tableCount; ++i) {
       NwParameterInfo p;
       p.name = module->tables[i].name;
       p.type = kNwTypeTable;
