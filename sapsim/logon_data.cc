@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <sstream>
 #include <vector>
 
 ConnectValues ParseConnectString(const std::string& connect) {
@@ -38,49 +37,6 @@ ConnectValues ParseConnectString(const std::string& connect) {
         connect.substr(marks[i].valueStart, end - marks[i].valueStart);
   }
   return values;
-}
-
-static std::string Trim(const std::string& text) {
-  std::size_t begin = text.find_first_not_of(" \t\r");
-  if (begin == std::string::npos)
-    return "";
-  std::size_t end = text.find_last_not_of(" \t\r");
-  return text.substr(begin, end - begin + 1);
-}
-
-std::optional<DestinationEntry> FindDestination(const std::string& ini_text,
-                                                const std::string& destination) {
-  std::istringstream in(ini_text);
-  std::string line;
-  bool inside = false;
-  std::optional<DestinationEntry> entry;
-  while (std::getline(in, line)) {
-    std::string trimmed = Trim(line);
-    if (trimmed.empty() || trimmed[0] == '*' || trimmed[0] == '#')
-      continue;
-    std::size_t equals = trimmed.find('=');
-    if (equals == std::string::npos)
-      continue;
-    std::string key = Trim(trimmed.substr(0, equals));
-    for (char& c : key)
-      c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    std::string value = Trim(trimmed.substr(equals + 1));
-    if (key == "DEST") {
-      if (inside)
-        break;  // the entry ends at the next destination
-      inside = value == destination;
-      if (inside)
-        entry.emplace();
-      continue;
-    }
-    if (!inside)
-      continue;
-    if (key == "TYPE") entry->type = value;
-    else if (key == "ASHOST") entry->ashost = value;
-    else if (key == "SYSNR") entry->sysnr = value;
-    else if (key == "GWHOST") entry->gwhost = value;
-  }
-  return entry;
 }
 
 static std::string TrimRight(const char* text) {

@@ -17,22 +17,6 @@ struct ConnectValues {
 /// hold blanks; a value ends at the blank before the next keyword.
 ConnectValues ParseConnectString(const std::string& connect);
 
-/// An RfcOpenEx destination as "SapRfc.ini" describes it.
-struct DestinationEntry {
-  std::string type;    // TYPE=
-  std::string ashost;  // ASHOST=
-  std::string sysnr;   // SYSNR=
-  std::string gwhost;  // GWHOST=
-};
-
-/// Finds the entry DEST=|destination| in the text of a "SapRfc.ini": an
-/// entry begins with a line DEST=name and holds the KEY=value lines up to
-/// the next DEST= line; blank lines and lines beginning with '*' or '#' are
-/// comments; blanks around keys and values and a carriage return at a line
-/// end are ignored. Empty when there is no such entry.
-std::optional<DestinationEntry> FindDestination(const std::string& ini_text,
-                                                const std::string& destination);
-
 /// Why a logon is refused, or empty when the logon data are those of
 /// |system|: client and password equal and the user equal without regard
 /// to case, trailing blanks ignored in all three. Null texts never match.

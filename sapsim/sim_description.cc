@@ -46,6 +46,13 @@ const SimulatedSystem* SimDescription::FindR2(const std::string& gwhost) const {
   return &systems[found->second.front()];
 }
 
+const SimulatedSystem* SimDescription::FindBySysid(const std::string& sysid) const {
+  for (const SimulatedSystem& system : systems)
+    if (!system.r2 && !system.sysid.empty() && Lower(system.sysid) == Lower(sysid))
+      return &system;
+  return nullptr;
+}
+
 namespace {
 
 /// A description error: the message names where the fault lies.

@@ -89,6 +89,9 @@ struct SimDescription {
   const SimulatedSystem* FindR3(const std::string& host, int sysnr) const;
   /// The first R/2 system behind the gateway host |gwhost|; null if none.
   const SimulatedSystem* FindR2(const std::string& gwhost) const;
+  /// The first R/3 system whose "sysid" is |sysid| (case ignored), as a
+  /// load-balanced logon finds it; null when there is none.
+  const SimulatedSystem* FindBySysid(const std::string& sysid) const;
 };
 
 /// Reads a description from the JSON text |text| (comments allowed).

@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "sap/destination_file.h"
 #include "sapsim/logon_data.h"
 #include "sapsim/sim_state.h"
 
@@ -90,52 +91,110 @@ RfcHandle SimulatedSap::RfcOpen(const RfcOptions& options) {
   return handle;
 }
 
+namespace {
+
+/// The destination's entries as the journal shows them.
+json DestinationEntries(const Destination& destination) {
+  json entries = json::object();
+  for (const auto& [key, value] : destination.entries)
+    entries[key] = JournalText(value.c_str());
+  return entries;
+}
+
+const char* TextOrNull(const std::optional<std::string>& value) {
+  return value ? value->c_str() : nullptr;
+}
+
+/// Reads the destination file; false when it cannot be opened.
+bool ReadIniFile(const std::string& path, std::string* text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in)
+    return false;
+  std::ostringstream contents;
+  contents << in.rdbuf();
+  *text = contents.str();
+  return true;
+}
+
+}  // namespace
+
+/// Logs on to the system |destination| leads to: TYPE=A names an
+/// application server (ASHOST, possibly a SAProuter string, and SYSNR),
+/// TYPE=B a load-balanced logon (MSHOST, R3NAME the system's id, GROUP).
+RfcHandle SimulatedSap::State::LogonTo(const Destination& destination,
+                                       const ConnectValues& values) {
+  const std::string* type = destination.Find("TYPE");
+  std::string kind = type ? *type : "";
+  const SimDescription& sim = *Description();
+  if (kind == "A" || kind == "a") {
+    const std::string* ashost = destination.Find("ASHOST");
+    const std::string* sysnr = destination.Find("SYSNR");
+    if (ashost == nullptr || ashost->empty())
+      return RefuseDestination("ASHOST is missing in destination " + destination.name);
+    std::string host = FinalHost(*ashost);
+    const SimulatedSystem* system =
+        sim.FindR3(host, sysnr ? std::atoi(sysnr->c_str()) : 0);
+    return Logon(system, host, TextOrNull(values.client), TextOrNull(values.user),
+                 TextOrNull(values.password));
+  }
+  if (kind == "B" || kind == "b") {
+    const std::string* mshost = destination.Find("MSHOST");
+    const std::string* r3name = destination.Find("R3NAME");
+    if (mshost == nullptr || mshost->empty())
+      return RefuseDestination("MSHOST is missing in destination " + destination.name);
+    if (r3name == nullptr || r3name->empty())
+      return RefuseDestination("R3NAME is missing in destination " + destination.name);
+    const SimulatedSystem* system = sim.FindBySysid(*r3name);
+    return Logon(system, *r3name + " via message server " + FinalHost(*mshost),
+                 TextOrNull(values.client), TextOrNull(values.user),
+                 TextOrNull(values.password));
+  }
+  return RefuseDestination("TYPE=" + kind + " of destination " + destination.name +
+                           " is not supported");
+}
+
+RfcHandle SimulatedSap::State::RefuseDestination(const std::string& message) {
+  SetError("RFC_ERROR_PROGRAM", "", message, "");
+  return 0;
+}
+
 RfcHandle SimulatedSap::RfcOpenEx(const char* connect, RfcErrorInfo* error) {
   State& s = *state_;
   s.ReadDescription();
   RfcHandle handle = 0;
+  json entry = {{"op", "RfcOpenEx"}, {"connect", JournalText(connect)}};
   if (s.Description() && connect != nullptr) {
     ConnectValues values = ParseConnectString(connect);
-    std::ifstream in(s.PathOf(kIniFile), std::ios::binary);
-    std::ostringstream ini;
-    if (in)
-      ini << in.rdbuf();
-    std::optional<DestinationEntry> destination;
-    if (values.destination && in)
-      destination = FindDestination(ini.str(), *values.destination);
+    std::string ini;
+    std::optional<Destination> destination;
     if (!values.destination) {
-      s.SetError("RFC_ERROR_PROGRAM", "", "DEST= is missing in the connect string", "");
-    } else if (!in) {
-      s.SetError("RFC_ERROR_PROGRAM", "", "SapRfc.ini: cannot be opened", "");
-    } else if (!destination) {
-      s.SetError("RFC_ERROR_PROGRAM", "",
-                 "Entry for destination " + *values.destination +
-                     " in SapRfc.ini not found", "");
-    } else if (destination->type != "A" && destination->type != "a") {
-      s.SetError("RFC_ERROR_PROGRAM", "",
-                 "TYPE=" + destination->type + " of destination " +
-                     *values.destination + " is not supported", "");
+      s.RefuseDestination("DEST= is missing in the connect string");
+    } else if (!ReadIniFile(s.PathOf(kIniFile), &ini)) {
+      s.RefuseDestination("SapRfc.ini: cannot be opened");
+    } else if (!(destination = FindDestination(ini, *values.destination))) {
+      s.RefuseDestination("Entry for destination " + *values.destination +
+                          " in SapRfc.ini not found");
     } else {
-      int sysnr = std::atoi(destination->sysnr.c_str());
-      const SimulatedSystem* system =
-          s.Description()->FindR3(destination->ashost, sysnr);
-      auto text = [](const std::optional<std::string>& v) {
-        return v ? v->c_str() : nullptr;
-      };
-      handle = s.Logon(system, destination->ashost, text(values.client),
-                       text(values.user), text(values.password));
+      entry["destination"] = DestinationEntries(*destination);
+      handle = s.LogonTo(*destination, values);
     }
   } else if (s.Description()) {
-    s.SetError("RFC_ERROR_PROGRAM", "", "no connect string", "");
+    s.RefuseDestination("no connect string");
   }
-  if (error != nullptr) {
-    if (handle == 0)
-      *error = s.lastError;
-    else
-      *error = RfcErrorInfo{};
-  }
-  s.journal.Write({{"op", "RfcOpenEx"}, {"connect", JournalText(connect)},
-                   {"handle", handle}});
+  if (error != nullptr)
+    *error = handle == 0 ? s.lastError : RfcErrorInfo{};
+  entry["handle"] = handle;
+  s.journal.Write(entry);
   return handle;
 }
 
+RfcHandle SimulatedSap::OpenDestination(const Destination& destination,
+                                        const ConnectValues& values) {
+  State& s = *state_;
+  s.ReadDescription();
+  RfcHandle handle = s.Description() ? s.LogonTo(destination, values) : 0;
+  s.journal.Write({{"op", "OpenDestination"},
+                   {"destination", DestinationEntries(destination)},
+                   {"handle", handle}});
+  return handle;
+}

@@ -5,10 +5,12 @@
 #include <string>
 #include <unordered_map>
 
+#include "sap/destination_file.h"
 #include "sap/rfc_library.h"
 #include "sapsim/description_cache.h"
 #include "sapsim/function_modules.h"
 #include "sapsim/internal_table.h"
+#include "sapsim/logon_data.h"
 #include "sapsim/sim_description.h"
 #include "sapsim/sim_journal.h"
 #include "sapsim/simulated_sap.h"
@@ -76,6 +78,12 @@ struct SimulatedSap::State {
   /// opens a connection; 0 when the logon is refused.
   RfcHandle Logon(const SimulatedSystem* system, const std::string& partner,
                   const char* client, const char* user, const char* password);
+
+  /// Logs on to the system an RfcOpenEx destination leads to; 0 when the
+  /// destination is unusable or the logon is refused.
+  RfcHandle LogonTo(const Destination& destination, const ConnectValues& values);
+  /// Sets the error of an unusable destination; returns 0.
+  RfcHandle RefuseDestination(const std::string& message);
 
   /// How a parameter list fits the exporting or importing interface of
   /// |module|; nothing fits an unknown module.

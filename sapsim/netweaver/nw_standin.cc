@@ -285,25 +285,35 @@ NWSTANDIN_EXPORT NwConnectionHandle NWRFC_CALL RfcOpenConnection(
       auto found = values.find(key);
       return found == values.end() ? nullptr : found->second.c_str();
     };
-    if (text("ashost") == nullptr) {
+    // The logon parameters name what a destination entry names.
+    Destination destination;
+    destination.name = text("dest") ? text("dest") : "";
+    auto add = [&](const char* key, const char* name) {
+      if (text(name) != nullptr) destination.entries.emplace_back(key, text(name));
+    };
+    if (text("ashost") != nullptr) {
+      destination.entries.emplace_back("TYPE", "A");
+      add("ASHOST", "ashost");
+      add("SYSNR", "sysnr");
+    } else if (text("mshost") != nullptr) {
+      destination.entries.emplace_back("TYPE", "B");
+      add("MSHOST", "mshost");
+      add("R3NAME", text("r3name") ? "r3name" : "sysid");
+      add("GROUP", "group");
+    } else {
       SetError(error, kNwInvalidParameter, kNwGroupExternalRuntimeFailure,
-               "RFC_INVALID_PARAMETER", "the simulated systems are reached through ashost only");
+               "RFC_INVALID_PARAMETER", "neither ashost nor mshost given");
       return nullptr;
     }
-    RfcConnectR3 r3{};
-    r3.hostname = text("ashost");
-    r3.sysnr = text("sysnr") ? std::atoi(text("sysnr")) : 0;
-    r3.gwhost = text("gwhost");
-    r3.gwservice = text("gwserv");
-    RfcOptions options{};
-    options.destination = text("dest") ? text("dest") : "";
-    options.mode = 0;
-    options.connopt = &r3;
-    options.client = text("client");
-    options.user = text("user");
-    options.password = text("passwd");
-    options.language = text("lang");
-    RfcHandle handle = s.sim.RfcOpen(options);
+    ConnectValues logon;
+    auto value = [&](const char* name) {
+      return text(name) ? std::optional<std::string>(text(name)) : std::nullopt;
+    };
+    logon.client = value("client");
+    logon.user = value("user");
+    logon.password = value("passwd");
+    logon.language = value("lang");
+    RfcHandle handle = s.sim.OpenDestination(destination, logon);
     if (handle == 0) {
       RfcErrorInfo info{};
       s.sim.RfcLastError(&info);

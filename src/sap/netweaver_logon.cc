@@ -83,9 +83,13 @@ NwLogonParameters LogonFromDestination(
   NwLogonParameters out;
   for (const auto& [key, value] : entry) {
     std::string name = Lower(key);
-    if (name == "type" || name == "dest") continue;
-    if (name == "mhost") name = "mshost";  // the classic key of TYPE=B
-    out.emplace_back(name, value);
+    if (name == "mhost") name = "mshost";  // the older key of TYPE=B
+    if (name == "rfc_trace") name = "trace";
+    bool known = name == "ashost" || name == "sysnr" || name == "mshost" ||
+                 name == "msserv" || name == "r3name" || name == "sysid" ||
+                 name == "group" || name == "gwhost" || name == "gwserv" ||
+                 name == "saprouter" || name == "trace" || name.rfind("snc_", 0) == 0;
+    if (known) out.emplace_back(name, value);
   }
   for (const auto& [key, name] : {std::pair<const char*, const char*>{"CLIENT", "client"},
                                   {"USER", "user"},

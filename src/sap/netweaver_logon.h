@@ -27,11 +27,12 @@ NwLogonParameters LogonFromOptions(const RfcOptions& options, std::string* refus
 /// that end it. Keyed by the keyword without "=".
 std::map<std::string, std::string> ParseConnectString(std::string_view connect);
 
-/// The logon parameters of a destination entry: its entries (keys in lower
-/// case: TYPE=A gives ashost and sysnr, TYPE=B mshost (the classic MHOST),
-/// r3name or sysid and group, other keys such as SNC settings pass unchanged), followed by
-/// client, user, passwd and lang from the connect string. TYPE and DEST
-/// themselves are not logon parameters.
+/// The logon parameters of a destination entry: the entries that are logon
+/// parameters, keys in lower case (TYPE=A: ashost, a SAProuter string
+/// included, sysnr, gwhost, gwserv; TYPE=B: mshost (also from MHOST),
+/// msserv, r3name or sysid, group; SNC_* settings and saprouter unchanged;
+/// RFC_TRACE as trace), followed by client, user, passwd and lang from the
+/// connect string. Other keys (DEST, TYPE, ...) are passed over.
 NwLogonParameters LogonFromDestination(
     const std::vector<std::pair<std::string, std::string>>& entry,
     const std::map<std::string, std::string>& connect);

@@ -2,11 +2,12 @@
 
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <unordered_map>
 #include <vector>
 
-#include "sap/netweaver_destination.h"
+#include "sap/destination_file.h"
 #include "sap/netweaver_logon.h"
 #include "sap/packed_number.h"
 #include "sap/utf16_text.h"
@@ -133,6 +134,7 @@ void InitializeRecord(const InstalledStructure& s, std::uint8_t* record) {
 }  // namespace
 
 struct NetWeaverRfcLibrary::State {
+  std::unique_ptr<SharedLibrary> library;  // null when linked directly
   NwRfcFunctions nw;
   std::string directory;
   RfcEnvironmentRecord environment{};
@@ -473,6 +475,22 @@ NetWeaverRfcLibrary::NetWeaverRfcLibrary(const NwRfcFunctions& functions,
   state_->directory = std::move(directory);
 }
 
+std::unique_ptr<NetWeaverRfcLibrary> NetWeaverRfcLibrary::Open(
+    std::unique_ptr<SharedLibrary> library, std::string* missing) {
+  NwRfcFunctions functions;
+  missing->clear();
+  ForEachNwRfcFunction(functions, [&](const char* name, void** entry) {
+    *entry = library->Find(name);
+    if (*entry == nullptr && missing->empty()) *missing = name;
+  });
+  if (!missing->empty()) return nullptr;
+  auto adapter = std::make_unique<NetWeaverRfcLibrary>(functions);
+  adapter->state_->library = std::move(library);
+  return adapter;
+}
+
+// The connections are closed while the library is still loaded: the state
+// releases the library after everything else.
 NetWeaverRfcLibrary::~NetWeaverRfcLibrary() { RfcClose(0); }
 
 void NetWeaverRfcLibrary::RfcEnvironment(const RfcEnvironmentRecord& environment) {
@@ -499,16 +517,20 @@ RfcHandle NetWeaverRfcLibrary::RfcOpenEx(const char* connect, RfcErrorInfo* erro
   std::ifstream in(s.PathOf(kIniFile), std::ios::binary);
   std::ostringstream ini;
   if (in) ini << in.rdbuf();
-  std::vector<std::pair<std::string, std::string>> entry;
-  std::string problem;
+  std::optional<Destination> destination;
+  const std::string* type = nullptr;
   if (dest == values.end()) {
     s.FailProgram("DEST= is missing in the connect string");
   } else if (!in) {
     s.FailProgram(std::string(kIniFile) + ": cannot be opened");
-  } else if (!FindDestinationEntry(ini.str(), dest->second, &entry, &problem)) {
-    s.FailProgram(problem);
+  } else if (!(destination = FindDestination(ini.str(), dest->second))) {
+    s.FailProgram("Entry for destination " + dest->second + " in SapRfc.ini not found");
+  } else if ((type = destination->Find("TYPE")) == nullptr ||
+             (*type != "A" && *type != "a" && *type != "B" && *type != "b")) {
+    s.FailProgram("TYPE=" + (type ? *type : std::string()) + " of destination " +
+                  dest->second + " is not supported");
   } else {
-    handle = s.Open(LogonFromDestination(entry, values));
+    handle = s.Open(LogonFromDestination(destination->entries, values));
   }
   if (error != nullptr) *error = handle == 0 ? s.lastError : RfcErrorInfo{};
   return handle;

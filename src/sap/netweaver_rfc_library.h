@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/shared_library.h"
 #include "sap/netweaver_rfc_api.h"
 #include "sap/rfc_library.h"
 
@@ -31,6 +32,11 @@ class NetWeaverRfcLibrary : public RfcLibrary {
   /// trace file are looked for in |directory|.
   explicit NetWeaverRfcLibrary(const NwRfcFunctions& functions,
                                std::string directory = ".");
+  /// Takes over |library| when it exports every function of
+  /// NwRfcFunctions; otherwise null with |missing| set to the name of the
+  /// first function it lacks.
+  static std::unique_ptr<NetWeaverRfcLibrary> Open(std::unique_ptr<SharedLibrary> library,
+                                                   std::string* missing);
   ~NetWeaverRfcLibrary() override;
 
   void RfcEnvironment(const RfcEnvironmentRecord& environment) override;

@@ -3,12 +3,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 /// The operations of SAP's classic RFC library that the sensor uses, and
 /// the data shapes it hands over. The sensor's code calls nothing else of
-/// the library. Which implementation stands behind the interface is chosen
-/// when the program is built: the simulated SAP system (sapsim/) by
-/// default, an adapter over the real library at a site that has the SDK.
+/// the library. The program loads the library at run time (see
+/// RfcLibraryLoader); the simulated SAP system (sapsim/) is built as a
+/// stand-in library of the same name and interface.
 
 /// Handle of an open RFC connection; 0 means none.
 using RfcHandle = std::uint32_t;
@@ -157,7 +158,13 @@ class RfcLibrary {
   virtual int ItDelete(ItHandle table) = 0;
 };
 
-/// The implementation linked into the program.
-std::unique_ptr<RfcLibrary> CreateRfcLibrary();
+/// Gives the RFC library when the first logon needs it.
+class RfcLibraryLoader {
+ public:
+  virtual ~RfcLibraryLoader() = default;
+  /// The library, loaded at the first call and kept for the process; null
+  /// when it cannot be loaded, with |message| set to the error text.
+  virtual RfcLibrary* Get(std::string* message) = 0;
+};
 
 #endif  // BRINDLEMARK_SAP_RFC_LIBRARY_H_

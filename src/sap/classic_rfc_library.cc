@@ -1,0 +1,189 @@
+#include "sap/classic_rfc_library.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "sap/classic_rfc_records.h"
+
+namespace {
+
+/// The sensor's exit code after a failure of the RFC library.
+constexpr int kLibraryFailureExitCode = 1;
+
+// The library calls its error handler with the error text alone, without
+// a context argument; the handler therefore finds the adapter whose
+// handler it is through this pointer, set by RfcEnvironment. A process has
+// one classic RFC library and so one adapter.
+const ClassicRfcLibrary* activeLibrary = nullptr;
+
+/// The handler installed in the library. The sensor's handler reports
+/// the failure and does not return. Nothing may unwind through the
+/// library's frames, which are C code: a handler that ends the run by
+/// throwing has made its report, so the process ends here with the exit
+/// code of a library failure.
+void CLASSIC_RFC_CALL OnLibraryError(char* text) noexcept {
+  try {
+    if (activeLibrary != nullptr)
+      activeLibrary->ReportError(text);
+  } catch (...) {
+    std::fflush(nullptr);
+    std::exit(kLibraryFailureExitCode);
+  }
+}
+
+/// Resolves |name| into |function|; false, with |missing| set to the name
+/// when it is the first one missing.
+template <typename Function>
+bool Resolve(const SharedLibrary& library, const char* name, Function* function,
+             std::string* missing) {
+  *function = library.FindFunction<Function>(name);
+  if (*function == nullptr && missing->empty())
+    *missing = name;
+  return *function != nullptr;
+}
+
+bool ResolveAll(const SharedLibrary& library, ClassicRfcFunctions* f,
+                std::string* missing) {
+  missing->clear();
+  // Every name is tried, so that |missing| names the first in this order.
+  Resolve(library, "RfcEnvironment", &f->rfcEnvironment, missing);
+  Resolve(library, "RfcOpen", &f->rfcOpen, missing);
+  Resolve(library, "RfcOpenEx", &f->rfcOpenEx, missing);
+  Resolve(library, "RfcInstallStructure", &f->rfcInstallStructure, missing);
+  Resolve(library, "RfcCall", &f->rfcCall, missing);
+  Resolve(library, "RfcReceive", &f->rfcReceive, missing);
+  Resolve(library, "RfcLastError", &f->rfcLastError, missing);
+  Resolve(library, "RfcClose", &f->rfcClose, missing);
+  Resolve(library, "ItCreate", &f->itCreate, missing);
+  Resolve(library, "ItFill", &f->itFill, missing);
+  Resolve(library, "ItGetLine", &f->itGetLine, missing);
+  Resolve(library, "ItDelete", &f->itDelete, missing);
+  return missing->empty();
+}
+
+char* Mutable(const char* text) { return const_cast<char*>(text); }
+
+classic_rfc::ItHandle ToClassic(ItHandle table) {
+  return reinterpret_cast<classic_rfc::ItHandle>(table);
+}
+
+}  // namespace
+
+std::unique_ptr<ClassicRfcLibrary> ClassicRfcLibrary::Open(
+    std::unique_ptr<SharedLibrary> library, std::string* missing) {
+  ClassicRfcFunctions functions{};
+  if (library == nullptr || !ResolveAll(*library, &functions, missing))
+    return nullptr;
+  return std::unique_ptr<ClassicRfcLibrary>(
+      new ClassicRfcLibrary(std::move(library), functions));
+}
+
+ClassicRfcLibrary::ClassicRfcLibrary(std::unique_ptr<SharedLibrary> library,
+                                     const ClassicRfcFunctions& functions)
+    : library_(std::move(library)), functions_(functions) {}
+
+ClassicRfcLibrary::~ClassicRfcLibrary() {
+  if (activeLibrary == this)
+    activeLibrary = nullptr;
+}
+
+void ClassicRfcLibrary::ReportError(const char* text) const {
+  if (environment_.errorhandler != nullptr)
+    environment_.errorhandler(environment_.context, text);
+}
+
+void ClassicRfcLibrary::RfcEnvironment(const RfcEnvironmentRecord& environment) {
+  environment_ = environment;
+  activeLibrary = this;
+  classic_rfc::Environment record{};
+  record.errorhandler = environment.errorhandler != nullptr ? OnLibraryError : nullptr;
+  functions_.rfcEnvironment(&record);
+}
+
+RfcHandle ClassicRfcLibrary::RfcOpen(const RfcOptions& options) {
+  classic_rfc::ConnectR3 r3{};
+  classic_rfc::ConnectCpic cpic{};
+  classic_rfc::Options record{Mutable(options.destination), options.mode, nullptr,
+                              Mutable(options.client),      Mutable(options.user),
+                              Mutable(options.password),    Mutable(options.language),
+                              options.trace};
+  if (options.connopt != nullptr && options.mode == classic_rfc::kModeR3Only) {
+    const auto* from = static_cast<const RfcConnectR3*>(options.connopt);
+    r3 = {Mutable(from->hostname), from->sysnr, Mutable(from->gwhost),
+          Mutable(from->gwservice)};
+    record.connopt = &r3;
+  } else if (options.connopt != nullptr && options.mode == classic_rfc::kModeCpic) {
+    const auto* from = static_cast<const RfcConnectR2*>(options.connopt);
+    cpic = {Mutable(from->gwhost), Mutable(from->gwservice)};
+    record.connopt = &cpic;
+  }
+  return functions_.rfcOpen(&record);
+}
+
+RfcHandle ClassicRfcLibrary::RfcOpenEx(const char* connect, RfcErrorInfo* error) {
+  classic_rfc::ErrorInfoEx record{};
+  RfcHandle handle = functions_.rfcOpenEx(Mutable(connect), &record);
+  if (error != nullptr)
+    *error = handle != 0 ? RfcErrorInfo{} : classic_rfc::FromClassic(record);
+  return handle;
+}
+
+int ClassicRfcLibrary::RfcInstallStructure(const char* name,
+                                           const FieldDescriptor* fields,
+                                           unsigned entries, RfcType* handle) {
+  std::vector<classic_rfc::TypeElement> elements = classic_rfc::ToClassic(fields, entries);
+  return functions_.rfcInstallStructure(Mutable(name),
+                                        elements.empty() ? nullptr : elements.data(),
+                                        entries, handle);
+}
+
+int ClassicRfcLibrary::RfcCall(RfcHandle handle, const char* function,
+                               const RfcParameter* exporting, RfcTable* tables) {
+  std::vector<classic_rfc::Parameter> parameters = classic_rfc::ToClassic(exporting);
+  std::vector<classic_rfc::Table> tableList = classic_rfc::ToClassic(tables);
+  int result = functions_.rfcCall(handle, Mutable(function),
+                                  exporting != nullptr ? parameters.data() : nullptr,
+                                  tables != nullptr ? tableList.data() : nullptr);
+  classic_rfc::CopyBack(tableList, tables);
+  return result;
+}
+
+int ClassicRfcLibrary::RfcReceive(RfcHandle handle, const RfcParameter* importing,
+                                  RfcTable* tables, char** exception) {
+  std::vector<classic_rfc::Parameter> parameters = classic_rfc::ToClassic(importing);
+  std::vector<classic_rfc::Table> tableList = classic_rfc::ToClassic(tables);
+  int result = functions_.rfcReceive(handle,
+                                     importing != nullptr ? parameters.data() : nullptr,
+                                     tables != nullptr ? tableList.data() : nullptr,
+                                     exception);
+  classic_rfc::CopyBack(tableList, tables);
+  return result;
+}
+
+int ClassicRfcLibrary::RfcLastError(RfcErrorInfo* error) {
+  if (error == nullptr)
+    return functions_.rfcLastError(nullptr);
+  classic_rfc::ErrorInfo record{};
+  int result = functions_.rfcLastError(&record);
+  *error = classic_rfc::FromClassic(record);
+  return result;
+}
+
+void ClassicRfcLibrary::RfcClose(RfcHandle handle) { functions_.rfcClose(handle); }
+
+ItHandle ClassicRfcLibrary::ItCreate(const char* name, unsigned leng, unsigned occu,
+                                     unsigned memo) {
+  return reinterpret_cast<ItHandle>(functions_.itCreate(Mutable(name), leng, occu, memo));
+}
+
+unsigned ClassicRfcLibrary::ItFill(ItHandle table) {
+  return functions_.itFill(ToClassic(table));
+}
+
+void* ClassicRfcLibrary::ItGetLine(ItHandle table, unsigned line) {
+  return functions_.itGetLine(ToClassic(table), line);
+}
+
+int ClassicRfcLibrary::ItDelete(ItHandle table) {
+  return functions_.itDelete(ToClassic(table));
+}

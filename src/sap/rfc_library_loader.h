@@ -1,0 +1,54 @@
+#ifndef BRINDLEMARK_SAP_RFC_LIBRARY_LOADER_H_
+#define BRINDLEMARK_SAP_RFC_LIBRARY_LOADER_H_
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/shared_library.h"
+#include "sap/rfc_library.h"
+
+/// Makes the sensor's RFC library from a loaded library file; null with
+/// |missing| set to the first function the file lacks.
+using RfcLibraryOpener = std::unique_ptr<RfcLibrary> (*)(
+    std::unique_ptr<SharedLibrary> library, std::string* missing);
+
+/// A library file the loader tries, and how it is opened.
+struct RfcLibraryCandidate {
+  std::string fileName;  // looked for as SharedLibrary::Load looks
+  RfcLibraryOpener open;
+};
+
+/// The classic RFC library: librfc32.dll on Windows, librfccm.so
+/// elsewhere.
+RfcLibraryCandidate ClassicRfcLibraryCandidate();
+
+/// The NetWeaver RFC library: sapnwrfc.dll on Windows, libsapnwrfc.so
+/// elsewhere.
+RfcLibraryCandidate NetWeaverRfcLibraryCandidate();
+
+/// Loads the RFC library from a file at the first call of Get(): the
+/// candidates are tried in order and the first that loads with every
+/// function is kept. When none does, the message names the first
+/// candidate found that lacks a function, or else all candidates:
+///   Error 1010: RFC-Library NAME or NAME2 not found !
+///   Error 1010: RFC-Library NAME lacks FUNCTION !
+/// A failure is kept as well: later calls give the same message.
+class DynamicRfcLibraryLoader : public RfcLibraryLoader {
+ public:
+  /// The classic library, then the NetWeaver library.
+  DynamicRfcLibraryLoader();
+  explicit DynamicRfcLibraryLoader(std::vector<RfcLibraryCandidate> candidates);
+
+  RfcLibrary* Get(std::string* message) override;
+
+ private:
+  void Load();
+
+  std::vector<RfcLibraryCandidate> candidates_;
+  bool tried_ = false;
+  std::unique_ptr<RfcLibrary> library_;
+  std::string message_;
+};
+
+#endif  // BRINDLEMARK_SAP_RFC_LIBRARY_LOADER_H_
