@@ -206,13 +206,12 @@ NwRc Invoke(StandIn& s, NwConnection& connection, NwContainer& function,
   importing.push_back({nullptr, 0, 0, 0, nullptr});
   tables.push_back({nullptr, 0, 0, 0, nullptr, 0, 0});
 
-  int result = s.sim.RfcCall(connection.handle, name, exporting.data(), tables.data());
-  if (result != kRfcOk)
-    return FromSimulation(s, error,
-                          result == kRfcFailure ? kNwCommunicationFailure : kNwUnknownError,
-                          kNwGroupCommunicationFailure);
+  // A fault of the call or of the answer ends the call alike: the classic
+  // result codes become the library's.
   char* raised = nullptr;
-  result = s.sim.RfcReceive(connection.handle, importing.data(), tables.data(), &raised);
+  int result = s.sim.RfcCall(connection.handle, name, exporting.data(), tables.data());
+  if (result == kRfcOk)
+    result = s.sim.RfcReceive(connection.handle, importing.data(), tables.data(), &raised);
   if (result == kRfcException || result == kRfcSysException) {
     std::string exception = raised != nullptr ? raised : "";
     RfcErrorInfo info{};
