@@ -426,7 +426,12 @@ struct NetWeaverRfcLibrary::State {
   }
 
   bool ReadTables(const PendingCall& call, RfcTable* list) {
+    size_t count = 0;
     for (RfcTable* t = list; t != nullptr && t->name != nullptr; ++t) {
+      if (++count > kMaxListEntries) {
+        FailProgram("unterminated table list in the answer of " + call.name);
+        return false;
+      }
       std::string name = EntryName(t->name, t->nlen);
       NwParameterDesc desc;
       if (!Describe(call, name, &desc)) return false;

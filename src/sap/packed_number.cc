@@ -58,6 +58,11 @@ bool EncodePackedText(std::string_view text, unsigned decimals, std::uint8_t* ou
       return false;
     }
   }
+  // Decimal places beyond the field's are taken only when they are zeros.
+  while (fraction > decimals && !digits.empty() && digits.back() == '0') {
+    digits.pop_back();
+    --fraction;
+  }
   if (digits.empty() || fraction > decimals) return false;
   digits.append(decimals - fraction, '0');
   return Pack(digits, negative, out, length);

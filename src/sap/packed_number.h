@@ -14,7 +14,8 @@
 bool EncodePackedInteger(std::int64_t value, std::uint8_t* out, std::size_t length);
 
 /// Writes the number text |text| (optional sign, digits, optionally a
-/// point and at most |decimals| further digits; blanks around it allowed)
+/// point and further digits, of which those beyond |decimals| must be
+/// zeros; blanks around it allowed)
 /// as a packed decimal of |length| bytes with |decimals| implied decimal
 /// places. False, with the field left untouched, when the text is not such
 /// a number or has more digits than fit.
