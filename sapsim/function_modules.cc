@@ -125,7 +125,7 @@ ListCheck CheckParameters(const RfcParameter* list, const ParameterSpec* specs,
 
 ListCheck CheckTables(const RfcTable* list, const TableSpec* specs,
                       std::size_t count, const StructureRegistry& registry,
-                      const std::function<bool(ItHandle)>& known_table) {
+                      const std::function<bool(ItHandle)>& knownTable) {
   InterfaceMatch<TableSpec> match(specs, count);
   bool invalid = false;
   std::size_t entries = 0;
@@ -133,7 +133,7 @@ ListCheck CheckTables(const RfcTable* list, const TableSpec* specs,
     if (++entries > kMaxListEntries)
       return ListCheck::kInvalid;
     const RecordLayout* layout = registry.Find(t->type);
-    if (layout == nullptr || t->ithandle == nullptr || !known_table(t->ithandle))
+    if (layout == nullptr || t->ithandle == nullptr || !knownTable(t->ithandle))
       return ListCheck::kUnknownType;
     const TableSpec* wanted = match.Find(EntryName(t->name, t->nlen));
     bool fits = wanted != nullptr && layout->name == wanted->structure &&

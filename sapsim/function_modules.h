@@ -61,10 +61,10 @@ ListCheck CheckParameters(const RfcParameter* list, const ParameterSpec* specs,
 /// Checks a table list against |specs| likewise: each table once, its type
 /// an installed structure of the interface's name whose record size is the
 /// row length of the internal table (and of the entry's length, unless that
-/// is 0). |known_table| tells whether an internal table handle is live.
+/// is 0). |knownTable| tells whether an internal table handle is live.
 ListCheck CheckTables(const RfcTable* list, const TableSpec* specs,
                       std::size_t count, const StructureRegistry& registry,
-                      const std::function<bool(ItHandle)>& known_table);
+                      const std::function<bool(ItHandle)>& knownTable);
 
 /// Longest list the library reads; a longer one is taken as unterminated.
 constexpr std::size_t kMaxListEntries = 256;

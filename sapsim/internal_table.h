@@ -12,8 +12,8 @@
 /// kept one after the other in a single buffer, so that appending many
 /// rows costs linear time.
 struct RfcInternalTable {
-  RfcInternalTable(std::string table_name, std::size_t row_length)
-      : name(std::move(table_name)), leng(row_length) {}
+  RfcInternalTable(std::string tableName, std::size_t rowLength)
+      : name(std::move(tableName)), leng(rowLength) {}
 
   /// The number of rows.
   std::size_t Rows() const { return leng == 0 ? 0 : bytes.size() / leng; }

@@ -4,9 +4,9 @@
 
 #include "sapsim/packed_decimal.h"
 
-const LaidOutField* RecordLayout::Find(const std::string& field_name) const {
+const LaidOutField* RecordLayout::Find(const std::string& fieldName) const {
   for (const LaidOutField& field : fields)
-    if (field.name == field_name)
+    if (field.name == fieldName)
       return &field;
   return nullptr;
 }

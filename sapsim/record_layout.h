@@ -25,7 +25,7 @@ struct RecordLayout {
   std::size_t size = 0;
 
   /// The field called |name|, or null.
-  const LaidOutField* Find(const std::string& field_name) const;
+  const LaidOutField* Find(const std::string& fieldName) const;
 };
 
 /// Lays out a record from its field descriptors: fields follow one another

@@ -12,18 +12,23 @@ using nlohmann::json;
 namespace {
 constexpr const char kInvalidParameter[] = "INVALID_PARAMETER";
 constexpr const char kNoDataFound[] = "NO_DATA_FOUND";
-}  // namespace
-
-int SimulatedSap::RfcCall(RfcHandle handle, const char* function,
-                          const RfcParameter* exporting, RfcTable* tables) {
-  State& s = *state_;
+/// The exporting values of a call as the journal shows them.
+json ExportingValues(const RfcParameter* exporting) {
   json values = json::object();
   std::size_t count = 0;
   for (const RfcParameter* p = exporting;
        p != nullptr && p->name != nullptr && count < kMaxListEntries; ++p, ++count)
     values[JournalText(p->name).get<std::string>()] = JournalValue(*p);
+  return values;
+}
+
+}  // namespace
+
+int SimulatedSap::RfcCall(RfcHandle handle, const char* function,
+                          const RfcParameter* exporting, RfcTable* tables) {
+  State& s = *state_;
   s.journal.Write({{"op", "RfcCall"}, {"function", JournalText(function)},
-                   {"exporting", values}});
+                   {"exporting", ExportingValues(exporting)}});
 
   SimConnection* connection = s.Find(handle);
   if (connection == nullptr)

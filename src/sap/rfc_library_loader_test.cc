@@ -1,0 +1,129 @@
+#include "sap/rfc_library_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+/// A loader of the classic library at |path|.
+DynamicRfcLibraryLoader LoaderFor(const std::string& path) {
+  RfcLibraryCandidate candidate = ClassicRfcLibraryCandidate();
+  candidate.fileName = path;
+  return DynamicRfcLibraryLoader({candidate});
+}
+
+class RfcLibraryLoaderTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    directory_ = fs::temp_directory_path() /
+                 ("brindlemark-loader-" + std::to_string(::testing::UnitTest::GetInstance()
+                                                             ->random_seed()) +
+                  "-" + testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(directory_);
+  }
+  void TearDown() override { fs::remove_all(directory_); }
+
+  fs::path directory_;
+};
+
+TEST_F(RfcLibraryLoaderTest, FilesThatAreNoLibraryAreNotFound) {
+  fs::path missing = directory_ / "librfccm.so";
+  fs::path folder = directory_ / "folder" / "librfccm.so";
+  fs::create_directories(folder);
+  fs::path text = directory_ / "text" / "librfccm.so";
+  fs::create_directories(text.parent_path());
+  std::ofstream(text) << "not a library\n";
+  fs::path empty = directory_ / "empty" / "librfccm.so";
+  fs::create_directories(empty.parent_path());
+  std::ofstream{empty};
+  for (const fs::path& path : {missing, folder, text, empty}) {
+    SCOPED_TRACE(path.string());
+    DynamicRfcLibraryLoader loader = LoaderFor(path.string());
+    std::string message;
+    EXPECT_EQ(loader.Get(&message), nullptr);
+    EXPECT_EQ(message, "Error 1010: RFC-Library " + path.string() + " not found !");
+    // The failure is kept: the same message again, no second attempt.
+    std::string again;
+    EXPECT_EQ(loader.Get(&again), nullptr);
+    EXPECT_EQ(again, message);
+  }
+}
+
+TEST_F(RfcLibraryLoaderTest, PlainNameNotFoundAnywhere) {
+  RfcLibraryCandidate candidate = ClassicRfcLibraryCandidate();
+  candidate.fileName = "librfc-no-such-library.so";
+  DynamicRfcLibraryLoader loader({candidate});
+  std::string message;
+  EXPECT_EQ(loader.Get(&message), nullptr);
+  EXPECT_EQ(message, "Error 1010: RFC-Library librfc-no-such-library.so not found !");
+}
+
+#ifndef _WIN32
+TEST_F(RfcLibraryLoaderTest, LibraryLackingAFunction) {
+  DynamicRfcLibraryLoader loader = LoaderFor(BRINDLEMARK_PARTIAL_RFC_LIBRARY);
+  std::string message;
+  EXPECT_EQ(loader.Get(&message), nullptr);
+  EXPECT_EQ(message, std::string("Error 1010: RFC-Library ") +
+                         BRINDLEMARK_PARTIAL_RFC_LIBRARY + " lacks RfcOpenEx !");
+}
+
+TEST_F(RfcLibraryLoaderTest, LaterCandidateStandsInAndLackingOneIsReported) {
+  RfcLibraryCandidate partial = ClassicRfcLibraryCandidate();
+  partial.fileName = BRINDLEMARK_PARTIAL_RFC_LIBRARY;
+  RfcLibraryCandidate missing = ClassicRfcLibraryCandidate();
+  missing.fileName = (directory_ / "librfccm.so").string();
+  RfcLibraryCandidate standIn = ClassicRfcLibraryCandidate();
+  standIn.fileName = BRINDLEMARK_STAND_IN_RFC_LIBRARY;
+
+  std::string message;
+  DynamicRfcLibraryLoader found({missing, partial, standIn});
+  EXPECT_NE(found.Get(&message), nullptr);
+
+  // Neither loads: the one that was found but lacks a function is named.
+  DynamicRfcLibraryLoader lacking({missing, partial});
+  EXPECT_EQ(lacking.Get(&message), nullptr);
+  EXPECT_NE(message.find(" lacks RfcOpenEx !"), std::string::npos) << message;
+}
+
+// The stand-in library through the adapter: records go in and out of the
+// C interface intact. The stand-in works in the current directory, which
+// holds no SapSim.json here, so no logon succeeds.
+TEST_F(RfcLibraryLoaderTest, StandInThroughTheAdapter) {
+  DynamicRfcLibraryLoader loader = LoaderFor(BRINDLEMARK_STAND_IN_RFC_LIBRARY);
+  std::string message;
+  RfcLibrary* rfc = loader.Get(&message);
+  ASSERT_NE(rfc, nullptr) << message;
+
+  ItHandle table = rfc->ItCreate("ROWS", 8, 0, 0);
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(rfc->ItFill(table), 0u);
+  EXPECT_EQ(rfc->ItGetLine(table, 1), nullptr);
+  EXPECT_EQ(rfc->ItDelete(table), 0);
+  EXPECT_NE(rfc->ItDelete(table), 0);  // already deleted
+
+  FieldDescriptor fields[] = {{"A", kTypeChar, 3, 0, 0}, {"B", kTypeInt, 4, 0, 0}};
+  RfcType handle = 0;
+  EXPECT_EQ(rfc->RfcInstallStructure("PAIR", fields, 2, &handle), 0);
+  EXPECT_NE(handle, 0u);
+
+  fs::path previous = fs::current_path();
+  fs::current_path(directory_);
+  RfcErrorInfo error;
+  std::memset(&error, 'x', sizeof error);
+  EXPECT_EQ(rfc->RfcOpenEx("CLIENT=100 USER=A PASSWD=B LANG=E DEST=PRD", &error), 0u);
+  EXPECT_NE(std::string(error.message).find("SapSim.json"), std::string::npos)
+      << error.message;
+  RfcErrorInfo last;
+  EXPECT_EQ(rfc->RfcLastError(&last), 0);
+  EXPECT_STREQ(last.key, "RFC_ERROR_PROGRAM");
+  EXPECT_EQ(rfc->RfcCall(7, "RFC_SYSTEM_INFO", nullptr, nullptr), kRfcFailure);
+  fs::current_path(previous);
+}
+#endif
+
+}  // namespace
