@@ -207,7 +207,15 @@ def run_case(case_dir, sensor, windows, wineprefix, library="classic"):
                         if windows and not unchanged_input and \
                                 not rel.lower().startswith("sapsim") and \
                                 not rel.lower().startswith("saprfc"):
-                            expected = to_crlf(expected)
+                            # The RFC library appends to the trace file of
+                            # the case: its lines keep their line ends, only
+                            # the lines added have CR LF.
+                            kept = b""
+                            if rel.lower() == "dev_rfc.trc" and os.path.exists(source):
+                                kept = read_bytes(source)
+                            if not expected.startswith(kept):
+                                kept = b""
+                            expected = kept + to_crlf(expected[len(kept):])
                         got_path = os.path.join(work, rel)
                         if not os.path.exists(got_path):
                             raise Failure("%s is missing" % rel)

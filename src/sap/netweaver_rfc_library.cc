@@ -267,7 +267,11 @@ struct NetWeaverRfcLibrary::State {
       unsigned size = std::min(std::max(length, nwLength), kMaxCharLength);
       std::vector<std::uint8_t> buffer(size, 0);
       rc = nw.RfcGetBytes(data, name16.c_str(), buffer.data(), size, &error);
-      if (rc == kNwOk) std::memcpy(out, buffer.data(), length);
+      if (rc == kNwOk) {
+        size_t copied = std::min<size_t>(size, length);
+        std::memcpy(out, buffer.data(), copied);
+        std::memset(out + copied, 0, length - copied);
+      }
     } else if (type == kTypeInt) {
       std::int32_t value = 0;
       rc = nw.RfcGetInt(data, name16.c_str(), &value, &error);
