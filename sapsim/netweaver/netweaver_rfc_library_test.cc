@@ -143,6 +143,13 @@ NwRc NWRFC_CALL LongParameters(NwFunctionDescHandle desc, const NwChar* name,
   return rc;
 }
 
+NwRc NWRFC_CALL ShortParameters(NwFunctionDescHandle desc, const NwChar* name,
+                                NwParameterDesc* out, NwErrorInfo* error) {
+  NwRc rc = NetWeaverStandInFunctions().RfcGetParameterDescByName(desc, name, out, error);
+  if (rc == kNwOk && out->type == kNwTypeChar) out->nucLength = 2;
+  return rc;
+}
+
 TEST(NetWeaverRfcLibraryTest, BadDescriptionsFailThroughTheErrorPath) {
   SimulatedRun classic(OneSystem("{}", kStatistics));
   {
@@ -175,6 +182,17 @@ TEST(NetWeaverRfcLibraryTest, BadDescriptionsFailThroughTheErrorPath) {
     ASSERT_NE(OpenConnection(nw.run), 0u);
     EXPECT_EQ(QueryServerClock(nw.run), 0);
     EXPECT_EQ(nw.run.serverDate, "20240305");
+  }
+  {
+    // Shorter fields in the system: the values sent are cut to them.
+    NwRfcFunctions f = NetWeaverStandInFunctions();
+    f.RfcGetParameterDescByName = &ShortParameters;
+    NetWeaverRun nw(classic, f);
+    ASSERT_NE(OpenConnection(nw.run), 0u);
+    EXPECT_EQ(QueryServerClock(nw.run), 0);
+    std::vector<nlohmann::json> calls = classic.Journal("RfcCall");
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back()["exporting"]["LOCAL_REMOTE"], "LO    ");
   }
 }
 

@@ -108,8 +108,7 @@ bool IsCharLike(RfcType type) {
   return type == kTypeChar || type == kTypeDate || type == kTypeTime || type == kTypeNum;
 }
 
-/// The elementary value |name| of |data| when it has type |want| (or is
-/// character-like, for |charLike|).
+/// Finds the elementary value |name| of |data|; the caller checks its type.
 NwRc Locate(NwDataHandle data, const NwChar* name, NwValue* value, NwErrorInfo* error) {
   if (data == nullptr) return SetError(error, kNwInvalidHandle, kNwGroupExternalRuntimeFailure,
                                        "RFC_INVALID_HANDLE", "no data container");
