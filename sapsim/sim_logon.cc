@@ -187,3 +187,14 @@ RfcHandle SimulatedSap::RfcOpenEx(const char* connect, RfcErrorInfo* error) {
   s.journal.Write(entry);
   return handle;
 }
+
+RfcHandle SimulatedSap::OpenDestination(const Destination& destination,
+                                        const ConnectValues& values) {
+  State& s = *state_;
+  s.ReadDescription();
+  RfcHandle handle = s.Description() ? s.LogonTo(destination, values) : 0;
+  s.journal.Write({{"op", "OpenDestination"},
+                   {"destination", DestinationEntries(destination)},
+                   {"handle", handle}});
+  return handle;
+}

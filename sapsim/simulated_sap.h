@@ -4,7 +4,9 @@
 #include <memory>
 #include <string>
 
+#include "sap/destination_file.h"
 #include "sap/rfc_library.h"
+#include "sapsim/logon_data.h"
 
 /// A simulated SAP system standing in for the RFC library. It answers
 /// logons and the function modules the sensor calls from the description
@@ -19,6 +21,11 @@ class SimulatedSap : public RfcLibrary {
   void RfcEnvironment(const RfcEnvironmentRecord& environment) override;
   RfcHandle RfcOpen(const RfcOptions& options) override;
   RfcHandle RfcOpenEx(const char* connect, RfcErrorInfo* error) override;
+  /// Logs on to the system |destination| leads to, as RfcOpenEx does once
+  /// it has found the destination: the NetWeaver stand-in's logon, whose
+  /// parameters name the same things. 0 when refused (RfcLastError says
+  /// why).
+  RfcHandle OpenDestination(const Destination& destination, const ConnectValues& values);
   int RfcInstallStructure(const char* name, const FieldDescriptor* fields,
                           unsigned entries, RfcType* handle) override;
   int RfcCall(RfcHandle handle, const char* function,

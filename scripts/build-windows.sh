@@ -9,10 +9,10 @@
 # the release package holds: the sensor, the profile tool and the
 # simulated SAP system's stand-in libraries.
 #
-# The stand-in libraries (librfc32.dll of target sapsim_classic,
-# sapnwrfc.dll of target sapsim_netweaver) are built beside the programs
-# whenever the project defines their targets, and must then be there
-# afterwards.
+# The stand-in libraries are built whenever the project defines their
+# targets, and must then be there afterwards: librfc32.dll of target
+# sapsim_classic beside the programs, sapnwrfc.dll of sapsim_netweaver in
+# standin-netweaver/, where the sensor does not find it.
 set -eu
 cd "$(dirname "$0")/.."
 case "${1:-}" in
@@ -34,7 +34,7 @@ fi
 
 # Stand-in targets that this project defines, as "target:file" pairs.
 standins=""
-for pair in sapsim_classic:librfc32.dll sapsim_netweaver:sapnwrfc.dll; do
+for pair in sapsim_classic:librfc32.dll sapsim_netweaver:standin-netweaver/sapnwrfc.dll; do
   if grep -q "/${pair%%:*}\.dir\$" "$build/CMakeFiles/TargetDirectories.txt"; then
     standins="$standins $pair"
   fi
@@ -51,7 +51,7 @@ fi
 
 for pair in $standins; do
   if [ ! -f "$build/${pair#*:}" ]; then
-    echo "$build/${pair#*:} is missing: target ${pair%%:*} must put it beside brindlemark.exe" >&2
+    echo "$build/${pair#*:} is missing: target ${pair%%:*} must put it there" >&2
     exit 1
   fi
 done

@@ -61,9 +61,13 @@ def main():
         for name in PROGRAMS:
             entries.append(("%s/%s" % (arch, name), os.path.join(build, name)))
         for name in STANDINS:
-            path = os.path.join(build, name)
-            if os.path.exists(path):
-                entries.append(("demo/%s/%s" % (arch, name), path))
+            # The stand-in that is not the sensor's own lies in a folder
+            # of its own (see BRINDLEMARK_STANDIN).
+            for folder in ("", "standin-netweaver", "standin-classic"):
+                path = os.path.join(build, folder, name)
+                if os.path.exists(path):
+                    entries.append(("demo/%s/%s" % (arch, name), path))
+                    break
     if not any(path.startswith("demo/") for path, _ in entries):
         print("note: no stand-in library was built, demo/ holds none", file=sys.stderr)
     faults = [fault for package_path, path in entries

@@ -67,6 +67,12 @@ for build in build-win32 build-win64; do
   python3 tests/run_scenarios.py --windows --wineprefix "$WINEPREFIX" \
     --sensor "$(pwd)/$build/brindlemark.exe" tests/scenarios/*/ || status=1
   took "$build: scenarios under Wine"
+  # Again through the NetWeaver library: a copy of the sensor beside its
+  # stand-in, with no classic library there.
+  cp "$build/brindlemark.exe" "$build/standin-netweaver/"
+  python3 tests/run_scenarios.py --windows --wineprefix "$WINEPREFIX" --library netweaver \
+    --sensor "$(pwd)/$build/standin-netweaver/brindlemark.exe" tests/scenarios/*/ || status=1
+  took "$build: scenarios under Wine through the NetWeaver library"
 done
 
 # Last: the release package as an administrator gets it, both

@@ -1,6 +1,7 @@
 #include "sap/rfc_library_loader.h"
 
 #include "sap/classic_rfc_library.h"
+#include "sap/netweaver_rfc_library.h"
 
 namespace {
 
@@ -9,8 +10,17 @@ std::unique_ptr<RfcLibrary> OpenClassic(std::unique_ptr<SharedLibrary> library,
   return ClassicRfcLibrary::Open(std::move(library), missing);
 }
 
-std::string NotFound(const std::string& name) {
-  return "Error 1010: RFC-Library " + name + " not found !";
+std::unique_ptr<RfcLibrary> OpenNetWeaver(std::unique_ptr<SharedLibrary> library,
+                                          std::string* missing) {
+  return NetWeaverRfcLibrary::Open(std::move(library), missing);
+}
+
+/// The candidates' names joined with " or ".
+std::string NotFound(const std::vector<RfcLibraryCandidate>& candidates) {
+  std::string names;
+  for (const RfcLibraryCandidate& candidate : candidates)
+    names += (names.empty() ? "" : " or ") + candidate.fileName;
+  return "Error 1010: RFC-Library " + names + " not found !";
 }
 
 }  // namespace
@@ -23,8 +33,16 @@ RfcLibraryCandidate ClassicRfcLibraryCandidate() {
 #endif
 }
 
+RfcLibraryCandidate NetWeaverRfcLibraryCandidate() {
+#ifdef _WIN32
+  return {"sapnwrfc.dll", OpenNetWeaver};
+#else
+  return {"libsapnwrfc.so", OpenNetWeaver};
+#endif
+}
+
 DynamicRfcLibraryLoader::DynamicRfcLibraryLoader()
-    : DynamicRfcLibraryLoader({ClassicRfcLibraryCandidate()}) {}
+    : DynamicRfcLibraryLoader({ClassicRfcLibraryCandidate(), NetWeaverRfcLibraryCandidate()}) {}
 
 DynamicRfcLibraryLoader::DynamicRfcLibraryLoader(std::vector<RfcLibraryCandidate> candidates)
     : candidates_(std::move(candidates)) {}
@@ -56,5 +74,5 @@ void DynamicRfcLibraryLoader::Load() {
   if (!lacking.empty())
     message_ = lacking;
   else
-    message_ = NotFound(candidates_.empty() ? std::string() : candidates_.front().fileName);
+    message_ = NotFound(candidates_);
 }

@@ -23,16 +23,20 @@ struct RfcLibraryCandidate {
 /// elsewhere.
 RfcLibraryCandidate ClassicRfcLibraryCandidate();
 
+/// The NetWeaver RFC library: sapnwrfc.dll on Windows, libsapnwrfc.so
+/// elsewhere.
+RfcLibraryCandidate NetWeaverRfcLibraryCandidate();
+
 /// Loads the RFC library from a file at the first call of Get(): the
 /// candidates are tried in order and the first that loads with every
 /// function is kept. When none does, the message names the first
-/// candidate found that lacks a function, or else the first candidate:
-///   Error 1010: RFC-Library NAME not found !
+/// candidate found that lacks a function, or else all candidates:
+///   Error 1010: RFC-Library NAME or NAME2 not found !
 ///   Error 1010: RFC-Library NAME lacks FUNCTION !
 /// A failure is kept as well: later calls give the same message.
 class DynamicRfcLibraryLoader : public RfcLibraryLoader {
  public:
-  /// The classic library alone.
+  /// The classic library, then the NetWeaver library.
   DynamicRfcLibraryLoader();
   explicit DynamicRfcLibraryLoader(std::vector<RfcLibraryCandidate> candidates);
 

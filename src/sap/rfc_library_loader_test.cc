@@ -124,6 +124,41 @@ TEST_F(RfcLibraryLoaderTest, StandInThroughTheAdapter) {
   EXPECT_EQ(rfc->RfcCall(7, "RFC_SYSTEM_INFO", nullptr, nullptr), kRfcFailure);
   fs::current_path(previous);
 }
+// Without a classic library the NetWeaver library is loaded; the message
+// of a failure names both.
+TEST_F(RfcLibraryLoaderTest, FallsBackToTheNetWeaverLibrary) {
+  RfcLibraryCandidate classic = ClassicRfcLibraryCandidate();
+  classic.fileName = (directory_ / "librfccm.so").string();
+  RfcLibraryCandidate netweaver = NetWeaverRfcLibraryCandidate();
+  netweaver.fileName = BRINDLEMARK_NETWEAVER_STAND_IN_RFC_LIBRARY;
+  DynamicRfcLibraryLoader loader({classic, netweaver});
+  std::string message;
+  RfcLibrary* rfc = loader.Get(&message);
+  ASSERT_NE(rfc, nullptr) << message;
+  // R/2 systems are refused by the NetWeaver adapter itself.
+  RfcConnectR2 r2{"gw01", nullptr};
+  RfcOptions options{"R2P", 1, &r2, "001", "R2MON", "pw", "D", 0};
+  fs::path previous = fs::current_path();
+  fs::current_path(directory_);  // for the trace file
+  EXPECT_EQ(rfc->RfcOpen(options), 0u);
+  fs::current_path(previous);
+  RfcErrorInfo error;
+  rfc->RfcLastError(&error);
+  EXPECT_NE(std::string(error.message).find("R/2"), std::string::npos);
+
+  netweaver.fileName = (directory_ / "libsapnwrfc.so").string();
+  DynamicRfcLibraryLoader none({classic, netweaver});
+  EXPECT_EQ(none.Get(&message), nullptr);
+  EXPECT_EQ(message, "Error 1010: RFC-Library " + classic.fileName + " or " +
+                         netweaver.fileName + " not found !");
+
+  // The classic stand-in taken for a NetWeaver library lacks its functions.
+  netweaver.fileName = BRINDLEMARK_STAND_IN_RFC_LIBRARY;
+  DynamicRfcLibraryLoader wrong({netweaver});
+  EXPECT_EQ(wrong.Get(&message), nullptr);
+  EXPECT_EQ(message, std::string("Error 1010: RFC-Library ") +
+                         BRINDLEMARK_STAND_IN_RFC_LIBRARY + " lacks RfcOpenConnection !");
+}
 #endif
 
 }  // namespace

@@ -1,0 +1,235 @@
+// The NetWeaver adapter over the simulated system's NetWeaver interface:
+// the sensor's own calls must give the same records as through the classic
+// interface, and bad descriptions must end in the RFC error path.
+
+#include "sap/netweaver_rfc_library.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "measure/server_clock.h"
+#include "measure/system_info.h"
+#include "measure/system_usage_call.h"
+#include "sap/connection.h"
+#include "sap/structure_descriptors.h"
+#include "sapsim/netweaver/nw_standin.h"
+#include "testing/simulated_run.h"
+
+namespace {
+
+constexpr const char kStatistics[] = R"(, "clock": "Tue Mar  5 14:07:09 2024",
+    "rfchost": "prdci01", "sysid": "PRD",
+    "statistics": {"20240305": [
+      {"client": "100", "account": "MONITOR", "steps": 10, "dsteps": 8, "bsteps": 2,
+       "resp_time": 500, "cpu_time": -100, "s_data_vol": "000000000001234D"},
+      {"client": "200", "account": "BATCH", "steps": 2147483647, "bsteps": -5}]})";
+
+/// A logon through the NetWeaver adapter over the stand-in, in the same
+/// directory as a classic run over the simulated system.
+struct NetWeaverRun {
+  explicit NetWeaverRun(const SimulatedRun& classic, const NwRfcFunctions& functions)
+      : library((ResetNetWeaverStandIn(classic.directory.path), functions),
+                classic.directory.path),
+        disk(*classic.disk),
+        profile(classic.run.systemProfile) {}
+
+  /// Logs on with the profile; the session of the connection.
+  RfcSession Logon() {
+    RfcHandle handle = OpenConnection(library, disk, console, true, profile, {}, &sysnr).handle;
+    return RfcSession{library, handle, structures};
+  }
+
+  CapturedConsole console;
+  NetWeaverRfcLibrary library;
+  FileSystem& disk;
+  SystemProfile profile;
+  StructureHandles structures;
+  int sysnr = 0;
+};
+
+/// The statistic rows of the day |date| as the sensor reads them.
+std::string StatisticBytes(RfcSession& session, const std::string& date, Outcome* outcome) {
+  RfcLibrary& rfc = session.rfc;
+  ItHandle statistic = rfc.ItCreate("STATISTIC", kStatisticRowLength, 0, 0);
+  ItHandle relation = rfc.ItCreate("USER_ACCOUNT_RELATION", kUserAccountRowLength, 0, 0);
+  *outcome = CallSystemUsage(session, date, statistic, relation);
+  std::string bytes;
+  for (unsigned i = 1; i <= rfc.ItFill(statistic); ++i)
+    bytes.append(static_cast<const char*>(rfc.ItGetLine(statistic, i)), kStatisticRowLength);
+  rfc.ItDelete(statistic);
+  rfc.ItDelete(relation);
+  return bytes;
+}
+
+TEST(NetWeaverRfcLibraryTest, AnswersEqualThoseOfTheClassicInterface) {
+  SimulatedRun classic(OneSystem("{}", kStatistics));
+  NetWeaverRun nw(classic, NetWeaverStandInFunctions());
+  RfcSession sessions[] = {classic.Logon(), nw.Logon()};
+  for (RfcSession& session : sessions) {
+    ASSERT_NE(session.connection, 0u);
+    ServerClock clock;
+    ASSERT_TRUE(QueryServerClock(session, &clock).ok());
+    EXPECT_EQ(clock.date, "20240305");
+    EXPECT_EQ(clock.time, "14:07:09");
+    std::string hostLabel;
+    ASSERT_TRUE(QuerySystemInfo(session, &hostLabel).ok());
+    EXPECT_EQ(hostLabel, "prdci01 ");
+  }
+  Outcome classicOutcome = Outcome::Ok(), nwOutcome = Outcome::Ok();
+  std::string classicRows = StatisticBytes(sessions[0], "20240305", &classicOutcome);
+  std::string nwRows = StatisticBytes(sessions[1], "20240305", &nwOutcome);
+  EXPECT_TRUE(classicOutcome.ok());
+  EXPECT_TRUE(nwOutcome.ok());
+  ASSERT_EQ(classicRows.size(), 2 * kStatisticRowLength);
+  EXPECT_EQ(nwRows, classicRows);  // packed fields re-encoded byte for byte
+
+  // A day without statistics: the exception and its name, as classic.
+  StatisticBytes(sessions[0], "20240306", &classicOutcome);
+  StatisticBytes(sessions[1], "20240306", &nwOutcome);
+  EXPECT_TRUE(classicOutcome.IsException("NO_DATA_FOUND"));
+  EXPECT_TRUE(nwOutcome.IsException("NO_DATA_FOUND"));
+  // The failure is in the trace file, where the sensor's check finds it.
+  EXPECT_NE(classic.directory.Read("Dev_Rfc.Trc").find("ERROR NWRFC NO_DATA_FOUND"),
+            std::string::npos);
+}
+
+TEST(NetWeaverRfcLibraryTest, LogonFailuresAndR2) {
+  SimulatedRun classic;
+  NetWeaverRun nw(classic, NetWeaverStandInFunctions());
+  nw.profile.password = "wrong";
+  EXPECT_EQ(nw.Logon().connection, 0u);
+  RfcErrorInfo error;
+  nw.library.RfcLastError(&error);
+  EXPECT_STREQ(error.key, "RFC_ERROR_LOGON_FAILURE");
+  EXPECT_STREQ(error.status, "RFC_LOGON_FAILURE");
+
+  nw.profile.password = "secret";
+  nw.profile.mode = "R/2";
+  EXPECT_EQ(nw.Logon().connection, 0u);
+  nw.library.RfcLastError(&error);
+  EXPECT_NE(std::string(error.message).find("R/2"), std::string::npos);
+}
+
+TEST(NetWeaverRfcLibraryTest, OpenExTakesTheDestinationFromSapRfcIni) {
+  SimulatedRun classic;
+  classic.directory.Write("SapRfc.ini", "DEST=QAS\r\nTYPE=A\r\nASHOST=other\r\nSYSNR=00\r\n"
+                                        "DEST=PRD\r\nTYPE=A\r\nASHOST=sapprd\r\nSYSNR=00\r\n");
+  NetWeaverRun nw(classic, NetWeaverStandInFunctions());
+  RfcErrorInfo error;
+  EXPECT_NE(nw.library.RfcOpenEx("CLIENT=100 USER=ABC PASSWD=secret LANG=D DEST=PRD", &error),
+            0u);
+  EXPECT_EQ(nw.library.RfcOpenEx("CLIENT=100 USER=ABC PASSWD=secret LANG=D DEST=QAS", &error),
+            0u);
+  EXPECT_STREQ(error.key, "RFC_ERROR_COMMUNICATION");
+  EXPECT_EQ(nw.library.RfcOpenEx("CLIENT=100 USER=ABC PASSWD=secret LANG=D DEST=DEV", &error),
+            0u);
+  EXPECT_NE(std::string(error.message).find("DEV"), std::string::npos);
+}
+
+// Fakes for the bad-description cases: the C interface has no context
+// argument, so they forward to the stand-in through its plain functions.
+NwFunctionDescHandle NWRFC_CALL WithheldDescription(NwConnectionHandle, const NwChar*,
+                                                    NwErrorInfo* error) {
+  std::memset(error, 0, sizeof *error);
+  error->code = kNwNotFound;
+  std::u16string key = u"FU_NOT_FOUND";
+  std::memcpy(error->key, key.data(), key.size() * sizeof(NwChar));
+  return nullptr;
+}
+
+NwRc NWRFC_CALL FieldOfAnotherType(NwTypeDescHandle type, const NwChar* name,
+                                   NwFieldDesc* out, NwErrorInfo* error) {
+  NwRc rc = NetWeaverStandInFunctions().RfcGetFieldDescByName(type, name, out, error);
+  if (rc == kNwOk && std::u16string_view(out->name) == u"RFCHOST") out->type = kNwTypeInt;
+  return rc;
+}
+
+NwRc NWRFC_CALL LongParameters(NwFunctionDescHandle desc, const NwChar* name,
+                               NwParameterDesc* out, NwErrorInfo* error) {
+  NwRc rc = NetWeaverStandInFunctions().RfcGetParameterDescByName(desc, name, out, error);
+  if (rc == kNwOk && out->type == kNwTypeChar) out->nucLength += 100;
+  return rc;
+}
+
+NwRc NWRFC_CALL ShortParameters(NwFunctionDescHandle desc, const NwChar* name,
+                                NwParameterDesc* out, NwErrorInfo* error) {
+  NwRc rc = NetWeaverStandInFunctions().RfcGetParameterDescByName(desc, name, out, error);
+  if (rc == kNwOk && out->type == kNwTypeChar) out->nucLength = 2;
+  return rc;
+}
+
+TEST(NetWeaverRfcLibraryTest, BadDescriptionsFailThroughTheErrorPath) {
+  SimulatedRun classic(OneSystem("{}", kStatistics));
+  {
+    NwRfcFunctions f = NetWeaverStandInFunctions();
+    f.RfcGetFunctionDesc = &WithheldDescription;
+    NetWeaverRun nw(classic, f);
+    RfcSession session = nw.Logon();
+    ASSERT_NE(session.connection, 0u);
+    std::string hostLabel;
+    EXPECT_EQ(QuerySystemInfo(session, &hostLabel).Message(), CallFailureMessage(1, ""));
+    RfcErrorInfo error;
+    nw.library.RfcLastError(&error);
+    EXPECT_STREQ(error.key, "FU_NOT_FOUND");
+    EXPECT_STREQ(error.status, "RFC_NOT_FOUND");
+  }
+  {
+    NwRfcFunctions f = NetWeaverStandInFunctions();
+    f.RfcGetFieldDescByName = &FieldOfAnotherType;
+    NetWeaverRun nw(classic, f);
+    RfcSession session = nw.Logon();
+    ASSERT_NE(session.connection, 0u);
+    std::string hostLabel;
+    EXPECT_EQ(QuerySystemInfo(session, &hostLabel).Message(), CallFailureMessage(1, ""));
+    RfcErrorInfo error;
+    nw.library.RfcLastError(&error);
+    EXPECT_NE(std::string(error.message).find("RFCHOST"), std::string::npos);
+  }
+  {
+    // Longer fields in the system than in the sensor's records: values are
+    // cut to the records, never written past them.
+    NwRfcFunctions f = NetWeaverStandInFunctions();
+    f.RfcGetParameterDescByName = &LongParameters;
+    NetWeaverRun nw(classic, f);
+    RfcSession session = nw.Logon();
+    ASSERT_NE(session.connection, 0u);
+    ServerClock clock;
+    EXPECT_TRUE(QueryServerClock(session, &clock).ok());
+    EXPECT_EQ(clock.date, "20240305");
+  }
+  {
+    // Shorter fields in the system: the values sent are cut to them.
+    NwRfcFunctions f = NetWeaverStandInFunctions();
+    f.RfcGetParameterDescByName = &ShortParameters;
+    NetWeaverRun nw(classic, f);
+    RfcSession session = nw.Logon();
+    ASSERT_NE(session.connection, 0u);
+    ServerClock clock;
+    EXPECT_TRUE(QueryServerClock(session, &clock).ok());
+    std::vector<nlohmann::json> calls = classic.Journal("RfcCall");
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back()["exporting"]["LOCAL_REMOTE"], "LO    ");
+  }
+}
+
+TEST(NetWeaverRfcLibraryTest, StrayCallsAndTables) {
+  SimulatedRun classic;
+  NetWeaverRun nw(classic, NetWeaverStandInFunctions());
+  RfcLibrary& rfc = nw.library;
+  char* exception = nullptr;
+  EXPECT_EQ(rfc.RfcReceive(1, nullptr, nullptr, &exception), 1);  // nothing sent
+  EXPECT_EQ(rfc.RfcCall(99, "RFC_SYSTEM_INFO", nullptr, nullptr), 1);
+  FieldDescriptor bad[] = {{"X", 5, 4, 0, 0}};  // a table type is no field
+  RfcType handle = 0;
+  EXPECT_EQ(rfc.RfcInstallStructure("BAD", bad, 1, &handle), 1);
+
+  ItHandle table = rfc.ItCreate("T", 10, 0, 0);
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(rfc.ItFill(table), 0u);
+  EXPECT_EQ(rfc.ItGetLine(table, 1), nullptr);
+  EXPECT_EQ(rfc.ItDelete(table), 0);
+  EXPECT_EQ(rfc.ItDelete(table), 1);
+}
+
+}  // namespace

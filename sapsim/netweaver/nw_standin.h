@@ -1,0 +1,22 @@
+#ifndef BRINDLEMARK_SAPSIM_NETWEAVER_NW_STANDIN_H_
+#define BRINDLEMARK_SAPSIM_NETWEAVER_NW_STANDIN_H_
+
+#include <string>
+
+#include "sap/netweaver_rfc_api.h"
+
+/// The simulated SAP system behind the NetWeaver RFC library's C interface.
+/// Built as the shared library sapsim_netweaver (libsapnwrfc.so,
+/// sapnwrfc.dll), it exports the functions of NwRfcFunctions; they log on
+/// to, describe, call and answer from the simulated system
+/// (docs/simulated-sap-system.md) in the working directory, with its faults,
+/// journal and trace file. No C++ exception leaves an exported function.
+
+/// Starts the simulated system afresh in |directory|, every connection and
+/// container dropped. The library starts in "." by itself; tests use this.
+void ResetNetWeaverStandIn(const std::string& directory);
+
+/// The exported functions of the stand-in, for linking it directly.
+NwRfcFunctions NetWeaverStandInFunctions();
+
+#endif  // BRINDLEMARK_SAPSIM_NETWEAVER_NW_STANDIN_H_
