@@ -25,7 +25,7 @@ ARCHS = ("x86", "x64")
 PROGRAMS = ("brindlemark.exe", "brindlemark-profile.exe")
 DEMO_FILES = ("demo/README.txt", "demo/SapSim.json", "demo/PRD.P00", "demo/Tessaron.Prf")
 STANDINS = ("librfc32.dll", "sapnwrfc.dll")
-NOT_FOUND = b"Error 1010: RFC-Library librfc32.dll not found !"
+NOT_FOUND = b"Error 1010: RFC-Library librfc32.dll or sapnwrfc.dll not found !"
 
 
 class Failure(Exception):
@@ -81,10 +81,22 @@ def check_arch(unpacked, arch, scratch, require_standin):
         return "%s passed (without a stand-in library in the package: " \
                "the check without it skipped)" % arch
     os.remove(os.path.join(scratch, "librfc32.dll"))
+    # Without the classic library the sensor takes the NetWeaver library.
+    netweaver = os.path.join(unpacked, "demo", arch, "sapnwrfc.dll")
+    if os.path.exists(netweaver):
+        shutil.copy(netweaver, scratch)
+        code, output = run("brindlemark.exe", ["PRD"], scratch)
+        channels = document(output, arch + " sensor").getElementsByTagName("Result").length
+        if code != 0 or channels != 7:
+            raise Failure("%s: through sapnwrfc.dll exit code %d and %d channels:\n%s" %
+                          (arch, code, channels, output.decode("latin-1")))
+        os.remove(os.path.join(scratch, "sapnwrfc.dll"))
+    elif require_standin:
+        raise Failure("%s: demo/%s/sapnwrfc.dll is missing" % (arch, arch))
     code, output = run("brindlemark.exe", ["PRD"], scratch)
-    document(output, arch + " sensor without the stand-in")
+    document(output, arch + " sensor without the stand-ins")
     if code != 2 or NOT_FOUND not in output:
-        raise Failure("%s: without librfc32.dll exit code %d, expected 2 and %r:\n%s" %
+        raise Failure("%s: without a library exit code %d, expected 2 and %r:\n%s" %
                       (arch, code, NOT_FOUND, output.decode("latin-1")))
     return "%s passed" % arch
 
