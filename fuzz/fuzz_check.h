@@ -11,13 +11,12 @@
 #include <cstdlib>
 #include <string_view>
 
-#define FUZZ_CHECK(condition)                                                  \
-  do {                                                                         \
-    if (!(condition)) {                                                        \
-      std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__,    \
-                   #condition);                                                \
-      std::abort();                                                            \
-    }                                                                          \
+#define FUZZ_CHECK(condition)                                                            \
+  do {                                                                                   \
+    if (!(condition)) {                                                                  \
+      std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
+      std::abort();                                                                      \
+    }                                                                                    \
   } while (0)
 
 /// Takes the fuzzer's input apart: single bytes for choices and pieces of

@@ -54,8 +54,8 @@ int FuzzRfcLibrary::RfcCall(RfcHandle handle, const char* function, const RfcPar
   return Fails(32) ? 1 : 0;
 }
 
-int FuzzRfcLibrary::RfcReceive(RfcHandle handle, const RfcParameter* importing,
-                               RfcTable* tables, char** exception) {
+int FuzzRfcLibrary::RfcReceive(RfcHandle handle, const RfcParameter* importing, RfcTable* tables,
+                               char** exception) {
   FUZZ_CHECK(handle != 0);
   unsigned char pick = input_.Byte();
   int result = pick < 192 ? kRfcOk : pick % 4;
@@ -134,10 +134,10 @@ std::string FuzzRfcLibrary::MakeLine(const Table& table) {
     PutInteger(line, statistic_row::kDsteps, steps / 2);
     PutInteger(line, statistic_row::kUsteps, 0);
     PutInteger(line, statistic_row::kBsteps, steps - steps / 2);
-    for (unsigned offset : {statistic_row::kRespTime, statistic_row::kQueueTime,
-                            statistic_row::kCpuTime, statistic_row::kADbTime,
-                            statistic_row::kSDbTime, statistic_row::kADataVol,
-                            statistic_row::kSDataVol})
+    for (unsigned offset :
+         {statistic_row::kRespTime, statistic_row::kQueueTime, statistic_row::kCpuTime,
+          statistic_row::kADbTime, statistic_row::kSDbTime, statistic_row::kADataVol,
+          statistic_row::kSDataVol})
       PutPacked(line, offset, steps * 37u);
   }
   // Now and then a piece of the input over the record.

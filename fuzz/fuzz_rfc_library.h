@@ -21,8 +21,8 @@ class FuzzRfcLibrary : public RfcLibrary {
   void RfcEnvironment(const RfcEnvironmentRecord& environment) override;
   RfcHandle RfcOpen(const RfcOptions& options) override;
   RfcHandle RfcOpenEx(const char* connect, RfcErrorInfo* error) override;
-  int RfcInstallStructure(const char* name, const FieldDescriptor* fields,
-                          unsigned entries, RfcType* handle) override;
+  int RfcInstallStructure(const char* name, const FieldDescriptor* fields, unsigned entries,
+                          RfcType* handle) override;
   int RfcCall(RfcHandle handle, const char* function, const RfcParameter* exporting,
               RfcTable* tables) override;
   int RfcReceive(RfcHandle handle, const RfcParameter* importing, RfcTable* tables,

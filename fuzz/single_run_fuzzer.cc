@@ -41,7 +41,8 @@ std::string KeyLines(unsigned char choice) {
   FUZZ_CHECK(ScramblePassword("secret", choice % 10, &stored) == ScrambleResult::kOk);
   std::string lines =
       "Extcompany.: SAP\nDestination: PRD\nClient.....: 100\nUser.......: MONITOR\n"
-      "Password...: " + stored + "\n";
+      "Password...: " +
+      stored + "\n";
   lines += "Language...: E\n";
   lines += (choice & 0x10) ? "Mode.......: R/2\n" : "Mode.......: R/3\n";
   lines += "Hostname...: prdci01\nSysnr......: 00\nGwhost.....: prdci01\nGwservice..: sapgw00\n";
@@ -90,7 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view kReportEnd = "* Error at EoXput-File...\n";
   if (exitCode == 1) {
     FUZZ_CHECK(output.size() >= kReportEnd.size() &&
-               output.compare(output.size() - kReportEnd.size(), kReportEnd.size(), kReportEnd) == 0);
+               output.compare(output.size() - kReportEnd.size(), kReportEnd.size(), kReportEnd) ==
+                   0);
   } else {
     size_t document = output.rfind("<Prtg>");
     FUZZ_CHECK(document != std::string::npos && (document == 0 || output[document - 1] == '\n'));

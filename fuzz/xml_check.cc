@@ -45,9 +45,7 @@ bool IsNameStart(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':';
 }
 
-bool IsNameChar(char c) {
-  return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
-}
+bool IsNameChar(char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
 
 /// Checks a reference after "&" at |i|; moves |i| past its ";".
 bool Reference(std::string_view s, size_t* i) {
@@ -63,7 +61,7 @@ bool Reference(std::string_view s, size_t* i) {
   if (digits.empty() || digits.size() > 8) return false;
   char32_t value = 0;
   for (char d : digits) {
-    int v = d >= '0' && d <= '9' ? d - '0'
+    int v = d >= '0' && d <= '9'          ? d - '0'
             : hex && d >= 'a' && d <= 'f' ? d - 'a' + 10
             : hex && d >= 'A' && d <= 'F' ? d - 'A' + 10
                                           : -1;
@@ -128,8 +126,7 @@ bool IsWellFormedXml(std::string_view s, std::string* why) {
       if (!Reference(s, &i)) return fail("bad reference", start);
       continue;
     }
-    if (c == '>' && i >= 2 && s[i - 1] == ']' && s[i - 2] == ']')
-      return fail("\"]]>\" in text", i);
+    if (c == '>' && i >= 2 && s[i - 1] == ']' && s[i - 2] == ']') return fail("\"]]>\" in text", i);
     char32_t decoded;
     size_t n = Decode(s, i, &decoded);
     if (n == 0) return fail("malformed UTF-8", i);

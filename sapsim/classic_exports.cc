@@ -39,22 +39,16 @@ SimulatedSap& Sap() {
 classic_rfc::ErrorHandler callerHandler = nullptr;
 
 void OnSimulatedError(void*, const char* text) {
-  if (callerHandler != nullptr)
-    callerHandler(const_cast<char*>(text));
+  if (callerHandler != nullptr) callerHandler(const_cast<char*>(text));
 }
 
 /// The error group of the extended error record for an error key.
 int ErrorGroup(const std::string& key) {
-  if (key == "RFC_ERROR_COMMUNICATION")
-    return classic_rfc::kErrorCommunication;
-  if (key == "RFC_ERROR_LOGON_FAILURE")
-    return classic_rfc::kErrorLogonFailure;
-  if (key == "RFC_ERROR_SYSTEM_FAILURE")
-    return classic_rfc::kErrorSystemFailure;
-  if (key == "RFC_ERROR_APPLICATION_EXCEPTION")
-    return classic_rfc::kErrorApplicationException;
-  if (key == "RFC_ERROR_MEMORY_INSUFFICIENT")
-    return classic_rfc::kErrorResource;
+  if (key == "RFC_ERROR_COMMUNICATION") return classic_rfc::kErrorCommunication;
+  if (key == "RFC_ERROR_LOGON_FAILURE") return classic_rfc::kErrorLogonFailure;
+  if (key == "RFC_ERROR_SYSTEM_FAILURE") return classic_rfc::kErrorSystemFailure;
+  if (key == "RFC_ERROR_APPLICATION_EXCEPTION") return classic_rfc::kErrorApplicationException;
+  if (key == "RFC_ERROR_MEMORY_INSUFFICIENT") return classic_rfc::kErrorResource;
   return classic_rfc::kErrorProgram;
 }
 
@@ -78,13 +72,11 @@ RFC_EXPORT void CLASSIC_RFC_CALL RfcEnvironment(classic_rfc::Environment* enviro
 
 RFC_EXPORT classic_rfc::Handle CLASSIC_RFC_CALL RfcOpen(classic_rfc::Options* options) {
   try {
-    if (options == nullptr)
-      return 0;
+    if (options == nullptr) return 0;
     RfcConnectR3 r3{};
     RfcConnectR2 r2{};
-    RfcOptions record{options->destination, options->mode, nullptr, options->client,
-                      options->user,        options->password, options->language,
-                      options->trace};
+    RfcOptions record{options->destination, options->mode,     nullptr,           options->client,
+                      options->user,        options->password, options->language, options->trace};
     if (options->connopt != nullptr && options->mode == classic_rfc::kModeR3Only) {
       const auto* from = static_cast<const classic_rfc::ConnectR3*>(options->connopt);
       r3 = {from->hostname, from->sysnr, from->gatewayHost, from->gatewayService};
@@ -101,7 +93,7 @@ RFC_EXPORT classic_rfc::Handle CLASSIC_RFC_CALL RfcOpen(classic_rfc::Options* op
 }
 
 RFC_EXPORT classic_rfc::Handle CLASSIC_RFC_CALL RfcOpenEx(char* connect,
-                                                         classic_rfc::ErrorInfoEx* error) {
+                                                          classic_rfc::ErrorInfoEx* error) {
   try {
     RfcErrorInfo info{};
     RfcHandle handle = Sap().RfcOpenEx(connect, &info);
@@ -117,22 +109,22 @@ RFC_EXPORT classic_rfc::Handle CLASSIC_RFC_CALL RfcOpenEx(char* connect,
   }
 }
 
-RFC_EXPORT classic_rfc::ReturnCode CLASSIC_RFC_CALL RfcInstallStructure(
-    char* name, classic_rfc::TypeElement* elements, unsigned entries,
-    classic_rfc::TypeHandle* handle) {
+RFC_EXPORT classic_rfc::ReturnCode CLASSIC_RFC_CALL
+RfcInstallStructure(char* name, classic_rfc::TypeElement* elements, unsigned entries,
+                    classic_rfc::TypeHandle* handle) {
   try {
     std::vector<FieldDescriptor> fields = classic_rfc::FromClassic(elements, entries);
-    return Sap().RfcInstallStructure(name, elements != nullptr ? fields.data() : nullptr,
-                                     entries, handle);
+    return Sap().RfcInstallStructure(name, elements != nullptr ? fields.data() : nullptr, entries,
+                                     handle);
   } catch (...) {
     return classic_rfc::kFailure;
   }
 }
 
 RFC_EXPORT classic_rfc::ReturnCode CLASSIC_RFC_CALL RfcCall(classic_rfc::Handle handle,
-                                                           char* function,
-                                                           classic_rfc::Parameter* exporting,
-                                                           classic_rfc::Table* tables) {
+                                                            char* function,
+                                                            classic_rfc::Parameter* exporting,
+                                                            classic_rfc::Table* tables) {
   try {
     std::vector<RfcParameter> parameters = classic_rfc::FromClassic(exporting);
     std::vector<RfcTable> tableList = classic_rfc::FromClassic(tables);
@@ -146,9 +138,9 @@ RFC_EXPORT classic_rfc::ReturnCode CLASSIC_RFC_CALL RfcCall(classic_rfc::Handle 
 }
 
 RFC_EXPORT classic_rfc::ReturnCode CLASSIC_RFC_CALL RfcReceive(classic_rfc::Handle handle,
-                                                              classic_rfc::Parameter* importing,
-                                                              classic_rfc::Table* tables,
-                                                              char** exception) {
+                                                               classic_rfc::Parameter* importing,
+                                                               classic_rfc::Table* tables,
+                                                               char** exception) {
   try {
     std::vector<RfcParameter> parameters = classic_rfc::FromClassic(importing);
     std::vector<RfcTable> tableList = classic_rfc::FromClassic(tables);
@@ -163,8 +155,7 @@ RFC_EXPORT classic_rfc::ReturnCode CLASSIC_RFC_CALL RfcReceive(classic_rfc::Hand
 
 RFC_EXPORT int CLASSIC_RFC_CALL RfcLastError(classic_rfc::ErrorInfo* error) {
   try {
-    if (error == nullptr)
-      return 1;
+    if (error == nullptr) return 1;
     RfcErrorInfo info{};
     int result = Sap().RfcLastError(&info);
     *error = classic_rfc::ToClassic(info);
@@ -181,8 +172,8 @@ RFC_EXPORT void CLASSIC_RFC_CALL RfcClose(classic_rfc::Handle handle) {
   }
 }
 
-RFC_EXPORT classic_rfc::ItHandle CLASSIC_RFC_CALL ItCreate(char* name, unsigned leng,
-                                                          unsigned occu, unsigned memo) {
+RFC_EXPORT classic_rfc::ItHandle CLASSIC_RFC_CALL ItCreate(char* name, unsigned leng, unsigned occu,
+                                                           unsigned memo) {
   try {
     return reinterpret_cast<classic_rfc::ItHandle>(Sap().ItCreate(name, leng, occu, memo));
   } catch (...) {
@@ -218,8 +209,8 @@ RFC_EXPORT int CLASSIC_RFC_CALL ItDelete(classic_rfc::ItHandle table) {
 static_assert(std::is_same_v<decltype(&RfcEnvironment), classic_rfc::RfcEnvironmentFunction>);
 static_assert(std::is_same_v<decltype(&RfcOpen), classic_rfc::RfcOpenFunction>);
 static_assert(std::is_same_v<decltype(&RfcOpenEx), classic_rfc::RfcOpenExFunction>);
-static_assert(std::is_same_v<decltype(&RfcInstallStructure),
-                             classic_rfc::RfcInstallStructureFunction>);
+static_assert(
+    std::is_same_v<decltype(&RfcInstallStructure), classic_rfc::RfcInstallStructureFunction>);
 static_assert(std::is_same_v<decltype(&RfcCall), classic_rfc::RfcCallFunction>);
 static_assert(std::is_same_v<decltype(&RfcReceive), classic_rfc::RfcReceiveFunction>);
 static_assert(std::is_same_v<decltype(&RfcLastError), classic_rfc::RfcLastErrorFunction>);

@@ -17,8 +17,7 @@ class DescriptionCache {
   /// Reads the file at |path| unless its time and size are those of the
   /// last reading. Returns the current description; null (with |error|
   /// set) when the file is missing or invalid.
-  std::shared_ptr<const SimDescription> Refresh(const std::string& path,
-                                                std::string* error);
+  std::shared_ptr<const SimDescription> Refresh(const std::string& path, std::string* error);
   /// The description of the latest reading, or null.
   const std::shared_ptr<const SimDescription>& Current() const { return description_; }
   /// True once the file has been read at all.

@@ -11,35 +11,24 @@ const ParameterSpec kCpuAllExporting[] = {
     {"LOGICAL_DESTINATION", kTypeChar, nullptr, 32},
 };
 const ParameterSpec kCpuAllImporting[] = {
-    {"ACTIVEFLAG", kTypeInt, nullptr, 4},
-    {"DETAILSCOLL", kTypeInt, nullptr, 4},
-    {"DETAILSMODE", kTypeInt, nullptr, 4},
-    {"DETAILSREQI", kTypeInt, nullptr, 4},
-    {"F_CPU_ALL_READ", kTypeChar, nullptr, 3},
-    {"INTERVAL", kTypeInt, nullptr, 4},
-    {"LASTCOLLINT", kTypeInt, nullptr, 4},
-    {"LASTCOLLWRT", kTypeChar, nullptr, 25},
-    {"NORMCOLLINT", kTypeInt, nullptr, 4},
-    {"OP_SYSTEM", kTypeChar, nullptr, 52},
+    {"ACTIVEFLAG", kTypeInt, nullptr, 4},      {"DETAILSCOLL", kTypeInt, nullptr, 4},
+    {"DETAILSMODE", kTypeInt, nullptr, 4},     {"DETAILSREQI", kTypeInt, nullptr, 4},
+    {"F_CPU_ALL_READ", kTypeChar, nullptr, 3}, {"INTERVAL", kTypeInt, nullptr, 4},
+    {"LASTCOLLINT", kTypeInt, nullptr, 4},     {"LASTCOLLWRT", kTypeChar, nullptr, 25},
+    {"NORMCOLLINT", kTypeInt, nullptr, 4},     {"OP_SYSTEM", kTypeChar, nullptr, 52},
 };
 const TableSpec kCpuAllTables[] = {{"TF_CPU_ALL", "CPU_ALL"}};
 
 const ParameterSpec kSystemInfoImporting[] = {
-    {"CURRENT_RESOURCES", kTypeInt, nullptr, 4},
-    {"DIALOG_USER_TYPE", kTypeChar, nullptr, 1},
-    {"MAXIMAL_RESOURCES", kTypeInt, nullptr, 4},
-    {"RECOMMENDED_DELAY", kTypeInt, nullptr, 4},
-    {"RFCSI_EXPORT", 0, "RFCSI", 200},
-    {"RFC_LOGIN_COMPLETE", kTypeChar, nullptr, 1},
+    {"CURRENT_RESOURCES", kTypeInt, nullptr, 4}, {"DIALOG_USER_TYPE", kTypeChar, nullptr, 1},
+    {"MAXIMAL_RESOURCES", kTypeInt, nullptr, 4}, {"RECOMMENDED_DELAY", kTypeInt, nullptr, 4},
+    {"RFCSI_EXPORT", 0, "RFCSI", 200},           {"RFC_LOGIN_COMPLETE", kTypeChar, nullptr, 1},
 };
 
 const ParameterSpec kUsageExporting[] = {
-    {"CLIENT", kTypeChar, nullptr, 3},
-    {"CUMULATION_MODE", kTypeChar, nullptr, 1},
-    {"INSTANCE", kTypeChar, nullptr, 39},
-    {"INSTID", kTypeChar, nullptr, 8},
-    {"PERIODTYPE", kTypeChar, nullptr, 1},
-    {"STARTDATE", kTypeDate, nullptr, 8},
+    {"CLIENT", kTypeChar, nullptr, 3},     {"CUMULATION_MODE", kTypeChar, nullptr, 1},
+    {"INSTANCE", kTypeChar, nullptr, 39},  {"INSTID", kTypeChar, nullptr, 8},
+    {"PERIODTYPE", kTypeChar, nullptr, 1}, {"STARTDATE", kTypeDate, nullptr, 8},
 };
 const TableSpec kUsageTables[] = {{"STATISTIC", "SAPWLACCTS"},
                                   {"USER_ACCOUNT_RELATION", "USRACCNTV"}};
@@ -47,25 +36,21 @@ const TableSpec kUsageTables[] = {{"STATISTIC", "SAPWLACCTS"},
 const FunctionModule kModules[] = {
     {"GET_CPU_ALL", kCpuAllExporting, 2, kCpuAllImporting, 10, kCpuAllTables, 1},
     {"RFC_SYSTEM_INFO", nullptr, 0, kSystemInfoImporting, 6, nullptr, 0},
-    {"SAPWL_ACCNT_GET_SYSTEM_USAGE", kUsageExporting, 6, nullptr, 0,
-     kUsageTables, 2},
+    {"SAPWL_ACCNT_GET_SYSTEM_USAGE", kUsageExporting, 6, nullptr, 0, kUsageTables, 2},
 };
 
 }  // namespace
 
 const FunctionModule* FindFunctionModule(const std::string& name) {
   for (const FunctionModule& module : kModules)
-    if (name == module.name)
-      return &module;
+    if (name == module.name) return &module;
   return nullptr;
 }
 
 std::string EntryName(const char* name, unsigned nlen) {
-  if (name == nullptr)
-    return "";
+  if (name == nullptr) return "";
   for (unsigned i = 0; i < nlen; ++i)  // stop at a terminator, never past it
-    if (name[i] == '\0')
-      return "";
+    if (name[i] == '\0') return "";
   return std::string(name, nlen);
 }
 
@@ -82,8 +67,7 @@ class InterfaceMatch {
   /// was given already.
   const Spec* Find(const std::string& name) const {
     for (std::size_t i = 0; i < count_; ++i)
-      if (name == specs_[i].name)
-        return (seen_ & 1u << i) ? nullptr : &specs_[i];
+      if (name == specs_[i].name) return (seen_ & 1u << i) ? nullptr : &specs_[i];
     return nullptr;
   }
   void Mark(const Spec* spec) { seen_ |= 1u << (spec - specs_); }
@@ -97,23 +81,21 @@ class InterfaceMatch {
 
 }  // namespace
 
-ListCheck CheckParameters(const RfcParameter* list, const ParameterSpec* specs,
-                          std::size_t count, const StructureRegistry& registry) {
+ListCheck CheckParameters(const RfcParameter* list, const ParameterSpec* specs, std::size_t count,
+                          const StructureRegistry& registry) {
   InterfaceMatch<ParameterSpec> match(specs, count);
   bool invalid = false;
   std::size_t entries = 0;
   for (const RfcParameter* p = list; p != nullptr && p->name != nullptr; ++p) {
-    if (++entries > kMaxListEntries)
-      return ListCheck::kInvalid;
+    if (++entries > kMaxListEntries) return ListCheck::kInvalid;
     const RecordLayout* layout = registry.Find(p->type);
-    if (layout == nullptr && !IsFieldTypeCode(p->type))
-      return ListCheck::kUnknownType;
+    if (layout == nullptr && !IsFieldTypeCode(p->type)) return ListCheck::kUnknownType;
     const ParameterSpec* wanted = match.Find(EntryName(p->name, p->nlen));
-    bool fits = wanted != nullptr && p->leng == wanted->length && p->addr != nullptr &&
-                (wanted->structure == nullptr
-                     ? layout == nullptr && p->type == wanted->type
-                     : layout != nullptr && layout->name == wanted->structure &&
-                           layout->size == p->leng);
+    bool fits =
+        wanted != nullptr && p->leng == wanted->length && p->addr != nullptr &&
+        (wanted->structure == nullptr
+             ? layout == nullptr && p->type == wanted->type
+             : layout != nullptr && layout->name == wanted->structure && layout->size == p->leng);
     if (!fits) {
       invalid = true;
       continue;
@@ -123,22 +105,20 @@ ListCheck CheckParameters(const RfcParameter* list, const ParameterSpec* specs,
   return invalid || !match.Complete() ? ListCheck::kInvalid : ListCheck::kValid;
 }
 
-ListCheck CheckTables(const RfcTable* list, const TableSpec* specs,
-                      std::size_t count, const StructureRegistry& registry,
+ListCheck CheckTables(const RfcTable* list, const TableSpec* specs, std::size_t count,
+                      const StructureRegistry& registry,
                       const std::function<bool(ItHandle)>& knownTable) {
   InterfaceMatch<TableSpec> match(specs, count);
   bool invalid = false;
   std::size_t entries = 0;
   for (const RfcTable* t = list; t != nullptr && t->name != nullptr; ++t) {
-    if (++entries > kMaxListEntries)
-      return ListCheck::kInvalid;
+    if (++entries > kMaxListEntries) return ListCheck::kInvalid;
     const RecordLayout* layout = registry.Find(t->type);
     if (layout == nullptr || t->ithandle == nullptr || !knownTable(t->ithandle))
       return ListCheck::kUnknownType;
     const TableSpec* wanted = match.Find(EntryName(t->name, t->nlen));
     bool fits = wanted != nullptr && layout->name == wanted->structure &&
-                layout->size == t->ithandle->leng &&
-                (t->leng == 0 || t->leng == layout->size);
+                layout->size == t->ithandle->leng && (t->leng == 0 || t->leng == layout->size);
     if (!fits) {
       invalid = true;
       continue;

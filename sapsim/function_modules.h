@@ -55,15 +55,15 @@ std::string EntryName(const char* name, unsigned nlen);
 /// against |specs|: every parameter must appear exactly once, with the
 /// interface's type and length; a structure parameter's type must be a
 /// structure of that name whose record size is the length.
-ListCheck CheckParameters(const RfcParameter* list, const ParameterSpec* specs,
-                          std::size_t count, const StructureRegistry& registry);
+ListCheck CheckParameters(const RfcParameter* list, const ParameterSpec* specs, std::size_t count,
+                          const StructureRegistry& registry);
 
 /// Checks a table list against |specs| likewise: each table once, its type
 /// an installed structure of the interface's name whose record size is the
 /// row length of the internal table (and of the entry's length, unless that
 /// is 0). |knownTable| tells whether an internal table handle is live.
-ListCheck CheckTables(const RfcTable* list, const TableSpec* specs,
-                      std::size_t count, const StructureRegistry& registry,
+ListCheck CheckTables(const RfcTable* list, const TableSpec* specs, std::size_t count,
+                      const StructureRegistry& registry,
                       const std::function<bool(ItHandle)>& knownTable);
 
 /// Longest list the library reads; a longer one is taken as unterminated.

@@ -1,8 +1,7 @@
 #include "sapsim/internal_table.h"
 
 std::uint8_t* RfcInternalTable::Line(std::size_t line) {
-  if (line == 0 || line > Rows())
-    return nullptr;
+  if (line == 0 || line > Rows()) return nullptr;
   return bytes.data() + (line - 1) * leng;
 }
 

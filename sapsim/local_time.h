@@ -7,9 +7,9 @@
 /// The local time of one library call, in the forms the simulated system
 /// answers with.
 struct LocalMoment {
-  std::string date;        // YYYYMMDD
+  std::string date;       // YYYYMMDD
   std::string clockText;  // "Www Mmm dd hh:mm:ss yyyy", day blank-padded
-  long secondsOfDay = 0; // seconds since local midnight
+  long secondsOfDay = 0;  // seconds since local midnight
 };
 
 /// The moment |when| in local time.

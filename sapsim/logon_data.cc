@@ -5,8 +5,7 @@
 #include <vector>
 
 ConnectValues ParseConnectString(const std::string& connect) {
-  static const char* const kKeywords[] = {"CLIENT=", "USER=", "PASSWD=",
-                                          "LANG=", "DEST="};
+  static const char* const kKeywords[] = {"CLIENT=", "USER=", "PASSWD=", "LANG=", "DEST="};
   struct Mark {
     std::size_t keywordStart, valueStart;
     int keyword;
@@ -25,16 +24,13 @@ ConnectValues ParseConnectString(const std::string& connect) {
   std::sort(marks.begin(), marks.end(),
             [](const Mark& a, const Mark& b) { return a.keywordStart < b.keywordStart; });
   ConnectValues values;
-  std::optional<std::string>* slots[] = {&values.client, &values.user,
-                                         &values.password, &values.language,
-                                         &values.destination};
+  std::optional<std::string>* slots[] = {&values.client, &values.user, &values.password,
+                                         &values.language, &values.destination};
   for (std::size_t i = 0; i < marks.size(); ++i) {
-    std::size_t end = i + 1 < marks.size() ? marks[i + 1].keywordStart - 1
-                                           : connect.size();
+    std::size_t end = i + 1 < marks.size() ? marks[i + 1].keywordStart - 1 : connect.size();
     if (end < marks[i].valueStart)  // two keywords overlap
       end = marks[i].valueStart;
-    *slots[marks[i].keyword] =
-        connect.substr(marks[i].valueStart, end - marks[i].valueStart);
+    *slots[marks[i].keyword] = connect.substr(marks[i].valueStart, end - marks[i].valueStart);
   }
   return values;
 }
@@ -46,13 +42,12 @@ static std::string TrimRight(const char* text) {
 }
 
 static std::string Upper(std::string text) {
-  for (char& c : text)
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return text;
 }
 
-std::string CheckCredentials(const SimulatedSystem& system, const char* client,
-                             const char* user, const char* password) {
+std::string CheckCredentials(const SimulatedSystem& system, const char* client, const char* user,
+                             const char* password) {
   if (client == nullptr || TrimRight(client) != TrimRight(system.client.c_str()))
     return "client " + std::string(client ? client : "") + " is not available in this system";
   if (user == nullptr || password == nullptr ||

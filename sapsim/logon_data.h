@@ -20,7 +20,7 @@ ConnectValues ParseConnectString(const std::string& connect);
 /// Why a logon is refused, or empty when the logon data are those of
 /// |system|: client and password equal and the user equal without regard
 /// to case, trailing blanks ignored in all three. Null texts never match.
-std::string CheckCredentials(const SimulatedSystem& system, const char* client,
-                             const char* user, const char* password);
+std::string CheckCredentials(const SimulatedSystem& system, const char* client, const char* user,
+                             const char* password);
 
 #endif  // BRINDLEMARK_SAPSIM_LOGON_DATA_H_

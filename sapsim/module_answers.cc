@@ -5,8 +5,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "sapsim/internal_table.h"
 #include "sapsim/function_modules.h"
+#include "sapsim/internal_table.h"
 #include "sapsim/record_layout.h"
 
 namespace {
@@ -15,13 +15,11 @@ using NamedValues = std::unordered_map<std::string, FieldValue>;
 
 /// Fills a record from its layout: fields named in |values| get their
 /// value, the others their initial value.
-void FillRecord(const RecordLayout& layout, const NamedValues& values,
-                std::uint8_t* record) {
+void FillRecord(const RecordLayout& layout, const NamedValues& values, std::uint8_t* record) {
   InitializeRecord(layout, record);
   for (const LaidOutField& field : layout.fields) {
     auto found = values.find(field.name);
-    if (found != values.end())
-      WriteField(field, found->second, record);
+    if (found != values.end()) WriteField(field, found->second, record);
   }
 }
 
@@ -35,21 +33,18 @@ void WriteImporting(const AnswerContext& context, const RfcParameter* list,
     auto* out = static_cast<std::uint8_t*>(p->addr);
     if (const RecordLayout* layout = context.registry->Find(p->type)) {
       auto found = structures.find(name);
-      FillRecord(*layout, found != structures.end() ? found->second : NamedValues{},
-                 out);
+      FillRecord(*layout, found != structures.end() ? found->second : NamedValues{}, out);
       continue;
     }
     LaidOutField field{name, p->type, p->leng, 0};
     auto found = scalars.find(name);
-    if (found != scalars.end())
-      WriteField(field, found->second, out);
+    if (found != scalars.end()) WriteField(field, found->second, out);
   }
 }
 
 RfcTable* FindTable(RfcTable* list, const char* name) {
   for (RfcTable* t = list; t != nullptr && t->name != nullptr; ++t)
-    if (EntryName(t->name, t->nlen) == name)
-      return t;
+    if (EntryName(t->name, t->nlen) == name) return t;
   return nullptr;
 }
 
@@ -61,44 +56,35 @@ std::string TwoDigits(int n) {
 
 }  // namespace
 
-void AnswerCpuAll(const AnswerContext& context, const RfcParameter* importing,
-                  RfcTable* tables) {
+void AnswerCpuAll(const AnswerContext& context, const RfcParameter* importing, RfcTable* tables) {
   const SimulatedSystem& system = *context.system;
-  std::string clock =
-      system.clock == "now" ? context.moment.clockText : system.clock;
+  std::string clock = system.clock == "now" ? context.moment.clockText : system.clock;
   NamedValues scalars = {
-      {"ACTIVEFLAG", FieldValue::Number(1)},
-      {"DETAILSCOLL", FieldValue::Number(1)},
-      {"DETAILSMODE", FieldValue::Number(0)},
-      {"DETAILSREQI", FieldValue::Number(0)},
-      {"F_CPU_ALL_READ", FieldValue::Text("X")},
-      {"INTERVAL", FieldValue::Number(10)},
-      {"LASTCOLLINT", FieldValue::Number(10)},
-      {"LASTCOLLWRT", FieldValue::Text(clock)},
-      {"NORMCOLLINT", FieldValue::Number(10)},
-      {"OP_SYSTEM", FieldValue::Text("Linux")},
+      {"ACTIVEFLAG", FieldValue::Number(1)},     {"DETAILSCOLL", FieldValue::Number(1)},
+      {"DETAILSMODE", FieldValue::Number(0)},    {"DETAILSREQI", FieldValue::Number(0)},
+      {"F_CPU_ALL_READ", FieldValue::Text("X")}, {"INTERVAL", FieldValue::Number(10)},
+      {"LASTCOLLINT", FieldValue::Number(10)},   {"LASTCOLLWRT", FieldValue::Text(clock)},
+      {"NORMCOLLINT", FieldValue::Number(10)},   {"OP_SYSTEM", FieldValue::Text("Linux")},
   };
   WriteImporting(context, importing, scalars, {});
 
   RfcTable* table = FindTable(tables, "TF_CPU_ALL");
-  if (table == nullptr)
-    return;
+  if (table == nullptr) return;
   const RecordLayout* layout = context.registry->Find(table->type);
   // One processor line: loads are given in hundredths, times in seconds.
   NamedValues line = {
-      {"TYPE", FieldValue::Number(1)},         {"SUBTYPE", FieldValue::Number(0)},
-      {"SERIALNR", FieldValue::Number(1)},     {"NBR_CPU", FieldValue::Number(4)},
-      {"LOAD1_AVG", FieldValue::Number(35)},   {"LOAD5_AVG", FieldValue::Number(42)},
-      {"LOAD15_AVG", FieldValue::Number(40)},  {"INT_SEC", FieldValue::Number(812)},
-      {"SYSC_SEC", FieldValue::Number(3120)},  {"CS_SEC", FieldValue::Number(1460)},
-      {"USR_TOTAL", FieldValue::Number(12)},   {"SYS_TOTAL", FieldValue::Number(4)},
+      {"TYPE", FieldValue::Number(1)},        {"SUBTYPE", FieldValue::Number(0)},
+      {"SERIALNR", FieldValue::Number(1)},    {"NBR_CPU", FieldValue::Number(4)},
+      {"LOAD1_AVG", FieldValue::Number(35)},  {"LOAD5_AVG", FieldValue::Number(42)},
+      {"LOAD15_AVG", FieldValue::Number(40)}, {"INT_SEC", FieldValue::Number(812)},
+      {"SYSC_SEC", FieldValue::Number(3120)}, {"CS_SEC", FieldValue::Number(1460)},
+      {"USR_TOTAL", FieldValue::Number(12)},  {"SYS_TOTAL", FieldValue::Number(4)},
       {"IDLE_TOTAL", FieldValue::Number(84)},
   };
   FillRecord(*layout, line, table->ithandle->AppendRow());
 }
 
-void AnswerSystemInfo(const AnswerContext& context,
-                      const RfcParameter* importing) {
+void AnswerSystemInfo(const AnswerContext& context, const RfcParameter* importing) {
   const SimulatedSystem& system = *context.system;
   std::string sysnr = TwoDigits(system.sysnr.value_or(0));
   NamedValues rfcsi = {
@@ -121,21 +107,17 @@ void AnswerSystemInfo(const AnswerContext& context,
       {"RFCKERNRL", FieldValue::Text("46D")},
   };
   NamedValues scalars = {
-      {"CURRENT_RESOURCES", FieldValue::Number(8)},
-      {"DIALOG_USER_TYPE", FieldValue::Text("")},
-      {"MAXIMAL_RESOURCES", FieldValue::Number(12)},
-      {"RECOMMENDED_DELAY", FieldValue::Number(0)},
+      {"CURRENT_RESOURCES", FieldValue::Number(8)},  {"DIALOG_USER_TYPE", FieldValue::Text("")},
+      {"MAXIMAL_RESOURCES", FieldValue::Number(12)}, {"RECOMMENDED_DELAY", FieldValue::Number(0)},
       {"RFC_LOGIN_COMPLETE", FieldValue::Text("X")},
   };
   WriteImporting(context, importing, scalars, {{"RFCSI_EXPORT", rfcsi}});
 }
 
-std::int64_t ScaleRate(std::int64_t rate, long secondsOfDay) {
-  return rate * secondsOfDay / 3600;
-}
+std::int64_t ScaleRate(std::int64_t rate, long secondsOfDay) { return rate * secondsOfDay / 3600; }
 
-bool AnswerSystemUsage(const AnswerContext& context,
-                       const std::string& startdate, RfcTable* tables) {
+bool AnswerSystemUsage(const AnswerContext& context, const std::string& startdate,
+                       RfcTable* tables) {
   const auto& statistics = context.system->statistics;
   const std::vector<StatisticsRow>* rows = nullptr;
   bool scaled = false;
@@ -149,12 +131,10 @@ bool AnswerSystemUsage(const AnswerContext& context,
       scaled = true;
     }
   }
-  if (rows == nullptr)
-    return false;
+  if (rows == nullptr) return false;
 
   RfcTable* table = FindTable(tables, "STATISTIC");
-  if (table == nullptr)
-    return true;
+  if (table == nullptr) return true;
   const RecordLayout& layout = *context.registry->Find(table->type);
 
   // Which column each field of the installed structure takes, worked out
@@ -184,8 +164,7 @@ bool AnswerSystemUsage(const AnswerContext& context,
     std::memcpy(record, initial.data(), layout.size);
     for (std::size_t f = 0; f < plan.size(); ++f) {
       int column = plan[f];
-      if (column == kNone)
-        continue;
+      if (column == kNone) continue;
       const LaidOutField& field = layout.fields[f];
       if (column == kClient) {
         WriteField(field, FieldValue::Text(row.client), record);
@@ -198,8 +177,7 @@ bool AnswerSystemUsage(const AnswerContext& context,
         if (row.rawMask & 1u << i) {
           std::string bytes(8, '\0');
           auto bits = static_cast<std::uint64_t>(row.packed[i]);
-          for (int b = 0; b < 8; ++b)
-            bytes[b] = static_cast<char>(bits >> (8 * (7 - b)));
+          for (int b = 0; b < 8; ++b) bytes[b] = static_cast<char>(bits >> (8 * (7 - b)));
           WriteField(field, FieldValue::Raw(bytes), record);
         } else {
           WriteField(field, number(row.packed[i]), record);

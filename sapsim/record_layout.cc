@@ -6,14 +6,11 @@
 
 const LaidOutField* RecordLayout::Find(const std::string& fieldName) const {
   for (const LaidOutField& field : fields)
-    if (field.name == fieldName)
-      return &field;
+    if (field.name == fieldName) return &field;
   return nullptr;
 }
 
-bool IsFieldTypeCode(RfcType type) {
-  return type <= kTypeInt1 && type != 5;
-}
+bool IsFieldTypeCode(RfcType type) { return type <= kTypeInt1 && type != 5; }
 
 static std::size_t AlignmentOf(RfcType type) {
   switch (type) {
@@ -24,19 +21,16 @@ static std::size_t AlignmentOf(RfcType type) {
   }
 }
 
-std::optional<RecordLayout> LayOutRecord(const char* name,
-                                         const FieldDescriptor* fields,
+std::optional<RecordLayout> LayOutRecord(const char* name, const FieldDescriptor* fields,
                                          unsigned entries) {
-  if (name == nullptr || fields == nullptr || entries == 0)
-    return std::nullopt;
+  if (name == nullptr || fields == nullptr || entries == 0) return std::nullopt;
   RecordLayout layout;
   layout.name = name;
   layout.fields.reserve(entries);
   std::size_t offset = 0;
   for (unsigned i = 0; i < entries; ++i) {
     const FieldDescriptor& d = fields[i];
-    if (d.name == nullptr || !IsFieldTypeCode(d.type) || d.length == 0 ||
-        d.length > 0x100000)
+    if (d.name == nullptr || !IsFieldTypeCode(d.type) || d.length == 0 || d.length > 0x100000)
       return std::nullopt;
     std::size_t align = AlignmentOf(d.type);
     offset = (offset + align - 1) / align * align;
@@ -68,38 +62,28 @@ FieldValue FieldValue::Raw(std::string bytes) {
   return v;
 }
 
-static void WriteLittleEndian(std::uint64_t bits, std::uint8_t* out,
-                              std::size_t length) {
+static void WriteLittleEndian(std::uint64_t bits, std::uint8_t* out, std::size_t length) {
   for (std::size_t i = 0; i < length; ++i)
     out[i] = i < 8 ? static_cast<std::uint8_t>(bits >> (8 * i)) : 0;
 }
 
-static void WriteBlankPadded(const std::string& text, std::uint8_t* out,
-                             std::size_t length) {
+static void WriteBlankPadded(const std::string& text, std::uint8_t* out, std::size_t length) {
   std::memset(out, ' ', length);
   std::memcpy(out, text.data(), text.size() < length ? text.size() : length);
 }
 
 static void WriteInitial(const LaidOutField& field, std::uint8_t* out) {
   switch (field.type) {
-    case kTypeChar:
-      std::memset(out, ' ', field.length);
-      break;
+    case kTypeChar: std::memset(out, ' ', field.length); break;
     case kTypeNum:
     case kTypeDate:
-    case kTypeTime:
-      std::memset(out, '0', field.length);
-      break;
-    case kTypeBcd:
-      EncodePacked(0, out, field.length);
-      break;
-    default:
-      std::memset(out, 0, field.length);
+    case kTypeTime: std::memset(out, '0', field.length); break;
+    case kTypeBcd: EncodePacked(0, out, field.length); break;
+    default: std::memset(out, 0, field.length);
   }
 }
 
-void WriteField(const LaidOutField& field, const FieldValue& value,
-                std::uint8_t* record) {
+void WriteField(const LaidOutField& field, const FieldValue& value, std::uint8_t* record) {
   std::uint8_t* out = record + field.offset;
   std::size_t length = field.length;
   switch (field.type) {
@@ -112,9 +96,8 @@ void WriteField(const LaidOutField& field, const FieldValue& value,
         WriteBlankPadded(value.text, out, length);
       return;
     case kTypeNum: {
-      std::string digits = value.kind == FieldValue::kNumber
-                               ? std::to_string(value.number)
-                               : value.text;
+      std::string digits =
+          value.kind == FieldValue::kNumber ? std::to_string(value.number) : value.text;
       std::memset(out, '0', length);
       if (digits.size() >= length)
         std::memcpy(out, digits.data() + digits.size() - length, length);
@@ -162,6 +145,5 @@ void WriteField(const LaidOutField& field, const FieldValue& value,
 
 void InitializeRecord(const RecordLayout& layout, std::uint8_t* record) {
   std::memset(record, 0, layout.size);
-  for (const LaidOutField& field : layout.fields)
-    WriteInitial(field, record + field.offset);
+  for (const LaidOutField& field : layout.fields) WriteInitial(field, record + field.offset);
 }

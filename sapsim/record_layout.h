@@ -35,8 +35,7 @@ struct RecordLayout {
 /// last field. The descriptors' offset words are not consulted. Empty when
 /// the descriptors are unusable (no fields, a null name, a length of 0, a
 /// type code that is not a field type).
-std::optional<RecordLayout> LayOutRecord(const char* name,
-                                         const FieldDescriptor* fields,
+std::optional<RecordLayout> LayOutRecord(const char* name, const FieldDescriptor* fields,
                                          unsigned entries);
 
 /// True when |type| is a field type code of the library.
@@ -61,8 +60,7 @@ struct FieldValue {
 /// little-endian in the field's bytes; packed decimals as 2 * length - 1
 /// digits and a sign (raw bytes copied); floats as doubles. A value that
 /// does not suit the type stores the field's initial value.
-void WriteField(const LaidOutField& field, const FieldValue& value,
-                std::uint8_t* record);
+void WriteField(const LaidOutField& field, const FieldValue& value, std::uint8_t* record);
 
 /// Sets every field of the record to its initial value: blanks for
 /// character fields, "0" digits for numeric text, date and time, a packed

@@ -24,15 +24,15 @@ json ExportingValues(const RfcParameter* exporting) {
 
 }  // namespace
 
-int SimulatedSap::RfcCall(RfcHandle handle, const char* function,
-                          const RfcParameter* exporting, RfcTable* tables) {
+int SimulatedSap::RfcCall(RfcHandle handle, const char* function, const RfcParameter* exporting,
+                          RfcTable* tables) {
   State& s = *state_;
-  s.journal.Write({{"op", "RfcCall"}, {"function", JournalText(function)},
+  s.journal.Write({{"op", "RfcCall"},
+                   {"function", JournalText(function)},
                    {"exporting", ExportingValues(exporting)}});
 
   SimConnection* connection = s.Find(handle);
-  if (connection == nullptr)
-    return kRfcFailure;
+  if (connection == nullptr) return kRfcFailure;
   connection->pending = false;
   if (function == nullptr) {
     s.SetError("RFC_ERROR_PROGRAM", "", "no function module named", "");
@@ -42,10 +42,8 @@ int SimulatedSap::RfcCall(RfcHandle handle, const char* function,
   const FunctionModule* module = FindFunctionModule(name);
   ListCheck exportingCheck = s.CheckParameterList(exporting, module, /*importing=*/false);
   ListCheck tableCheck = s.CheckTableList(tables, module);
-  if (exportingCheck == ListCheck::kUnknownType ||
-      tableCheck == ListCheck::kUnknownType) {
-    s.SetError("RFC_ERROR_PROGRAM", "",
-               "unknown type or table handle in the call of " + name, "");
+  if (exportingCheck == ListCheck::kUnknownType || tableCheck == ListCheck::kUnknownType) {
+    s.SetError("RFC_ERROR_PROGRAM", "", "unknown type or table handle in the call of " + name, "");
     return kRfcFailure;
   }
 
@@ -55,8 +53,7 @@ int SimulatedSap::RfcCall(RfcHandle handle, const char* function,
     // The sensor's handler does not return: nothing may be left half done
     // here, and nothing is pending.
     if (s.environment.errorhandler != nullptr)
-      s.environment.errorhandler(s.environment.context,
-                                 system.faults.handlerText.c_str());
+      s.environment.errorhandler(s.environment.context, system.faults.handlerText.c_str());
     return kRfcFailure;
   }
   auto fault = system.faults.functions.find(name);
@@ -69,9 +66,8 @@ int SimulatedSap::RfcCall(RfcHandle handle, const char* function,
   connection->pending = true;
   connection->function = name;
   connection->module = module;
-  connection->invalid = module == nullptr ||
-                        exportingCheck != ListCheck::kValid ||
-                        tableCheck != ListCheck::kValid;
+  connection->invalid =
+      module == nullptr || exportingCheck != ListCheck::kValid || tableCheck != ListCheck::kValid;
   connection->startdate.clear();
   for (const RfcParameter* p = exporting; p != nullptr && p->name != nullptr; ++p)
     if (!connection->invalid && EntryName(p->name, p->nlen) == "STARTDATE")
@@ -89,12 +85,11 @@ struct ReceiveAnswer {
 
 /// Works out the answer of the call pending on |handle| and stores the
 /// importing values and table lines.
-ReceiveAnswer Answer(SimulatedSap::State& s, RfcHandle handle,
-                     const RfcParameter* importing, RfcTable* tables) {
+ReceiveAnswer Answer(SimulatedSap::State& s, RfcHandle handle, const RfcParameter* importing,
+                     RfcTable* tables) {
   ReceiveAnswer answer;
   SimConnection* connection = s.Find(handle);
-  if (connection == nullptr)
-    return answer;
+  if (connection == nullptr) return answer;
   if (!connection->pending) {
     s.SetError("RFC_ERROR_PROGRAM", "", "RfcReceive without a preceding RfcCall", "");
     return answer;
@@ -104,8 +99,7 @@ ReceiveAnswer Answer(SimulatedSap::State& s, RfcHandle handle,
   const FunctionModule* module = connection->module;
   ListCheck importingCheck = s.CheckParameterList(importing, module, /*importing=*/true);
   ListCheck tableCheck = s.CheckTableList(tables, module);
-  if (importingCheck == ListCheck::kUnknownType ||
-      tableCheck == ListCheck::kUnknownType) {
+  if (importingCheck == ListCheck::kUnknownType || tableCheck == ListCheck::kUnknownType) {
     s.SetError("RFC_ERROR_PROGRAM", "",
                "unknown type or table handle in the answer of " + answer.function, "");
     return answer;
@@ -115,8 +109,9 @@ ReceiveAnswer Answer(SimulatedSap::State& s, RfcHandle handle,
   if (fault != system.faults.functions.end() && fault->second.receive &&
       *fault->second.receive != kRfcOk) {
     answer.result = *fault->second.receive;
-    s.Fire(system, answer.result == kRfcException ? "RFC_ERROR_APPLICATION_EXCEPTION"
-                                                  : "RFC_ERROR_SYSTEM_FAILURE",
+    s.Fire(system,
+           answer.result == kRfcException ? "RFC_ERROR_APPLICATION_EXCEPTION"
+                                          : "RFC_ERROR_SYSTEM_FAILURE",
            fault->second.exception.empty() ? "RfcReceive " + answer.function + " failed"
                                            : fault->second.exception);
     if (answer.result == kRfcException || answer.result == kRfcSysException)
@@ -139,13 +134,12 @@ ReceiveAnswer Answer(SimulatedSap::State& s, RfcHandle handle,
     answer.result = kRfcException;
     answer.raised = kNoDataFound;
   }
-  for (RfcTable* t = tables; t != nullptr && t->name != nullptr; ++t)
-    t->newitab = 0;
+  for (RfcTable* t = tables; t != nullptr && t->name != nullptr; ++t) t->newitab = 0;
   return answer;
 }
 
-int SimulatedSap::RfcReceive(RfcHandle handle, const RfcParameter* importing,
-                             RfcTable* tables, char** exception) {
+int SimulatedSap::RfcReceive(RfcHandle handle, const RfcParameter* importing, RfcTable* tables,
+                             char** exception) {
   State& s = *state_;
   ReceiveAnswer answer = Answer(s, handle, importing, tables);
   const std::string& function = answer.function;
@@ -156,8 +150,7 @@ int SimulatedSap::RfcReceive(RfcHandle handle, const RfcParameter* importing,
     s.exception = raised;
     if (result == kRfcException && raised != "")
       s.SetError("RFC_ERROR_APPLICATION_EXCEPTION", "", raised, "");
-    if (exception != nullptr)
-      *exception = s.exception.data();
+    if (exception != nullptr) *exception = s.exception.data();
   }
   s.journal.Write({{"op", "RfcReceive"},
                    {"function", function.empty() ? json(nullptr) : JournalText(function.c_str())},
@@ -167,4 +160,3 @@ int SimulatedSap::RfcReceive(RfcHandle handle, const RfcParameter* importing,
                                      : json(nullptr)}});
   return result;
 }
-

@@ -12,44 +12,36 @@
 using nlohmann::json;
 
 const StatisticsColumn kIntegerColumns[StatisticsRow::kIntegers] = {
-    {"steps", "STEPS"}, {"dsteps", "DSTEPS"},
-    {"usteps", "USTEPS"}, {"bsteps", "BSTEPS"}};
+    {"steps", "STEPS"}, {"dsteps", "DSTEPS"}, {"usteps", "USTEPS"}, {"bsteps", "BSTEPS"}};
 const StatisticsColumn kPackedColumns[StatisticsRow::kPacked] = {
-    {"resp_time", "RESP_TIME"},   {"queue_time", "QUEUE_TIME"},
-    {"cpu_time", "CPU_TIME"},     {"a_db_time", "A_DB_TIME"},
-    {"s_db_time", "S_DB_TIME"},   {"a_data_vol", "A_DATA_VOL"},
+    {"resp_time", "RESP_TIME"},  {"queue_time", "QUEUE_TIME"}, {"cpu_time", "CPU_TIME"},
+    {"a_db_time", "A_DB_TIME"},  {"s_db_time", "S_DB_TIME"},   {"a_data_vol", "A_DATA_VOL"},
     {"s_data_vol", "S_DATA_VOL"}};
 
 static std::string Lower(std::string text) {
-  for (char& c : text)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
 }
 
-const SimulatedSystem* SimDescription::FindR3(const std::string& host,
-                                              int sysnr) const {
+const SimulatedSystem* SimDescription::FindR3(const std::string& host, int sysnr) const {
   auto found = r3ByHost.find(Lower(host));
-  if (found == r3ByHost.end())
-    return nullptr;
+  if (found == r3ByHost.end()) return nullptr;
   for (std::size_t index : found->second) {
     const SimulatedSystem& system = systems[index];
-    if (!system.sysnr || *system.sysnr == sysnr)
-      return &system;
+    if (!system.sysnr || *system.sysnr == sysnr) return &system;
   }
   return nullptr;
 }
 
 const SimulatedSystem* SimDescription::FindR2(const std::string& gwhost) const {
   auto found = r2ByGwhost.find(Lower(gwhost));
-  if (found == r2ByGwhost.end() || found->second.empty())
-    return nullptr;
+  if (found == r2ByGwhost.end() || found->second.empty()) return nullptr;
   return &systems[found->second.front()];
 }
 
 const SimulatedSystem* SimDescription::FindBySysid(const std::string& sysid) const {
   for (const SimulatedSystem& system : systems)
-    if (!system.r2 && !system.sysid.empty() && Lower(system.sysid) == Lower(sysid))
-      return &system;
+    if (!system.r2 && !system.sysid.empty() && Lower(system.sysid) == Lower(sysid)) return &system;
   return nullptr;
 }
 
@@ -60,13 +52,10 @@ struct DescriptionError {
   std::string message;
 };
 
-[[noreturn]] void Fail(const std::string& message) {
-  throw DescriptionError{message};
-}
+[[noreturn]] void Fail(const std::string& message) { throw DescriptionError{message}; }
 
 std::string GetText(const json& value, const std::string& where) {
-  if (!value.is_string())
-    Fail(where + " must be a text");
+  if (!value.is_string()) Fail(where + " must be a text");
   return value.get<std::string>();
 }
 
@@ -77,31 +66,25 @@ std::int64_t GetInteger(const json& value, std::int64_t low, std::int64_t high,
     n = value.get<std::int64_t>();
   } else if (value.is_number_unsigned()) {
     std::uint64_t u = value.get<std::uint64_t>();
-    if (u > static_cast<std::uint64_t>(high))
-      Fail(where + " is out of range");
+    if (u > static_cast<std::uint64_t>(high)) Fail(where + " is out of range");
     n = static_cast<std::int64_t>(u);
   } else {
     Fail(where + " must be an integer");
   }
-  if (n < low || n > high)
-    Fail(where + " is out of range");
+  if (n < low || n > high) Fail(where + " is out of range");
   return n;
 }
 
 bool IsStatisticsKey(const std::string& key) {
-  if (key == "today")
-    return true;
-  if (key.size() != 8)
-    return false;
+  if (key == "today") return true;
+  if (key.size() != 8) return false;
   for (char c : key)
-    if (c < '0' || c > '9')
-      return false;
+    if (c < '0' || c > '9') return false;
   return true;
 }
 
 StatisticsRow ParseRow(const json& object, const std::string& where) {
-  if (!object.is_object())
-    Fail(where + " must be an object");
+  if (!object.is_object()) Fail(where + " must be an object");
   StatisticsRow row;
   for (auto it = object.begin(); it != object.end(); ++it) {
     const std::string& key = it.key();
@@ -124,46 +107,46 @@ StatisticsRow ParseRow(const json& object, const std::string& where) {
       }
     }
     for (int i = 0; i < StatisticsRow::kPacked && !known; ++i) {
-      if (key != kPackedColumns[i].key)
-        continue;
+      if (key != kPackedColumns[i].key) continue;
       known = true;
       if (it.value().is_string()) {
         std::uint8_t bytes[8];
         if (!ParseHexBytes(it.value().get<std::string>(), bytes))
           Fail(at + " must be 16 hexadecimal digits");
         std::uint64_t bits = 0;
-        for (int b = 0; b < 8; ++b)
-          bits = bits << 8 | bytes[b];
+        for (int b = 0; b < 8; ++b) bits = bits << 8 | bytes[b];
         row.packed[i] = static_cast<std::int64_t>(bits);
         row.rawMask = static_cast<std::uint8_t>(row.rawMask | 1u << i);
       } else {
         row.packed[i] = GetInteger(it.value(), -kMaxPacked15, kMaxPacked15, at);
       }
     }
-    if (!known)
-      Fail(at + " is not a statistics field");
+    if (!known) Fail(at + " is not a statistics field");
   }
   return row;
 }
 
 LastErrorTexts ParseLastError(const json& value, const std::string& at) {
-  if (!value.is_object())
-    Fail(at + " must be an object");
+  if (!value.is_object()) Fail(at + " must be an object");
   LastErrorTexts texts;
   for (auto e = value.begin(); e != value.end(); ++e) {
     std::string text = GetText(e.value(), at + "." + e.key());
-    if (e.key() == "key") texts.key = text;
-    else if (e.key() == "status") texts.status = text;
-    else if (e.key() == "message") texts.message = text;
-    else if (e.key() == "internal_status") texts.internalStatus = text;
-    else Fail(at + "." + e.key() + " is not known");
+    if (e.key() == "key")
+      texts.key = text;
+    else if (e.key() == "status")
+      texts.status = text;
+    else if (e.key() == "message")
+      texts.message = text;
+    else if (e.key() == "internal_status")
+      texts.internalStatus = text;
+    else
+      Fail(at + "." + e.key() + " is not known");
   }
   return texts;
 }
 
 FunctionFault ParseFunctionFault(const json& value, const std::string& at) {
-  if (!value.is_object())
-    Fail(at + " must be an object");
+  if (!value.is_object()) Fail(at + " must be an object");
   FunctionFault fault;
   for (auto f = value.begin(); f != value.end(); ++f) {
     std::string where = at + "." + f.key();
@@ -179,10 +162,8 @@ FunctionFault ParseFunctionFault(const json& value, const std::string& at) {
   return fault;
 }
 
-void ParseFaults(const json& object, const std::string& where,
-                 SystemFaults* faults) {
-  if (!object.is_object())
-    Fail(where + " must be an object");
+void ParseFaults(const json& object, const std::string& where, SystemFaults* faults) {
+  if (!object.is_object()) Fail(where + " must be an object");
   for (auto it = object.begin(); it != object.end(); ++it) {
     const std::string& key = it.key();
     const json& value = it.value();
@@ -201,15 +182,12 @@ void ParseFaults(const json& object, const std::string& where,
       if (!value.is_object() || !value.contains("function"))
         Fail(at + " must be an object with \"function\"");
       faults->handlerFunction = GetText(value["function"], at + ".function");
-      if (value.contains("text"))
-        faults->handlerText = GetText(value["text"], at + ".text");
+      if (value.contains("text")) faults->handlerText = GetText(value["text"], at + ".text");
     } else if (key == "last_error") {
       faults->lastError = ParseLastError(value, at);
     } else if (key == "trace") {
-      if (!value.is_array())
-        Fail(at + " must be a list of texts");
-      for (const json& line : value)
-        faults->trace.push_back(GetText(line, at));
+      if (!value.is_array()) Fail(at + " must be a list of texts");
+      for (const json& line : value) faults->trace.push_back(GetText(line, at));
     } else {
       // Any other key names a function module.
       faults->functions[key] = ParseFunctionFault(value, at);
@@ -218,51 +196,57 @@ void ParseFaults(const json& object, const std::string& where,
 }
 
 void ParseLogon(const json& value, const std::string& at, SimulatedSystem* system) {
-  if (!value.is_object())
-    Fail(at + " must be an object");
+  if (!value.is_object()) Fail(at + " must be an object");
   for (auto l = value.begin(); l != value.end(); ++l) {
     std::string text = GetText(l.value(), at + "." + l.key());
-    if (l.key() == "client") system->client = text;
-    else if (l.key() == "user") system->user = text;
-    else if (l.key() == "password") system->password = text;
-    else Fail(at + "." + l.key() + " is not known");
+    if (l.key() == "client")
+      system->client = text;
+    else if (l.key() == "user")
+      system->user = text;
+    else if (l.key() == "password")
+      system->password = text;
+    else
+      Fail(at + "." + l.key() + " is not known");
   }
 }
 
 /// The statistics left in the document: the rows were taken out while
 /// parsing, what is left are the dates with empty lists.
 void ParseEmptyDates(const json& value, const std::string& at, SimulatedSystem* system) {
-  if (!value.is_object())
-    Fail(at + " must be an object");
+  if (!value.is_object()) Fail(at + " must be an object");
   for (auto d = value.begin(); d != value.end(); ++d) {
     if (!IsStatisticsKey(d.key()))
       Fail(at + "." + d.key() + " is neither a date YYYYMMDD nor \"today\"");
-    if (!d.value().is_array())
-      Fail(at + "." + d.key() + " must be a list of rows");
-    if (!d.value().empty())
-      Fail(at + "." + d.key() + " must hold objects");
+    if (!d.value().is_array()) Fail(at + "." + d.key() + " must be a list of rows");
+    if (!d.value().empty()) Fail(at + "." + d.key() + " must hold objects");
     system->statistics[d.key()];  // a date with an empty list
   }
 }
 
-void ParseSystem(const json& object, const std::string& where,
-                 SimulatedSystem* system) {
-  if (!object.is_object())
-    Fail(where + " must be an object");
+void ParseSystem(const json& object, const std::string& where, SimulatedSystem* system) {
+  if (!object.is_object()) Fail(where + " must be an object");
   bool hasLogon = false;
   std::string mode = "R/3";
   for (auto it = object.begin(); it != object.end(); ++it) {
     const std::string& key = it.key();
     const json& value = it.value();
     std::string at = where + "." + key;
-    if (key == "host") system->host = GetText(value, at);
-    else if (key == "sysnr") system->sysnr = static_cast<int>(GetInteger(value, 0, 99, at));
-    else if (key == "mode") mode = GetText(value, at);
-    else if (key == "gwhost") system->gwhost = GetText(value, at);
-    else if (key == "rfchost") system->rfchost = GetText(value, at);
-    else if (key == "sysid") system->sysid = GetText(value, at);
-    else if (key == "clock") system->clock = GetText(value, at);
-    else if (key == "faults") ParseFaults(value, at, &system->faults);
+    if (key == "host")
+      system->host = GetText(value, at);
+    else if (key == "sysnr")
+      system->sysnr = static_cast<int>(GetInteger(value, 0, 99, at));
+    else if (key == "mode")
+      mode = GetText(value, at);
+    else if (key == "gwhost")
+      system->gwhost = GetText(value, at);
+    else if (key == "rfchost")
+      system->rfchost = GetText(value, at);
+    else if (key == "sysid")
+      system->sysid = GetText(value, at);
+    else if (key == "clock")
+      system->clock = GetText(value, at);
+    else if (key == "faults")
+      ParseFaults(value, at, &system->faults);
     else if (key == "logon") {
       ParseLogon(value, at, system);
       hasLogon = true;
@@ -276,12 +260,10 @@ void ParseSystem(const json& object, const std::string& where,
     system->r2 = true;
   else if (mode != "R/3")
     Fail(where + ".mode must be \"R/3\" or \"R/2\"");
-  if (!hasLogon)
-    Fail(where + ".logon is missing");
+  if (!hasLogon) Fail(where + ".logon is missing");
   if (system->r2 ? system->gwhost.empty() : system->host.empty())
     Fail(where + (system->r2 ? ".gwhost" : ".host") + " is missing");
-  if (system->rfchost.empty())
-    system->rfchost = system->r2 ? system->gwhost : system->host;
+  if (system->rfchost.empty()) system->rfchost = system->r2 ? system->gwhost : system->host;
 }
 
 /// The position of a value while the document is read.
@@ -302,19 +284,13 @@ class RowCollector {
   /// The parser's callback: false drops the value from the document.
   bool operator()(int, json::parse_event_t event, json& parsed) {
     switch (event) {
-      case json::parse_event_t::object_start:
-        path_.push_back({false, 0, {}});
-        return true;
-      case json::parse_event_t::array_start:
-        path_.push_back({true, 0, {}});
-        return true;
+      case json::parse_event_t::object_start: path_.push_back({false, 0, {}}); return true;
+      case json::parse_event_t::array_start: path_.push_back({true, 0, {}}); return true;
       case json::parse_event_t::key:
-        if (!path_.empty())
-          path_.back().key = parsed.get<std::string>();
+        if (!path_.empty()) path_.back().key = parsed.get<std::string>();
         return true;
       case json::parse_event_t::value:
-        if (!path_.empty() && path_.back().array)
-          ++path_.back().index;
+        if (!path_.empty() && path_.back().array) ++path_.back().index;
         return true;
       case json::parse_event_t::object_end:
       case json::parse_event_t::array_end:
@@ -329,31 +305,26 @@ class RowCollector {
 
  private:
   bool End(bool object, const json& parsed) {
-    if (!path_.empty())
-      path_.pop_back();
+    if (!path_.empty()) path_.pop_back();
     bool keep = true;
     if (object && AtRow()) {
       TakeRow(parsed);
       keep = false;
     }
-    if (!path_.empty() && path_.back().array)
-      ++path_.back().index;
+    if (!path_.empty() && path_.back().array) ++path_.back().index;
     return keep;
   }
 
   /// True at a row: systems[i].statistics.<date>[j]
   bool AtRow() const {
-    return path_.size() == 5 && !path_[0].array && path_[0].key == "systems" &&
-           path_[1].array && !path_[2].array && path_[2].key == "statistics" &&
-           !path_[3].array && path_[4].array;
+    return path_.size() == 5 && !path_[0].array && path_[0].key == "systems" && path_[1].array &&
+           !path_[2].array && path_[2].key == "statistics" && !path_[3].array && path_[4].array;
   }
 
   void TakeRow(const json& parsed) {
-    if (!error_.empty())
-      return;
-    std::string where = "systems[" + std::to_string(path_[1].index) +
-                        "].statistics." + path_[3].key + "[" +
-                        std::to_string(path_[4].index) + "]";
+    if (!error_.empty()) return;
+    std::string where = "systems[" + std::to_string(path_[1].index) + "].statistics." +
+                        path_[3].key + "[" + std::to_string(path_[4].index) + "]";
     try {
       rows_[path_[1].index][path_[3].key].push_back(ParseRow(parsed, where));
     } catch (const DescriptionError& e) {
@@ -368,16 +339,14 @@ class RowCollector {
 
 /// Reads the systems list, giving each system its collected rows.
 void ParseSystems(const json& list, RowsBySystem& rows, SimDescription* description) {
-  if (!list.is_array())
-    Fail("systems must be a list");
+  if (!list.is_array()) Fail("systems must be a list");
   std::size_t index = 0;
   for (const json& entry : list) {
     SimulatedSystem system;
     ParseSystem(entry, "systems[" + std::to_string(index) + "]", &system);
     auto found = rows.find(index);
     if (found != rows.end()) {
-      for (auto& [date, dated] : found->second)
-        system.statistics[date] = std::move(dated);
+      for (auto& [date, dated] : found->second) system.statistics[date] = std::move(dated);
     }
     description->systems.push_back(std::move(system));
     ++index;
@@ -402,14 +371,13 @@ std::shared_ptr<const SimDescription> ParseDescription(const std::string& text,
   RowCollector collector;
   try {
     json document = json::parse(
-        text, [&collector](int depth, json::parse_event_t event, json& parsed) {
+        text,
+        [&collector](int depth, json::parse_event_t event, json& parsed) {
           return collector(depth, event, parsed);
         },
         true, true);
-    if (!collector.error().empty())
-      Fail(collector.error());
-    if (!document.is_object())
-      Fail("the description must be an object");
+    if (!collector.error().empty()) Fail(collector.error());
+    if (!document.is_object()) Fail("the description must be an object");
     for (auto it = document.begin(); it != document.end(); ++it) {
       if (it.key() == "journal")
         description->journal = GetText(it.value(), "journal");
@@ -429,8 +397,7 @@ std::shared_ptr<const SimDescription> ParseDescription(const std::string& text,
   return description;
 }
 
-bool ReadDescriptionText(const std::string& path, std::string* text,
-                         std::string* error) {
+bool ReadDescriptionText(const std::string& path, std::string* text, std::string* error) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     *error = path + ": cannot be opened";

@@ -62,12 +62,12 @@ struct SystemFaults {
 
 /// One simulated SAP system.
 struct SimulatedSystem {
-  bool r2 = false;               // "mode": "R/2"
-  std::string host;              // R/3 application-server host
+  bool r2 = false;   // "mode": "R/2"
+  std::string host;  // R/3 application-server host
   std::optional<int> sysnr;
-  std::string gwhost;            // R/2 gateway host
+  std::string gwhost;  // R/2 gateway host
   std::string client, user, password;
-  std::string rfchost;           // defaults to the host (or gateway host)
+  std::string rfchost;  // defaults to the host (or gateway host)
   std::string sysid;
   std::string clock = "now";
   /// Rows by date (YYYYMMDD) or "today", in file order.
@@ -98,12 +98,10 @@ struct SimDescription {
 /// Statistics rows are converted while the text is parsed, so that large
 /// tables are never held as a document. Null with |error| set when the
 /// text is not a valid description.
-std::shared_ptr<const SimDescription> ParseDescription(const std::string& text,
-                                                       std::string* error);
+std::shared_ptr<const SimDescription> ParseDescription(const std::string& text, std::string* error);
 
 /// Reads the description file's text; false (with |error|) when it cannot
 /// be opened.
-bool ReadDescriptionText(const std::string& path, std::string* text,
-                         std::string* error);
+bool ReadDescriptionText(const std::string& path, std::string* text, std::string* error);
 
 #endif  // BRINDLEMARK_SAPSIM_SIM_DESCRIPTION_H_

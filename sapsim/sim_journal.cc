@@ -4,25 +4,21 @@
 #include <cstring>
 
 void SimJournal::SetPath(const std::string& path) {
-  if (path == path_)
-    return;
+  if (path == path_) return;
   out_.close();
   out_.clear();
   path_ = path;
-  if (!path_.empty())
-    out_.open(path_, std::ios::binary | std::ios::app);
+  if (!path_.empty()) out_.open(path_, std::ios::binary | std::ios::app);
 }
 
 void SimJournal::Write(const nlohmann::json& entry) {
-  if (path_.empty() || !out_)
-    return;
+  if (path_.empty() || !out_) return;
   out_ << entry.dump() << '\n';
   out_.flush();
 }
 
 nlohmann::json JournalText(const char* text, std::size_t length) {
-  if (text == nullptr)
-    return nullptr;
+  if (text == nullptr) return nullptr;
   std::string utf8;
   utf8.reserve(length);
   for (std::size_t i = 0; i < length; ++i) {
@@ -44,19 +40,16 @@ nlohmann::json JournalText(const char* text) {
 namespace {
 
 bool IsCharacterType(RfcType type) {
-  return type == kTypeChar || type == kTypeDate || type == kTypeTime ||
-         type == kTypeNum;
+  return type == kTypeChar || type == kTypeDate || type == kTypeTime || type == kTypeNum;
 }
 
 }  // namespace
 
 nlohmann::json JournalValue(const RfcParameter& p) {
-  if (p.addr == nullptr)
-    return nullptr;
+  if (p.addr == nullptr) return nullptr;
   const auto* bytes = static_cast<const unsigned char*>(p.addr);
   std::size_t length = p.leng < 65536 ? p.leng : 65536;
-  if (IsCharacterType(p.type))
-    return JournalText(static_cast<const char*>(p.addr), length);
+  if (IsCharacterType(p.type)) return JournalText(static_cast<const char*>(p.addr), length);
   if ((p.type == kTypeInt && length == 4) || (p.type == kTypeInt2 && length == 2) ||
       (p.type == kTypeInt1 && length == 1)) {
     std::uint32_t bits = 0;
@@ -75,4 +68,3 @@ nlohmann::json JournalValue(const RfcParameter& p) {
   }
   return hex;
 }
-

@@ -18,14 +18,12 @@ constexpr const char kIniFile[] = "SapRfc.ini";
 }  // namespace
 
 RfcHandle SimulatedSap::State::Logon(const SimulatedSystem* system, const std::string& partner,
-                const char* client, const char* user, const char* password) {
+                                     const char* client, const char* user, const char* password) {
   faultDescription = Description();
   faultSystem = system;
-  if (Description() == nullptr)
-    return 0;  // the error was set when the description was read
+  if (Description() == nullptr) return 0;  // the error was set when the description was read
   if (system == nullptr) {
-    SetError("RFC_ERROR_COMMUNICATION", "",
-             "partner '" + partner + "' not reached",
+    SetError("RFC_ERROR_COMMUNICATION", "", "partner '" + partner + "' not reached",
              "CPIC-CALL: 'ThSAPOCMINIT' : cmRc=2 thRc=279");
     return 0;
   }
@@ -40,15 +38,13 @@ RfcHandle SimulatedSap::State::Logon(const SimulatedSystem* system, const std::s
   }
   // Handles count up, skipping 0 and any still open after a wrap-around.
   RfcHandle handle = nextHandle;
-  while (handle == 0 || connections.count(handle) != 0)
-    ++handle;
+  while (handle == 0 || connections.count(handle) != 0) ++handle;
   nextHandle = handle + 1;
   SimConnection& connection = connections[handle];
   connection.description = Description();
   connection.system = system;
   return handle;
 }
-
 
 RfcHandle SimulatedSap::RfcOpen(const RfcOptions& options) {
   State& s = *state_;
@@ -74,18 +70,15 @@ RfcHandle SimulatedSap::RfcOpen(const RfcOptions& options) {
     entry["gwhost"] = JournalText(r3->gwhost);
     entry["gwservice"] = JournalText(r3->gwservice);
     partner = r3->hostname ? r3->hostname : "";
-    if (s.Description() && r3->hostname)
-      system = s.Description()->FindR3(r3->hostname, r3->sysnr);
+    if (s.Description() && r3->hostname) system = s.Description()->FindR3(r3->hostname, r3->sysnr);
   } else if (options.mode == 1 && options.connopt != nullptr) {
     const auto* r2 = static_cast<const RfcConnectR2*>(options.connopt);
     entry["gwhost"] = JournalText(r2->gwhost);
     entry["gwservice"] = JournalText(r2->gwservice);
     partner = r2->gwhost ? r2->gwhost : "";
-    if (s.Description() && r2->gwhost)
-      system = s.Description()->FindR2(r2->gwhost);
+    if (s.Description() && r2->gwhost) system = s.Description()->FindR2(r2->gwhost);
   }
-  RfcHandle handle =
-      s.Logon(system, partner, options.client, options.user, options.password);
+  RfcHandle handle = s.Logon(system, partner, options.client, options.user, options.password);
   entry["handle"] = handle;
   s.journal.Write(entry);
   return handle;
@@ -96,8 +89,7 @@ namespace {
 /// The destination's entries as the journal shows them.
 json DestinationEntries(const Destination& destination) {
   json entries = json::object();
-  for (const auto& [key, value] : destination.entries)
-    entries[key] = JournalText(value.c_str());
+  for (const auto& [key, value] : destination.entries) entries[key] = JournalText(value.c_str());
   return entries;
 }
 
@@ -108,8 +100,7 @@ const char* TextOrNull(const std::optional<std::string>& value) {
 /// Reads the destination file; false when it cannot be opened.
 bool ReadIniFile(const std::string& path, std::string* text) {
   std::ifstream in(path, std::ios::binary);
-  if (!in)
-    return false;
+  if (!in) return false;
   std::ostringstream contents;
   contents << in.rdbuf();
   *text = contents.str();
@@ -132,8 +123,7 @@ RfcHandle SimulatedSap::State::LogonTo(const Destination& destination,
     if (ashost == nullptr || ashost->empty())
       return RefuseDestination("ASHOST is missing in destination " + destination.name);
     std::string host = FinalHost(*ashost);
-    const SimulatedSystem* system =
-        sim.FindR3(host, sysnr ? std::atoi(sysnr->c_str()) : 0);
+    const SimulatedSystem* system = sim.FindR3(host, sysnr ? std::atoi(sysnr->c_str()) : 0);
     return Logon(system, host, TextOrNull(values.client), TextOrNull(values.user),
                  TextOrNull(values.password));
   }
@@ -146,8 +136,7 @@ RfcHandle SimulatedSap::State::LogonTo(const Destination& destination,
       return RefuseDestination("R3NAME is missing in destination " + destination.name);
     const SimulatedSystem* system = sim.FindBySysid(*r3name);
     return Logon(system, *r3name + " via message server " + FinalHost(*mshost),
-                 TextOrNull(values.client), TextOrNull(values.user),
-                 TextOrNull(values.password));
+                 TextOrNull(values.client), TextOrNull(values.user), TextOrNull(values.password));
   }
   return RefuseDestination("TYPE=" + kind + " of destination " + destination.name +
                            " is not supported");
@@ -181,8 +170,7 @@ RfcHandle SimulatedSap::RfcOpenEx(const char* connect, RfcErrorInfo* error) {
   } else if (s.Description()) {
     s.RefuseDestination("no connect string");
   }
-  if (error != nullptr)
-    *error = handle == 0 ? s.lastError : RfcErrorInfo{};
+  if (error != nullptr) *error = handle == 0 ? s.lastError : RfcErrorInfo{};
   entry["handle"] = handle;
   s.journal.Write(entry);
   return handle;

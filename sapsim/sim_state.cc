@@ -17,29 +17,24 @@ void CopyText(char* out, std::size_t size, const std::string& text) {
 
 std::string SimulatedSap::State::PathOf(const std::string& name) const {
   std::filesystem::path path(name);
-  if (path.is_absolute())
-    return name;
+  if (path.is_absolute()) return name;
   return (std::filesystem::path(directory) / path).string();
 }
 
 void SimulatedSap::State::ReadDescription() {
   std::string error;
   auto description = descriptions.Refresh(PathOf(kDescriptionFile), &error);
-  journal.SetPath(description && !description->journal.empty()
-                      ? PathOf(description->journal)
-                      : std::string());
-  if (!description)
-    SetError("RFC_ERROR_PROGRAM", "", error, "");
+  journal.SetPath(description && !description->journal.empty() ? PathOf(description->journal)
+                                                               : std::string());
+  if (!description) SetError("RFC_ERROR_PROGRAM", "", error, "");
 }
 
 void SimulatedSap::State::EnsureDescription() {
-  if (!descriptions.Read())
-    ReadDescription();
+  if (!descriptions.Read()) ReadDescription();
 }
 
 void SimulatedSap::State::SetError(const std::string& key, const std::string& status,
-                                   const std::string& message,
-                                   const std::string& internal) {
+                                   const std::string& message, const std::string& internal) {
   CopyText(lastError.key, sizeof lastError.key, key);
   CopyText(lastError.status, sizeof lastError.status, status);
   CopyText(lastError.message, sizeof lastError.message, message);
@@ -64,17 +59,14 @@ SimConnection* SimulatedSap::State::Find(RfcHandle handle) {
 ListCheck SimulatedSap::State::CheckParameterList(const RfcParameter* list,
                                                   const FunctionModule* module,
                                                   bool importing) const {
-  if (module == nullptr)
-    return CheckParameters(list, nullptr, 0, registry);
-  return importing
-             ? CheckParameters(list, module->importing, module->importingCount, registry)
-             : CheckParameters(list, module->exporting, module->exportingCount, registry);
+  if (module == nullptr) return CheckParameters(list, nullptr, 0, registry);
+  return importing ? CheckParameters(list, module->importing, module->importingCount, registry)
+                   : CheckParameters(list, module->exporting, module->exportingCount, registry);
 }
 
 ListCheck SimulatedSap::State::CheckTableList(const RfcTable* list,
                                               const FunctionModule* module) const {
   auto knownTable = [this](ItHandle t) { return tables.count(t) != 0; };
-  if (module == nullptr)
-    return CheckTables(list, nullptr, 0, registry, knownTable);
+  if (module == nullptr) return CheckTables(list, nullptr, 0, registry, knownTable);
   return CheckTables(list, module->tables, module->tableCount, registry, knownTable);
 }

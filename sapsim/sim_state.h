@@ -23,11 +23,11 @@ struct SimConnection {
   std::shared_ptr<const SimDescription> description;
   const SimulatedSystem* system = nullptr;
 
-  bool pending = false;        // RfcCall done, RfcReceive not yet
-  std::string function;        // of the pending call
+  bool pending = false;  // RfcCall done, RfcReceive not yet
+  std::string function;  // of the pending call
   const FunctionModule* module = nullptr;
-  bool invalid = false;        // the call does not fit the interface
-  std::string startdate;       // SAPWL_ACCNT_GET_SYSTEM_USAGE's STARTDATE
+  bool invalid = false;   // the call does not fit the interface
+  std::string startdate;  // SAPWL_ACCNT_GET_SYSTEM_USAGE's STARTDATE
 };
 
 /// Copies |text| into the zero-terminated field |out| of |size| bytes,
@@ -66,18 +66,17 @@ struct SimulatedSap::State {
   /// they reach the journal too.
   void EnsureDescription();
 
-  void SetError(const std::string& key, const std::string& status,
-                const std::string& message, const std::string& internal);
+  void SetError(const std::string& key, const std::string& status, const std::string& message,
+                const std::string& internal);
   /// A fault of |system| fires: its trace lines go to the trace file and
   /// the failure becomes the last error.
-  void Fire(const SimulatedSystem& system, const std::string& key,
-            const std::string& message);
+  void Fire(const SimulatedSystem& system, const std::string& key, const std::string& message);
   /// The open connection |handle|, or null (with the last error set).
   SimConnection* Find(RfcHandle handle);
   /// Checks the logon data against |system| (null: no system answered) and
   /// opens a connection; 0 when the logon is refused.
-  RfcHandle Logon(const SimulatedSystem* system, const std::string& partner,
-                  const char* client, const char* user, const char* password);
+  RfcHandle Logon(const SimulatedSystem* system, const std::string& partner, const char* client,
+                  const char* user, const char* password);
 
   /// Logs on to the system an RfcOpenEx destination leads to; 0 when the
   /// destination is unusable or the logon is refused.

@@ -6,8 +6,7 @@
 
 using nlohmann::json;
 
-ItHandle SimulatedSap::ItCreate(const char* name, unsigned leng, unsigned occu,
-                                unsigned memo) {
+ItHandle SimulatedSap::ItCreate(const char* name, unsigned leng, unsigned occu, unsigned memo) {
   State& s = *state_;
   s.EnsureDescription();
   s.journal.Write({{"op", "ItCreate"}, {"name", JournalText(name)}, {"leng", leng}});
@@ -28,16 +27,14 @@ ItHandle SimulatedSap::ItCreate(const char* name, unsigned leng, unsigned occu,
 
 unsigned SimulatedSap::ItFill(ItHandle table) {
   auto found = state_->tables.find(table);
-  if (found == state_->tables.end())
-    return 0;
+  if (found == state_->tables.end()) return 0;
   return static_cast<unsigned>(found->second->Rows());
 }
 
 void* SimulatedSap::ItGetLine(ItHandle table, unsigned line) {
   State& s = *state_;
   auto found = s.tables.find(table);
-  if (found == s.tables.end())
-    return nullptr;
+  if (found == s.tables.end()) return nullptr;
   const SimulatedSystem* system = s.faultSystem;
   if (system && system->faults.itGetLine == table->name) {
     s.Fire(*system, "RFC_ERROR_MEMORY_INSUFFICIENT", "ItGetLine " + table->name);
@@ -49,9 +46,9 @@ void* SimulatedSap::ItGetLine(ItHandle table, unsigned line) {
 int SimulatedSap::ItDelete(ItHandle table) {
   State& s = *state_;
   auto found = s.tables.find(table);
-  s.journal.Write({{"op", "ItDelete"},
-                   {"name", found != s.tables.end() ? JournalText(table->name.c_str())
-                                                    : json(nullptr)}});
+  s.journal.Write(
+      {{"op", "ItDelete"},
+       {"name", found != s.tables.end() ? JournalText(table->name.c_str()) : json(nullptr)}});
   if (found == s.tables.end()) {
     s.SetError("RFC_ERROR_PROGRAM", "", "ItDelete: unknown table", "");
     return 1;

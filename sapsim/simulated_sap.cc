@@ -7,8 +7,7 @@
 
 using nlohmann::json;
 
-SimulatedSap::SimulatedSap(std::string directory)
-    : state_(std::make_unique<State>()) {
+SimulatedSap::SimulatedSap(std::string directory) : state_(std::make_unique<State>()) {
   state_->directory = std::move(directory);
 }
 
@@ -18,8 +17,7 @@ void SimulatedSap::RfcEnvironment(const RfcEnvironmentRecord& environment) {
   state_->environment = environment;
 }
 
-int SimulatedSap::RfcInstallStructure(const char* name,
-                                      const FieldDescriptor* fields,
+int SimulatedSap::RfcInstallStructure(const char* name, const FieldDescriptor* fields,
                                       unsigned entries, RfcType* handle) {
   State& s = *state_;
   s.EnsureDescription();
@@ -44,8 +42,7 @@ int SimulatedSap::RfcInstallStructure(const char* name,
 
 int SimulatedSap::RfcLastError(RfcErrorInfo* error) {
   State& s = *state_;
-  if (error == nullptr)
-    return 1;
+  if (error == nullptr) return 1;
   const SimulatedSystem* system = s.faultSystem;
   if (system && system->faults.lastError) {
     const LastErrorTexts& texts = *system->faults.lastError;
@@ -67,4 +64,3 @@ void SimulatedSap::RfcClose(RfcHandle handle) {
   else
     s.connections.erase(handle);
 }
-

@@ -26,16 +26,15 @@ class SimulatedSap : public RfcLibrary {
   /// parameters name the same things. 0 when refused (RfcLastError says
   /// why).
   RfcHandle OpenDestination(const Destination& destination, const ConnectValues& values);
-  int RfcInstallStructure(const char* name, const FieldDescriptor* fields,
-                          unsigned entries, RfcType* handle) override;
-  int RfcCall(RfcHandle handle, const char* function,
-              const RfcParameter* exporting, RfcTable* tables) override;
-  int RfcReceive(RfcHandle handle, const RfcParameter* importing,
-                 RfcTable* tables, char** exception) override;
+  int RfcInstallStructure(const char* name, const FieldDescriptor* fields, unsigned entries,
+                          RfcType* handle) override;
+  int RfcCall(RfcHandle handle, const char* function, const RfcParameter* exporting,
+              RfcTable* tables) override;
+  int RfcReceive(RfcHandle handle, const RfcParameter* importing, RfcTable* tables,
+                 char** exception) override;
   int RfcLastError(RfcErrorInfo* error) override;
   void RfcClose(RfcHandle handle) override;
-  ItHandle ItCreate(const char* name, unsigned leng, unsigned occu,
-                    unsigned memo) override;
+  ItHandle ItCreate(const char* name, unsigned leng, unsigned occu, unsigned memo) override;
   unsigned ItFill(ItHandle table) override;
   void* ItGetLine(ItHandle table, unsigned line) override;
   int ItDelete(ItHandle table) override;

@@ -16,12 +16,12 @@
 
 namespace {
 
-RfcHandle Open(SimulatedSap& sap, const char* host, int sysnr, const char* client,
-               const char* user, const char* password, int mode = 0) {
+RfcHandle Open(SimulatedSap& sap, const char* host, int sysnr, const char* client, const char* user,
+               const char* password, int mode = 0) {
   RfcConnectR3 r3{host, sysnr, nullptr, nullptr};
   RfcConnectR2 r2{host, nullptr};
-  RfcOptions options{"PRD", mode, mode ? static_cast<const void*>(&r2) : &r3,
-                     client, user, password, "E", 0};
+  RfcOptions options{
+      "PRD", mode, mode ? static_cast<const void*>(&r2) : &r3, client, user, password, "E", 0};
   return sap.RfcOpen(options);
 }
 
@@ -44,11 +44,11 @@ TEST(SimulatedSapTest, LogonRules) {
     bool accepted;
   } cases[] = {
       {"sapprd", 0, "100", "ABC         ", "secret    ", 0, true},  // padded as the sensor does
-      {"SAPPRD", 0, "100", "abc", "secret", 0, true},                // host and user case ignored
+      {"SAPPRD", 0, "100", "abc", "secret", 0, true},               // host and user case ignored
       {"sapprd2", 0, "100", "ABC", "secret", 0, false},
       {"sapprd", 1, "100", "ABC", "secret", 0, false},
       {"sapprd", 0, "200", "ABC", "secret", 0, false},
-      {"sapprd", 0, "100", "ABC", "SECRET", 0, false},  // password case counts
+      {"sapprd", 0, "100", "ABC", "SECRET", 0, false},   // password case counts
       {"sapprd", 0, "100", "ABC", " secret", 0, false},  // leading blanks count
       {"sapprd", 0, "100", "ABC", nullptr, 0, false},
       {nullptr, 0, "100", "ABC", "secret", 0, false},
@@ -57,8 +57,7 @@ TEST(SimulatedSapTest, LogonRules) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.host ? c.host : "(null)") + " " + c.client + " " + c.user);
-    EXPECT_EQ(Open(t.sim, c.host, c.sysnr, c.client, c.user, c.password, c.mode) != 0,
-              c.accepted);
+    EXPECT_EQ(Open(t.sim, c.host, c.sysnr, c.client, c.user, c.password, c.mode) != 0, c.accepted);
   }
 
   // Handles are distinct; a closed handle takes no calls; RfcClose(0)
@@ -96,12 +95,13 @@ TEST(SimulatedSapTest, InvalidDescriptionRefusesEveryLogon) {
   auto system = [&](const std::string& keys) {
     return R"({"systems": [{"host": "sapprd", )" + logon + keys + "}]}";
   };
-  const std::string bad[] = {
-      "", R"({"systems": [{"host": "sapprd"}]})",  // no logon
-      system(R"(, "sysnr": 100)"), system(R"(, "statistics": {"2024-03-05": []})"),
-      system(R"(, "statistics": {"20240305": [{"steps": 2147483648}]})"),
-      system(R"(, "statistics": {"20240305": [{"resp_time": "12"}]})"),
-      system(R"(, "faults": {"GET_CPU_ALL": {"cal": 1}})")};
+  const std::string bad[] = {"",
+                             R"({"systems": [{"host": "sapprd"}]})",  // no logon
+                             system(R"(, "sysnr": 100)"),
+                             system(R"(, "statistics": {"2024-03-05": []})"),
+                             system(R"(, "statistics": {"20240305": [{"steps": 2147483648}]})"),
+                             system(R"(, "statistics": {"20240305": [{"resp_time": "12"}]})"),
+                             system(R"(, "faults": {"GET_CPU_ALL": {"cal": 1}})")};
   SimulatedRun t;
   for (const std::string& text : bad) {
     SCOPED_TRACE(text);
@@ -145,8 +145,7 @@ struct TamperingSap : SimulatedSap {
                  char** exception) override {
     std::vector<RfcTable> t;
     return SimulatedSap::RfcReceive(h, Tamper(importing, &importing_),
-                                    const_cast<RfcTable*>(Tamper<RfcTable>(tables, &t)),
-                                    exception);
+                                    const_cast<RfcTable*>(Tamper<RfcTable>(tables, &t)), exception);
   }
   std::string target;
   char field = 0;
@@ -184,8 +183,9 @@ TEST(SimulatedSapTest, AnythingButTheInterfaceOfTheModuleIsRefused) {
     sap.field = c.field;
     sap.value = c.value;
     int sysnr = 0;
-    RfcSession session{sap, OpenConnection(sap, *t.disk, t.console, true, t.run.systemProfile, {}, &sysnr).handle,
-                       t.run.structures};
+    RfcSession session{
+        sap, OpenConnection(sap, *t.disk, t.console, true, t.run.systemProfile, {}, &sysnr).handle,
+        t.run.structures};
     ASSERT_NE(session.connection, 0u);
     bool invalid = false;
     auto code = [&](const Outcome& outcome) {
@@ -206,8 +206,10 @@ TEST(SimulatedSapTest, AnythingButTheInterfaceOfTheModuleIsRefused) {
 
 TEST(SimulatedSapTest, HousekeepingRefusesWhatItCannotHold) {
   SimulatedRun t;
-  const FieldDescriptor fields[] = {{nullptr, 0, 1, 0, 0}, {"A", 0, 0, 0, 0},  // no name, no length
-                                    {"A", 5, 1, 0, 0}, {"A", 1000, 1, 0, 0}};  // no type code
+  const FieldDescriptor fields[] = {{nullptr, 0, 1, 0, 0},
+                                    {"A", 0, 0, 0, 0},  // no name, no length
+                                    {"A", 5, 1, 0, 0},
+                                    {"A", 1000, 1, 0, 0}};  // no type code
   RfcType type = 0;
   for (const FieldDescriptor& field : fields)
     EXPECT_EQ(t.sim.RfcInstallStructure("X", &field, 1, &type), 1) << field.type;

@@ -6,7 +6,6 @@ RfcType StructureRegistry::Add(RecordLayout layout) {
 }
 
 const RecordLayout* StructureRegistry::Find(RfcType handle) const {
-  if (handle < kFirstHandle || handle - kFirstHandle >= layouts_.size())
-    return nullptr;
+  if (handle < kFirstHandle || handle - kFirstHandle >= layouts_.size()) return nullptr;
   return &layouts_[handle - kFirstHandle];
 }

@@ -106,7 +106,8 @@ inline std::unique_ptr<FileSystem> CreateSandboxFileSystem(const std::string& di
 inline std::string OneSystem(const std::string& faults = "{}", const std::string& extra = "") {
   return R"({"journal": "journal.jsonl", "systems": [{"host": "sapprd", "sysnr": 0,
       "logon": {"client": "100", "user": "ABC", "password": "secret"},
-      "faults": )" + faults + extra + "}]}";
+      "faults": )" +
+         faults + extra + "}]}";
 }
 
 /// A run over the simulated system described by |description|, with the
@@ -144,9 +145,9 @@ struct SimulatedRun {
   /// Logs on with the run's profile and gives the session of the new
   /// connection (whose handle is 0 when the logon failed).
   RfcSession Logon(const LogonOverrides& overrides = {}) {
-    run.connection = OpenConnection(sim, *disk, console, true, run.systemProfile, overrides,
-                                    &run.r3SystemNumber)
-                         .handle;
+    run.connection =
+        OpenConnection(sim, *disk, console, true, run.systemProfile, overrides, &run.r3SystemNumber)
+            .handle;
     return RfcSession{sim, run.connection, run.structures};
   }
 

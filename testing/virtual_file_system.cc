@@ -19,9 +19,7 @@ bool VirtualFileSystem::ReadFile(const std::string& path, std::string* contents)
   return true;
 }
 
-bool VirtualFileSystem::CanOpen(const std::string& path) {
-  return files.count(path) != 0;
-}
+bool VirtualFileSystem::CanOpen(const std::string& path) { return files.count(path) != 0; }
 
 bool VirtualFileSystem::WriteFile(const std::string& path, std::string_view contents) {
   if (directories.count(path) != 0) return false;
@@ -47,9 +45,7 @@ bool VirtualFileSystem::CopyFile(const std::string& from, const std::string& to)
   return ReadFile(from, &contents) && WriteFile(to, contents);
 }
 
-bool VirtualFileSystem::RemoveFile(const std::string& path) {
-  return files.erase(path) != 0;
-}
+bool VirtualFileSystem::RemoveFile(const std::string& path) { return files.erase(path) != 0; }
 
 std::unique_ptr<FileLock> VirtualFileSystem::LockFile(const std::string& path,
                                                       std::chrono::milliseconds timeout) {

@@ -23,9 +23,7 @@ struct VirtualFileSystem : FileSystem {
                                      std::chrono::milliseconds timeout) override;
 
   /// Creates or replaces a file.
-  void Create(const std::string& path, std::string contents) {
-    files[path] = std::move(contents);
-  }
+  void Create(const std::string& path, std::string contents) { files[path] = std::move(contents); }
   bool Exists(const std::string& path) const { return files.count(path) != 0; }
 
   std::map<std::string, std::string> files;

@@ -29,8 +29,7 @@ constexpr const char kStatistics[] = R"(, "clock": "Tue Mar  5 14:07:09 2024",
 /// directory as a classic run over the simulated system.
 struct NetWeaverRun {
   explicit NetWeaverRun(const SimulatedRun& classic, const NwRfcFunctions& functions)
-      : library((ResetNetWeaverStandIn(classic.directory.path), functions),
-                classic.directory.path),
+      : library((ResetNetWeaverStandIn(classic.directory.path), functions), classic.directory.path),
         disk(*classic.disk),
         profile(classic.run.systemProfile) {}
 
@@ -113,17 +112,15 @@ TEST(NetWeaverRfcLibraryTest, LogonFailuresAndR2) {
 
 TEST(NetWeaverRfcLibraryTest, OpenExTakesTheDestinationFromSapRfcIni) {
   SimulatedRun classic;
-  classic.directory.Write("SapRfc.ini", "DEST=QAS\r\nTYPE=A\r\nASHOST=other\r\nSYSNR=00\r\n"
-                                        "DEST=PRD\r\nTYPE=A\r\nASHOST=sapprd\r\nSYSNR=00\r\n");
+  classic.directory.Write("SapRfc.ini",
+                          "DEST=QAS\r\nTYPE=A\r\nASHOST=other\r\nSYSNR=00\r\n"
+                          "DEST=PRD\r\nTYPE=A\r\nASHOST=sapprd\r\nSYSNR=00\r\n");
   NetWeaverRun nw(classic, NetWeaverStandInFunctions());
   RfcErrorInfo error;
-  EXPECT_NE(nw.library.RfcOpenEx("CLIENT=100 USER=ABC PASSWD=secret LANG=D DEST=PRD", &error),
-            0u);
-  EXPECT_EQ(nw.library.RfcOpenEx("CLIENT=100 USER=ABC PASSWD=secret LANG=D DEST=QAS", &error),
-            0u);
+  EXPECT_NE(nw.library.RfcOpenEx("CLIENT=100 USER=ABC PASSWD=secret LANG=D DEST=PRD", &error), 0u);
+  EXPECT_EQ(nw.library.RfcOpenEx("CLIENT=100 USER=ABC PASSWD=secret LANG=D DEST=QAS", &error), 0u);
   EXPECT_STREQ(error.key, "RFC_ERROR_COMMUNICATION");
-  EXPECT_EQ(nw.library.RfcOpenEx("CLIENT=100 USER=ABC PASSWD=secret LANG=D DEST=DEV", &error),
-            0u);
+  EXPECT_EQ(nw.library.RfcOpenEx("CLIENT=100 USER=ABC PASSWD=secret LANG=D DEST=DEV", &error), 0u);
   EXPECT_NE(std::string(error.message).find("DEV"), std::string::npos);
 }
 
@@ -138,22 +135,22 @@ NwFunctionDescHandle NWRFC_CALL WithheldDescription(NwConnectionHandle, const Nw
   return nullptr;
 }
 
-NwRc NWRFC_CALL FieldOfAnotherType(NwTypeDescHandle type, const NwChar* name,
-                                   NwFieldDesc* out, NwErrorInfo* error) {
+NwRc NWRFC_CALL FieldOfAnotherType(NwTypeDescHandle type, const NwChar* name, NwFieldDesc* out,
+                                   NwErrorInfo* error) {
   NwRc rc = NetWeaverStandInFunctions().RfcGetFieldDescByName(type, name, out, error);
   if (rc == kNwOk && std::u16string_view(out->name) == u"RFCHOST") out->type = kNwTypeInt;
   return rc;
 }
 
-NwRc NWRFC_CALL LongParameters(NwFunctionDescHandle desc, const NwChar* name,
-                               NwParameterDesc* out, NwErrorInfo* error) {
+NwRc NWRFC_CALL LongParameters(NwFunctionDescHandle desc, const NwChar* name, NwParameterDesc* out,
+                               NwErrorInfo* error) {
   NwRc rc = NetWeaverStandInFunctions().RfcGetParameterDescByName(desc, name, out, error);
   if (rc == kNwOk && out->type == kNwTypeChar) out->nucLength += 100;
   return rc;
 }
 
-NwRc NWRFC_CALL ShortParameters(NwFunctionDescHandle desc, const NwChar* name,
-                                NwParameterDesc* out, NwErrorInfo* error) {
+NwRc NWRFC_CALL ShortParameters(NwFunctionDescHandle desc, const NwChar* name, NwParameterDesc* out,
+                                NwErrorInfo* error) {
   NwRc rc = NetWeaverStandInFunctions().RfcGetParameterDescByName(desc, name, out, error);
   if (rc == kNwOk && out->type == kNwTypeChar) out->nucLength = 2;
   return rc;

@@ -17,14 +17,14 @@ struct NwContainer {
 
   // kFunction: one slot per parameter of the description, in its order.
   const NwFunctionDesc* function = nullptr;
-  std::vector<std::vector<std::uint8_t>> scalars;        // elementary values
-  std::vector<std::unique_ptr<NwContainer>> children;    // structures, tables
+  std::vector<std::vector<std::uint8_t>> scalars;      // elementary values
+  std::vector<std::unique_ptr<NwContainer>> children;  // structures, tables
 
   // kStructure and kTable: the line type.
   const NwTypeDesc* type = nullptr;
-  std::vector<std::uint8_t> record;                      // kStructure
-  std::vector<std::unique_ptr<NwContainer>> rows;        // kTable
-  std::size_t current = 0;                               // kTable
+  std::vector<std::uint8_t> record;                // kStructure
+  std::vector<std::unique_ptr<NwContainer>> rows;  // kTable
+  std::size_t current = 0;                         // kTable
 
   /// A function container with every parameter at its initial value.
   static std::unique_ptr<NwContainer> ForFunction(const NwFunctionDesc& desc);
@@ -36,7 +36,7 @@ struct NwContainer {
 
 /// An elementary value of a container, found by name.
 struct NwValue {
-  LaidOutField field;           // its type, length and place in |bytes|
+  LaidOutField field;  // its type, length and place in |bytes|
   std::uint8_t* bytes = nullptr;
 };
 

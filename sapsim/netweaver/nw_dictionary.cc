@@ -4,12 +4,12 @@ namespace {
 
 // The structures as the system defines them, in record order.
 const FieldDescriptor kCpuAll[] = {
-    {"TYPE", kTypeInt2, 2, 0, 0},        {"SUBTYPE", kTypeInt2, 2, 0, 0},
-    {"SERIALNR", kTypeInt2, 2, 0, 0},    {"NBR_CPU", kTypeInt, 4, 0, 0},
-    {"LOAD1_AVG", kTypeInt, 4, 0, 0},    {"LOAD5_AVG", kTypeInt, 4, 0, 0},
-    {"LOAD15_AVG", kTypeInt, 4, 0, 0},   {"INT_SEC", kTypeInt, 4, 0, 0},
-    {"SYSC_SEC", kTypeInt, 4, 0, 0},     {"CS_SEC", kTypeInt, 4, 0, 0},
-    {"USR_TOTAL", kTypeInt, 4, 0, 0},    {"SYS_TOTAL", kTypeInt, 4, 0, 0},
+    {"TYPE", kTypeInt2, 2, 0, 0},      {"SUBTYPE", kTypeInt2, 2, 0, 0},
+    {"SERIALNR", kTypeInt2, 2, 0, 0},  {"NBR_CPU", kTypeInt, 4, 0, 0},
+    {"LOAD1_AVG", kTypeInt, 4, 0, 0},  {"LOAD5_AVG", kTypeInt, 4, 0, 0},
+    {"LOAD15_AVG", kTypeInt, 4, 0, 0}, {"INT_SEC", kTypeInt, 4, 0, 0},
+    {"SYSC_SEC", kTypeInt, 4, 0, 0},   {"CS_SEC", kTypeInt, 4, 0, 0},
+    {"USR_TOTAL", kTypeInt, 4, 0, 0},  {"SYS_TOTAL", kTypeInt, 4, 0, 0},
     {"IDLE_TOTAL", kTypeInt, 4, 0, 0},
 };
 const FieldDescriptor kRfcsi[] = {
@@ -24,12 +24,12 @@ const FieldDescriptor kRfcsi[] = {
     {"RFCKERNRL", kTypeChar, 4, 0, 0},  {"RFCSI_RESV", kTypeChar, 44, 0, 0},
 };
 const FieldDescriptor kSapwlaccts[] = {
-    {"CLIENT", kTypeChar, 3, 0, 0},     {"USER_ACCNT", kTypeChar, 12, 0, 0},
-    {"STEPS", kTypeInt, 4, 0, 0},       {"DSTEPS", kTypeInt, 4, 0, 0},
-    {"USTEPS", kTypeInt, 4, 0, 0},      {"BSTEPS", kTypeInt, 4, 0, 0},
-    {"RESP_TIME", kTypeBcd, 8, 0, 0},   {"QUEUE_TIME", kTypeBcd, 8, 0, 0},
-    {"CPU_TIME", kTypeBcd, 8, 0, 0},    {"A_DB_TIME", kTypeBcd, 8, 0, 0},
-    {"S_DB_TIME", kTypeBcd, 8, 0, 0},   {"A_DATA_VOL", kTypeBcd, 8, 0, 0},
+    {"CLIENT", kTypeChar, 3, 0, 0},    {"USER_ACCNT", kTypeChar, 12, 0, 0},
+    {"STEPS", kTypeInt, 4, 0, 0},      {"DSTEPS", kTypeInt, 4, 0, 0},
+    {"USTEPS", kTypeInt, 4, 0, 0},     {"BSTEPS", kTypeInt, 4, 0, 0},
+    {"RESP_TIME", kTypeBcd, 8, 0, 0},  {"QUEUE_TIME", kTypeBcd, 8, 0, 0},
+    {"CPU_TIME", kTypeBcd, 8, 0, 0},   {"A_DB_TIME", kTypeBcd, 8, 0, 0},
+    {"S_DB_TIME", kTypeBcd, 8, 0, 0},  {"A_DATA_VOL", kTypeBcd, 8, 0, 0},
     {"S_DATA_VOL", kTypeBcd, 8, 0, 0},
 };
 const FieldDescriptor kUsraccntv[] = {
@@ -49,8 +49,7 @@ const TypeSource kTypes[] = {
     {"SAPWLACCTS", kSapwlaccts, std::size(kSapwlaccts)},
     {"USRACCNTV", kUsraccntv, std::size(kUsraccntv)},
 };
-const char* const kModules[] = {"GET_CPU_ALL", "RFC_SYSTEM_INFO",
-                                "SAPWL_ACCNT_GET_SYSTEM_USAGE"};
+const char* const kModules[] = {"GET_CPU_ALL", "RFC_SYSTEM_INFO", "SAPWL_ACCNT_GET_SYSTEM_USAGE"};
 
 }  // namespace
 
@@ -86,10 +85,8 @@ NwDictionary::NwDictionary() {
       }
       desc->parameters.push_back(p);
     };
-    for (size_t i = 0; i < module->exportingCount; ++i)
-      add(module->exporting[i], kNwImport);
-    for (size_t i = 0; i < module->importingCount; ++i)
-      add(module->importing[i], kNwExport);
+    for (size_t i = 0; i < module->exportingCount; ++i) add(module->exporting[i], kNwImport);
+    for (size_t i = 0; i < module->importingCount; ++i) add(module->importing[i], kNwExport);
     for (size_t i = 0; i < module->tableCount; ++i) {
       NwParameterInfo p;
       p.name = module->tables[i].name;

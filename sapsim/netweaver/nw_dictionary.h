@@ -23,7 +23,7 @@ struct NwParameterInfo {
   std::string name;
   NwType type = kNwTypeChar;
   NwDirection direction = kNwImport;
-  unsigned length = 0;               // bytes; a structure's record size
+  unsigned length = 0;                   // bytes; a structure's record size
   const NwTypeDesc* typeDesc = nullptr;  // structures and tables
 };
 

@@ -110,8 +110,9 @@ bool IsCharLike(RfcType type) {
 
 /// Finds the elementary value |name| of |data|; the caller checks its type.
 NwRc Locate(NwDataHandle data, const NwChar* name, NwValue* value, NwErrorInfo* error) {
-  if (data == nullptr) return SetError(error, kNwInvalidHandle, kNwGroupExternalRuntimeFailure,
-                                       "RFC_INVALID_HANDLE", "no data container");
+  if (data == nullptr)
+    return SetError(error, kNwInvalidHandle, kNwGroupExternalRuntimeFailure, "RFC_INVALID_HANDLE",
+                    "no data container");
   std::string n = Name(name);
   if (!FindValue(*data, n, value)) return Invalid(error, "no field " + n);
   return kNwOk;
@@ -165,8 +166,7 @@ bool Install(StandIn& s, const NwTypeDesc& type, RfcType* handle) {
 
 /// Calls the simulated system with the values of |function| and stores
 /// its answer there.
-NwRc Invoke(StandIn& s, NwConnection& connection, NwContainer& function,
-            NwErrorInfo* error) {
+NwRc Invoke(StandIn& s, NwConnection& connection, NwContainer& function, NwErrorInfo* error) {
   const NwFunctionDesc& desc = *function.function;
   const char* name = desc.module->name;
   std::vector<RfcParameter> exporting;
@@ -194,8 +194,8 @@ NwRc Invoke(StandIn& s, NwConnection& connection, NwContainer& function,
       created.push_back(table);
       tables.push_back({p.name.c_str(), nlen, type, p.length, table, 0, 0});
     } else if (p.type == kNwTypeStructure) {
-      importing.push_back({p.name.c_str(), nlen, type, p.length,
-                           function.children[i]->record.data()});
+      importing.push_back(
+          {p.name.c_str(), nlen, type, p.length, function.children[i]->record.data()});
     } else {
       RfcParameter entry{p.name.c_str(), nlen, type, p.length, function.scalars[i].data()};
       (p.direction == kNwImport ? exporting : importing).push_back(entry);
@@ -249,8 +249,7 @@ NwRc Invoke(StandIn& s, NwConnection& connection, NwContainer& function,
 
 /// Reads an integer or float field of |type| into |out|.
 template <typename T>
-NwRc GetNumber(NwDataHandle data, const NwChar* name, RfcType type, T* out,
-               NwErrorInfo* error) {
+NwRc GetNumber(NwDataHandle data, const NwChar* name, RfcType type, T* out, NwErrorInfo* error) {
   return Guarded(error, kNwUnknownError, [&] {
     NwValue v;
     if (NwRc rc = Locate(data, name, &v, error); rc != kNwOk) return rc;
@@ -269,8 +268,8 @@ void ResetNetWeaverStandIn(const std::string& directory) {
 
 extern "C" {
 
-NWSTANDIN_EXPORT NwConnectionHandle NWRFC_CALL RfcOpenConnection(
-    const NwConnectionParameter* parameters, unsigned count, NwErrorInfo* error) {
+NWSTANDIN_EXPORT NwConnectionHandle NWRFC_CALL
+RfcOpenConnection(const NwConnectionParameter* parameters, unsigned count, NwErrorInfo* error) {
   return Guarded<NwConnectionHandle>(error, nullptr, [&]() -> NwConnectionHandle {
     StandIn& s = Get();
     std::map<std::string, std::string> values;
@@ -299,8 +298,8 @@ NWSTANDIN_EXPORT NwConnectionHandle NWRFC_CALL RfcOpenConnection(
       add("R3NAME", text("r3name") ? "r3name" : "sysid");
       add("GROUP", "group");
     } else {
-      SetError(error, kNwInvalidParameter, kNwGroupExternalRuntimeFailure,
-               "RFC_INVALID_PARAMETER", "neither ashost nor mshost given");
+      SetError(error, kNwInvalidParameter, kNwGroupExternalRuntimeFailure, "RFC_INVALID_PARAMETER",
+               "neither ashost nor mshost given");
       return nullptr;
     }
     ConnectValues logon;
@@ -335,16 +334,17 @@ NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcCloseConnection(NwConnectionHandle connectio
     StandIn& s = Get();
     auto found = s.connections.find(connection);
     if (found == s.connections.end())
-      return SetError(error, kNwInvalidHandle, kNwGroupExternalRuntimeFailure,
-                      "RFC_INVALID_HANDLE", "no such connection");
+      return SetError(error, kNwInvalidHandle, kNwGroupExternalRuntimeFailure, "RFC_INVALID_HANDLE",
+                      "no such connection");
     s.sim.RfcClose(found->second->handle);
     s.connections.erase(found);
     return Ok(error);
   });
 }
 
-NWSTANDIN_EXPORT NwFunctionDescHandle NWRFC_CALL RfcGetFunctionDesc(
-    NwConnectionHandle connection, const NwChar* name, NwErrorInfo* error) {
+NWSTANDIN_EXPORT NwFunctionDescHandle NWRFC_CALL RfcGetFunctionDesc(NwConnectionHandle connection,
+                                                                    const NwChar* name,
+                                                                    NwErrorInfo* error) {
   return Guarded<NwFunctionDescHandle>(error, nullptr, [&]() -> NwFunctionDescHandle {
     StandIn& s = Get();
     if (s.connections.count(connection) == 0) {
@@ -381,32 +381,30 @@ NWSTANDIN_EXPORT NwDataHandle NWRFC_CALL RfcCreateFunction(NwFunctionDescHandle 
   });
 }
 
-NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcDestroyFunction(NwDataHandle function,
-                                                    NwErrorInfo* error) {
+NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcDestroyFunction(NwDataHandle function, NwErrorInfo* error) {
   return Guarded(error, kNwUnknownError, [&] {
     if (Get().functions.erase(function) == 0)
-      return SetError(error, kNwInvalidHandle, kNwGroupExternalRuntimeFailure,
-                      "RFC_INVALID_HANDLE", "no such function");
+      return SetError(error, kNwInvalidHandle, kNwGroupExternalRuntimeFailure, "RFC_INVALID_HANDLE",
+                      "no such function");
     return Ok(error);
   });
 }
 
-NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcInvoke(NwConnectionHandle connection,
-                                           NwDataHandle function, NwErrorInfo* error) {
+NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcInvoke(NwConnectionHandle connection, NwDataHandle function,
+                                           NwErrorInfo* error) {
   return Guarded(error, kNwUnknownError, [&] {
     StandIn& s = Get();
     auto c = s.connections.find(connection);
     auto f = s.functions.find(function);
     if (c == s.connections.end() || f == s.functions.end())
-      return SetError(error, kNwInvalidHandle, kNwGroupExternalRuntimeFailure,
-                      "RFC_INVALID_HANDLE", "no such connection or function");
+      return SetError(error, kNwInvalidHandle, kNwGroupExternalRuntimeFailure, "RFC_INVALID_HANDLE",
+                      "no such connection or function");
     return Invoke(s, *c->second, *f->second, error);
   });
 }
 
 NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcGetParameterDescByName(NwFunctionDescHandle desc,
-                                                           const NwChar* name,
-                                                           NwParameterDesc* out,
+                                                           const NwChar* name, NwParameterDesc* out,
                                                            NwErrorInfo* error) {
   return Guarded(error, kNwUnknownError, [&] {
     if (desc == nullptr || out == nullptr) return Invalid(error, "no description");
@@ -418,9 +416,8 @@ NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcGetParameterDescByName(NwFunctionDescHandle 
   });
 }
 
-NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcGetFieldDescByName(NwTypeDescHandle type,
-                                                       const NwChar* name, NwFieldDesc* out,
-                                                       NwErrorInfo* error) {
+NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcGetFieldDescByName(NwTypeDescHandle type, const NwChar* name,
+                                                       NwFieldDesc* out, NwErrorInfo* error) {
   return Guarded(error, kNwUnknownError, [&] {
     if (type == nullptr || out == nullptr) return Invalid(error, "no type description");
     std::string n = Name(name);
@@ -452,9 +449,8 @@ NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcSetChars(NwDataHandle data, const NwChar* na
   });
 }
 
-NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcGetChars(NwDataHandle data, const NwChar* name,
-                                             NwChar* buffer, unsigned length,
-                                             NwErrorInfo* error) {
+NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcGetChars(NwDataHandle data, const NwChar* name, NwChar* buffer,
+                                             unsigned length, NwErrorInfo* error) {
   return Guarded(error, kNwUnknownError, [&] {
     NwValue v;
     if (NwRc rc = Locate(data, name, &v, error); rc != kNwOk) return rc;
@@ -462,17 +458,17 @@ NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcGetChars(NwDataHandle data, const NwChar* na
     if (buffer == nullptr || length < v.field.length)
       return SetError(error, kNwBufferTooSmall, kNwGroupExternalRuntimeFailure,
                       "RFC_BUFFER_TOO_SMALL", "buffer too small for " + v.field.name);
-    std::u16string text = Utf16FromCodePage(
-        std::string_view(reinterpret_cast<const char*>(v.bytes), v.field.length));
+    std::u16string text =
+        Utf16FromCodePage(std::string_view(reinterpret_cast<const char*>(v.bytes), v.field.length));
     text.resize(length, u' ');
     std::memcpy(buffer, text.data(), length * sizeof(NwChar));
     return Ok(error);
   });
 }
 
-NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcGetString(NwDataHandle data, const NwChar* name,
-                                              NwChar* buffer, unsigned bufferLength,
-                                              unsigned* length, NwErrorInfo* error) {
+NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcGetString(NwDataHandle data, const NwChar* name, NwChar* buffer,
+                                              unsigned bufferLength, unsigned* length,
+                                              NwErrorInfo* error) {
   return Guarded(error, kNwUnknownError, [&] {
     NwValue v;
     if (NwRc rc = Locate(data, name, &v, error); rc != kNwOk) return rc;
@@ -527,14 +523,13 @@ NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcGetInt1(NwDataHandle data, const NwChar* nam
   return GetNumber(data, name, kTypeInt1, value, error);
 }
 
-NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcGetFloat(NwDataHandle data, const NwChar* name,
-                                             double* value, NwErrorInfo* error) {
+NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcGetFloat(NwDataHandle data, const NwChar* name, double* value,
+                                             NwErrorInfo* error) {
   return GetNumber(data, name, kTypeFloat, value, error);
 }
 
 NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcGetStructure(NwDataHandle data, const NwChar* name,
-                                                 NwDataHandle* structure,
-                                                 NwErrorInfo* error) {
+                                                 NwDataHandle* structure, NwErrorInfo* error) {
   return Guarded(error, kNwUnknownError, [&] {
     if (data == nullptr || structure == nullptr) return Invalid(error, "no data container");
     std::string n = Name(name);
@@ -569,21 +564,18 @@ NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcGetRowCount(NwDataHandle table, unsigned* ro
   });
 }
 
-NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcMoveTo(NwDataHandle table, unsigned index,
-                                           NwErrorInfo* error) {
+NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcMoveTo(NwDataHandle table, unsigned index, NwErrorInfo* error) {
   return Guarded(error, kNwUnknownError, [&] {
-    if (table == nullptr || table->kind != NwContainer::kTable)
-      return Invalid(error, "no table");
+    if (table == nullptr || table->kind != NwContainer::kTable) return Invalid(error, "no table");
     if (index >= table->rows.size())
-      return SetError(error, kNwTableMoveEof, kNwGroupExternalRuntimeFailure,
-                      "RFC_TABLE_MOVE_EOF", "no row " + std::to_string(index));
+      return SetError(error, kNwTableMoveEof, kNwGroupExternalRuntimeFailure, "RFC_TABLE_MOVE_EOF",
+                      "no row " + std::to_string(index));
     table->current = index;
     return Ok(error);
   });
 }
 
-NWSTANDIN_EXPORT NwDataHandle NWRFC_CALL RfcGetCurrentRow(NwDataHandle table,
-                                                          NwErrorInfo* error) {
+NWSTANDIN_EXPORT NwDataHandle NWRFC_CALL RfcGetCurrentRow(NwDataHandle table, NwErrorInfo* error) {
   return Guarded<NwDataHandle>(error, nullptr, [&]() -> NwDataHandle {
     if (table == nullptr || table->kind != NwContainer::kTable ||
         table->current >= table->rows.size()) {

@@ -54,12 +54,10 @@ std::string GroupThousands(std::string_view digits) {
   size_t length = digits.size();
   if (length <= 3) return std::string(digits);
   if (length <= 6) {
-    return std::string(digits.substr(0, length - 3)) + "." +
-           std::string(digits.substr(length - 3));
+    return std::string(digits.substr(0, length - 3)) + "." + std::string(digits.substr(length - 3));
   }
   return std::string(digits.substr(0, length - 6)) + "." +
-         std::string(digits.substr(length - 6, 3)) + "." +
-         std::string(digits.substr(length - 3));
+         std::string(digits.substr(length - 6, 3)) + "." + std::string(digits.substr(length - 3));
 }
 
 std::uint32_t DecimalValue(std::string_view text) {

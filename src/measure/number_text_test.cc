@@ -49,9 +49,8 @@ TEST(NumberTextTest, PackedFieldsOfAnyContent) {
   std::vector<unsigned char> largest(511, 0x99);
   largest.back() = 0x9D;
   EXPECT_EQ(Packed(largest, 1021), "-." + std::string(1021, '9'));
-  for (const std::vector<unsigned char>& field :
-       std::vector<std::vector<unsigned char>>{{0x12, 0xA4, 0, 0, 0, 0, 0, 0x0C}, {0x7C},
-                                               {0, 0, 0, 0, 0, 0, 0, 0x0B}, largest}) {
+  for (const std::vector<unsigned char>& field : std::vector<std::vector<unsigned char>>{
+           {0x12, 0xA4, 0, 0, 0, 0, 0, 0x0C}, {0x7C}, {0, 0, 0, 0, 0, 0, 0, 0x0B}, largest}) {
     EXPECT_EQ(PackedValue(field.data(), field.size()), DecimalValue(Packed(field)));
   }
   EXPECT_EQ(PackedValue(nullptr, 0), 0u);

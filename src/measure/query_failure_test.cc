@@ -34,7 +34,7 @@ Outcome Query(SimulatedRun& t, const std::string& query, QueryState* state) {
 }
 
 const char* Module(const std::string& query) {
-  return query == "clock" ? "GET_CPU_ALL"
+  return query == "clock"  ? "GET_CPU_ALL"
          : query == "info" ? "RFC_SYSTEM_INFO"
                            : "SAPWL_ACCNT_GET_SYSTEM_USAGE";
 }
@@ -46,11 +46,12 @@ TEST(QueryFailureTest, LongExceptionNameIsCutAndAFailedQueryLeavesNoTrace) {
   for (const char* query : {"clock", "info", "usage"}) {
     SCOPED_TRACE(query);
     SimulatedRun t(OneSystem(std::string("{\"") + Module(query) +
-                                 "\": {\"receive\": 2, \"exception\": \"" +
-                                 std::string(300, 'X') + "\"}}",
+                                 "\": {\"receive\": 2, \"exception\": \"" + std::string(300, 'X') +
+                                 "\"}}",
                              R"(, "statistics": {"20240305": [{"client": "100", "steps": 1}]})"));
     QueryState state;
-    EXPECT_EQ(Query(t, query, &state).Message(), "Error 1012: Exception.: " + std::string(255, 'X'));
+    EXPECT_EQ(Query(t, query, &state).Message(),
+              "Error 1012: Exception.: " + std::string(255, 'X'));
     // What the query sets stays as it was.
     EXPECT_EQ(state.clock.date + " " + state.clock.time, "20240305 23:59:00");
     EXPECT_EQ(state.hostLabel, "before");

@@ -30,8 +30,8 @@ struct CpuAllAnswer {
 /// ten values.
 Outcome CallGetCpuAll(RfcSession& session, ItHandle table, CpuAllAnswer* answer) {
   RfcType& lineType = session.structures.cpuAll;
-  if (!InstallStructure(session.rfc, "CPU_ALL", structures::CPU_ALL,
-                        structures::kCpuAllEntries, &lineType))
+  if (!InstallStructure(session.rfc, "CPU_ALL", structures::CPU_ALL, structures::kCpuAllEntries,
+                        &lineType))
     return Outcome::LibraryFailed("RfcInstallStructure");
 
   char localRemote[6] = {'L', 'O', 'C', 'A', 'L', ' '};
@@ -39,8 +39,7 @@ Outcome CallGetCpuAll(RfcSession& session, ItHandle table, CpuAllAnswer* answer)
   std::memset(logicalDestination, ' ', sizeof logicalDestination);
   RfcParameter exporting[] = {
       {"LOCAL_REMOTE", 12, kTypeChar, sizeof localRemote, localRemote},
-      {"LOGICAL_DESTINATION", 19, kTypeChar, sizeof logicalDestination,
-       logicalDestination},
+      {"LOGICAL_DESTINATION", 19, kTypeChar, sizeof logicalDestination, logicalDestination},
       {nullptr, 0, 0, 0, nullptr},
   };
   RfcTable tables[] = {
@@ -75,11 +74,9 @@ void AppendPiece(std::string_view w, size_t at, size_t n, std::string* out) {
 
 }  // namespace
 
-void ParseCollectorTimeStamp(std::string_view stamp, std::string* date,
-                             std::string* time) {
-  static const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr",
-                                          "May", "Jun", "Jul", "Aug",
-                                          "Sep", "Oct", "Nov", "Dec"};
+void ParseCollectorTimeStamp(std::string_view stamp, std::string* date, std::string* time) {
+  static const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   std::string w(stamp.substr(0, std::min(stamp.size(), kStampLength)));
   if (w.size() >= 7) {
     for (int m = 0; m < 12; ++m) {

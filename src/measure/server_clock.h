@@ -25,7 +25,6 @@ Outcome QueryServerClock(RfcSession& session, ServerClock* clock);
 /// name keeps its letters), day at 8 and 9 (a blank for a leading zero),
 /// time at 11 to 18, year at 20 to 23. The century is always "20". A stamp
 /// that ends early gives shorter texts.
-void ParseCollectorTimeStamp(std::string_view stamp, std::string* date,
-                             std::string* time);
+void ParseCollectorTimeStamp(std::string_view stamp, std::string* date, std::string* time);
 
 #endif  // BRINDLEMARK_MEASURE_SERVER_CLOCK_H_

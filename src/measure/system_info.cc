@@ -37,8 +37,7 @@ Outcome CallSystemInfo(RfcSession& session, SystemInfoAnswer* answer) {
       {"DIALOG_USER_TYPE", 16, kTypeChar, 1, answer->dialogUserType},
       {"MAXIMAL_RESOURCES", 17, kTypeInt, 4, &answer->maximalResources},
       {"RECOMMENDED_DELAY", 17, kTypeInt, 4, &answer->recommendedDelay},
-      {"RFCSI_EXPORT", 12, rfcsiType, structures::kRfcsiRecordLength,
-       answer->rfcsi},
+      {"RFCSI_EXPORT", 12, rfcsiType, structures::kRfcsiRecordLength, answer->rfcsi},
       {"RFC_LOGIN_COMPLETE", 18, kTypeChar, 1, answer->rfcLoginComplete},
       {nullptr, 0, 0, 0, nullptr},
   };

@@ -38,12 +38,12 @@ Outcome CallSystemUsage(RfcSession& session, std::string_view serverDate, ItHand
   };
   RfcTable tables[] = {
       {"STATISTIC", 9, types.sapwlaccts, kStatisticRowLength, statistic, 0, 0},
-      {"USER_ACCOUNT_RELATION", 21, types.usraccntv, kUserAccountRowLength,
-       userAccountRelation, 0, 0},
+      {"USER_ACCOUNT_RELATION", 21, types.usraccntv, kUserAccountRowLength, userAccountRelation, 0,
+       0},
       {nullptr, 0, 0, 0, nullptr, 0, 0},
   };
-  int result = session.rfc.RfcCall(session.connection, "SAPWL_ACCNT_GET_SYSTEM_USAGE",
-                                   exporting, tables);
+  int result =
+      session.rfc.RfcCall(session.connection, "SAPWL_ACCNT_GET_SYSTEM_USAGE", exporting, tables);
   if (result != kRfcOk) return Outcome::CallFailed(result, std::string());
 
   RfcParameter importing[] = {{nullptr, 0, 0, 0, nullptr}};

@@ -13,13 +13,13 @@ constexpr unsigned kUserAccountRowLength = 27;
 
 /// Byte offsets of the fields of a STATISTIC row.
 namespace statistic_row {
-constexpr unsigned kClient = 0;       // 3 characters
-constexpr unsigned kUserAccnt = 3;    // 12 characters
-constexpr unsigned kSteps = 16;       // 4-byte integers, little-endian
+constexpr unsigned kClient = 0;     // 3 characters
+constexpr unsigned kUserAccnt = 3;  // 12 characters
+constexpr unsigned kSteps = 16;     // 4-byte integers, little-endian
 constexpr unsigned kDsteps = 20;
 constexpr unsigned kUsteps = 24;
 constexpr unsigned kBsteps = 28;
-constexpr unsigned kRespTime = 32;    // 8-byte packed decimals
+constexpr unsigned kRespTime = 32;  // 8-byte packed decimals
 constexpr unsigned kQueueTime = 40;
 constexpr unsigned kCpuTime = 48;
 constexpr unsigned kADbTime = 56;

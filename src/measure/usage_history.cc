@@ -101,15 +101,14 @@ std::string_view UsageHistory::FindProfileLine(std::string_view prefix) const {
 }
 
 Outcome UsageHistory::UpdateHistory(FileSystem& disk, const std::string& profilePath,
-                                    const ServerClock& clock,
-                                    const std::vector<ClientSlot>& slots,
+                                    const ServerClock& clock, const std::vector<ClientSlot>& slots,
                                     std::uint32_t allClientsStepTotal) {
   std::string_view formerDate = FindProfileLine(kDateRecordPrefix);
   std::uint32_t formerSteps = formerDate.empty() ? 0 : FormerStepTotal(formerDate);
   std::string_view serverDay = std::string_view(clock.date).substr(0, 8);
-  dateChanged_ = formerDate.empty() ||
-                 formerDate.substr(std::min(formerDate.size(), kDateRecordPrefix.size()), 8) !=
-                     serverDay;
+  dateChanged_ =
+      formerDate.empty() ||
+      formerDate.substr(std::min(formerDate.size(), kDateRecordPrefix.size()), 8) != serverDay;
   if (!dateChanged_ && formerSteps == allClientsStepTotal) return Outcome::Ok();  // untouched
 
   historyRewritten_ = true;

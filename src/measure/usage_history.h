@@ -76,9 +76,8 @@ class UsageHistory {
   /// only) by the former record of that client as "# Clx ". The file is
   /// replaced as a whole or not at all; when it cannot be, the outcome is
   /// "Error 1016: ReWriting of Profile <path> failed !".
-  Outcome UpdateHistory(FileSystem& disk, const std::string& profilePath,
-                        const ServerClock& clock, const std::vector<ClientSlot>& slots,
-                        std::uint32_t allClientsStepTotal);
+  Outcome UpdateHistory(FileSystem& disk, const std::string& profilePath, const ServerClock& clock,
+                        const std::vector<ClientSlot>& slots, std::uint32_t allClientsStepTotal);
 
   /// The record against which a client's differences are taken: none on a
   /// new day; the former "# Clt " record when the profile was rewritten;

@@ -23,8 +23,9 @@ TEST(UsageHistoryTest, Records) {
   ClientSlot slot{"100", {}, {}};
   slot.dayTotals.value = {1, 22, 333, 4444, 55555, 4294967295u, 7};
   std::string record = ClientRecord(slot);
-  EXPECT_EQ(record, "# Clt 100           1            22           333          4444"
-                    "         55555  4294967295           7");
+  EXPECT_EQ(record,
+            "# Clt 100           1            22           333          4444"
+            "         55555  4294967295           7");
   EXPECT_EQ(ReadClientRecord(record).value, slot.dayTotals.value);
   EXPECT_EQ(PreviousRecord(record).substr(0, 9), "# Clx 100");
   EXPECT_EQ(ReadClientRecord(PreviousRecord(record)).value, slot.dayTotals.value);
@@ -36,11 +37,15 @@ TEST(UsageHistoryTest, Records) {
   EXPECT_EQ(edited[UsageCounters::kRespTime], 999u);
   EXPECT_EQ(edited[UsageCounters::kCpuTime], 0u);
 
-  const char* totals[][2] = {{"Steps=00012x9", "12"}, {"Steps= 12", "0"}, {"Steps=", "0"},
-                             {"", "0"}, {"Steps=123456789012", "3755744309"}};  // 11 characters
+  const char* totals[][2] = {{"Steps=00012x9", "12"},
+                             {"Steps= 12", "0"},
+                             {"Steps=", "0"},
+                             {"", "0"},
+                             {"Steps=123456789012", "3755744309"}};  // 11 characters
   for (const auto& t : totals)
     EXPECT_EQ(FormerStepTotal(std::string("# Clt Date=20240131 10:15:00 ") + t[0]),
-              std::stoul(t[1])) << t[0];
+              std::stoul(t[1]))
+        << t[0];
 }
 
 TEST(UsageHistoryTest, RewriteMovesTheHistoryToTheEndAndKeepsOtherLinesWhole) {
@@ -60,11 +65,12 @@ TEST(UsageHistoryTest, RewriteMovesTheHistoryToTheEndAndKeepsOtherLinesWhole) {
   // records become "# Clx " records and the first record of a client is
   // its baseline.
   for (std::uint32_t total : {20u, 3u}) {
-    auto history = update("# Clt Date=20240131 09:00:00 Steps=12\n"
-                          "# Clx Date=20240131 08:00:00 Steps=4\n"
-                          "Destination: PRD\n" + Record("100", 12, 3) + Record("100", 99, 9) +
-                              PreviousRecord(Record("100", 4, 1)),
-                          {Slot("100", total, 5), Slot("300", 0, 0)}, total);
+    auto history = update(
+        "# Clt Date=20240131 09:00:00 Steps=12\n"
+        "# Clx Date=20240131 08:00:00 Steps=4\n"
+        "Destination: PRD\n" +
+            Record("100", 12, 3) + Record("100", 99, 9) + PreviousRecord(Record("100", 4, 1)),
+        {Slot("100", total, 5), Slot("300", 0, 0)}, total);
     EXPECT_FALSE(history->DateChanged());
     EXPECT_TRUE(history->HistoryRewritten());
     EXPECT_EQ(disk.files[kProfile],
@@ -78,8 +84,10 @@ TEST(UsageHistoryTest, RewriteMovesTheHistoryToTheEndAndKeepsOtherLinesWhole) {
   }
 
   std::string longLine(5000, 'k');
-  std::string profile = "Destination: PRD\n# Clt Date=20240130 23:00:00 Steps=1\n"
-                        "User       : MONITOR\r\n# Clx 100 stray\n\n" + longLine + "\n";
+  std::string profile =
+      "Destination: PRD\n# Clt Date=20240130 23:00:00 Steps=1\n"
+      "User       : MONITOR\r\n# Clx 100 stray\n\n" +
+      longLine + "\n";
   std::string kept = "Destination: PRD\nUser       : MONITOR\n\n" + longLine + "\n";
   for (int i = 0; i < 300; ++i) {
     profile += "; note " + std::to_string(i) + "\n";

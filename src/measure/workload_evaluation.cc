@@ -107,9 +107,9 @@ struct TotalChannel {
   ValueRule rule;
 };
 constexpr TotalChannel kTotalChannels[] = {
-    {"Step(s)", {Index::kSteps, false}},     {"Dialog", {Index::kDialog, false}},
-    {"Batch", {Index::kBatch, false}},       {"Rsp Time", {Index::kRespTime, true}},
-    {"CPU Time", {Index::kCpuTime, true}},   {"DBS Time", {Index::kDbTime, true}},
+    {"Step(s)", {Index::kSteps, false}},   {"Dialog", {Index::kDialog, false}},
+    {"Batch", {Index::kBatch, false}},     {"Rsp Time", {Index::kRespTime, true}},
+    {"CPU Time", {Index::kCpuTime, true}}, {"DBS Time", {Index::kDbTime, true}},
     {"Sus Time", {Index::kSusTime, true}},
 };
 
@@ -123,7 +123,7 @@ struct Workload {
 /// Sums the rows per client and over the selected clients. Each distinct
 /// client gets one slot, in the order of its first row.
 Outcome SumRows(RfcLibrary& rfc, ItHandle statistic, const std::string& clientFilter,
-               Workload* workload) {
+                Workload* workload) {
   std::unordered_map<std::uint32_t, size_t> slotOf;
   unsigned rows = rfc.ItFill(statistic);
   for (unsigned line = 1; line <= rows; ++line) {
@@ -138,8 +138,7 @@ Outcome SumRows(RfcLibrary& rfc, ItHandle statistic, const std::string& clientFi
   }
   for (ClientSlot& slot : workload->slots) {
     slot.differences = slot.dayTotals;
-    if (clientFilter.empty() || clientFilter == slot.client)
-      workload->totals.Add(slot.dayTotals);
+    if (clientFilter.empty() || clientFilter == slot.client) workload->totals.Add(slot.dayTotals);
   }
   return Outcome::Ok();
 }
@@ -217,12 +216,12 @@ void WriteSlotChannels(const Workload& workload, const ValueRule& rule, std::str
                        ResultDocument& document) {
   for (const ClientSlot& slot : workload.slots)
     document.WriteChannel(std::string(prefix) + "Client " + slot.client,
-                                    Decimal(rule.Of(slot.differences)), rule.Unit());
+                          Decimal(rule.Of(slot.differences)), rule.Unit());
 }
 
 /// The whole document of a single-system run.
-void WriteDocument(std::string_view destination, const WorkloadOptions& options,
-                   Workload& workload, ResultDocument& document) {
+void WriteDocument(std::string_view destination, const WorkloadOptions& options, Workload& workload,
+                   ResultDocument& document) {
   UsageCounters& totals = workload.totals;
   if (totals[Index::kSteps] == 0) totals[Index::kSteps] = 1;
   document.OpenDocument();
@@ -237,9 +236,8 @@ void WriteDocument(std::string_view destination, const WorkloadOptions& options,
 }
 
 /// The channels of one system in an item run.
-void WriteItem(const Workload& workload, const WorkloadOptions& options,
-               std::string_view itemName, std::string_view channelName,
-               ResultDocument& document) {
+void WriteItem(const Workload& workload, const WorkloadOptions& options, std::string_view itemName,
+               std::string_view channelName, ResultDocument& document) {
   ClientChannel option = options.clientChannel;
   ValueRule rule = ClientChannelRule(option);
   bool perClient = option != ClientChannel::kNone && option != ClientChannel::kDialog &&
@@ -289,7 +287,8 @@ WorkloadResult WithStatistics(RfcSession& session, const ServerClock& clock,
     result.outcome = call;
   }
 
-  if (rfc.ItDelete(relation) != 0) return Ended(Outcome::LibraryFailed("ItDelete USER_ACCOUNT_RELATION"));
+  if (rfc.ItDelete(relation) != 0)
+    return Ended(Outcome::LibraryFailed("ItDelete USER_ACCOUNT_RELATION"));
   if (rfc.ItDelete(statistic) != 0) return Ended(Outcome::LibraryFailed("ItDelete STATISTIC"));
   return result;
 }

@@ -15,7 +15,16 @@ struct ServerClock;
 /// The per-client options: one channel per client with one value, named
 /// by the first of the keywords "STEPS", "DIALOG", "BATCH", "RESPONSE",
 /// "CPU-TIME", "DBS-TIME", "SUS-TIME" that the parameters hold.
-enum class ClientChannel { kNone, kSteps, kDialog, kBatch, kResponse, kCpuTime, kDbsTime, kSusTime };
+enum class ClientChannel {
+  kNone,
+  kSteps,
+  kDialog,
+  kBatch,
+  kResponse,
+  kCpuTime,
+  kDbsTime,
+  kSusTime
+};
 
 /// The parameters that shape an evaluation.
 struct WorkloadOptions {

@@ -40,10 +40,10 @@ class ServedRows : public RfcLibrary {
       PutInteger(row, statistic_row::kDsteps, 1 + i % 5);
       PutInteger(row, statistic_row::kUsteps, 0);
       PutInteger(row, statistic_row::kBsteps, i % 3);
-      for (unsigned offset : {statistic_row::kRespTime, statistic_row::kQueueTime,
-                              statistic_row::kCpuTime, statistic_row::kADbTime,
-                              statistic_row::kSDbTime, statistic_row::kADataVol,
-                              statistic_row::kSDataVol})
+      for (unsigned offset :
+           {statistic_row::kRespTime, statistic_row::kQueueTime, statistic_row::kCpuTime,
+            statistic_row::kADbTime, statistic_row::kSDbTime, statistic_row::kADataVol,
+            statistic_row::kSDataVol})
         PutPacked(row, offset, 1000 + i % 100000);
     }
   }
@@ -51,8 +51,7 @@ class ServedRows : public RfcLibrary {
   void RfcEnvironment(const RfcEnvironmentRecord&) override {}
   RfcHandle RfcOpen(const RfcOptions&) override { return 1; }
   RfcHandle RfcOpenEx(const char*, RfcErrorInfo*) override { return 1; }
-  int RfcInstallStructure(const char*, const FieldDescriptor*, unsigned,
-                          RfcType* handle) override {
+  int RfcInstallStructure(const char*, const FieldDescriptor*, unsigned, RfcType* handle) override {
     *handle = 1000;
     return 0;
   }
@@ -118,11 +117,15 @@ void BM_EvaluateWorkload(benchmark::State& state, int clients) {
 }
 
 BENCHMARK_CAPTURE(BM_EvaluateWorkload, clients_3, 3)
-    ->Arg(10)->Arg(10000)->Arg(1000000)
+    ->Arg(10)
+    ->Arg(10000)
+    ->Arg(1000000)
     ->Unit(benchmark::kMicrosecond)
     ->Complexity(benchmark::oN);
 BENCHMARK_CAPTURE(BM_EvaluateWorkload, clients_300, 300)
-    ->Arg(10)->Arg(10000)->Arg(1000000)
+    ->Arg(10)
+    ->Arg(10000)
+    ->Arg(1000000)
     ->Unit(benchmark::kMicrosecond)
     ->Complexity(benchmark::oN);
 

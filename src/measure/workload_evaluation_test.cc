@@ -63,7 +63,8 @@ TEST_F(WorkloadEvaluationTest, EachClientHasOneSlotHoweverManyAndWhereverItsRows
   Evaluate({"", ClientChannel::kSteps});
   EXPECT_EQ(document.Text(),
             "\n<Prtg>\n\n<Text>(PRD) Summary: Step(s)=1.640, Dialog=0, Batch=0, RspTime=0 ms, "
-            "CpuTime=0 ms </Text>\n" + channels + "\n</Prtg>\n");
+            "CpuTime=0 ms </Text>\n" +
+                channels + "\n</Prtg>\n");
   std::string profile = disk->files[kProfile];
   EXPECT_NE(profile.find("\n# Clt 139          80 "), std::string::npos);
   EXPECT_EQ(profile.find("# Clt 139", profile.find("# Clt 139") + 1), std::string::npos);
@@ -72,9 +73,8 @@ TEST_F(WorkloadEvaluationTest, EachClientHasOneSlotHoweverManyAndWhereverItsRows
   rows.push_back({"105", 1});
   Serve(rows);
   Evaluate({"", ClientChannel::kSteps});
-  EXPECT_NE(document.Text().find(
-                "<Channel>Client 105</Channel>\n<Value>1</Value></Result>\n\n"
-                "<Result><Channel>Client 106</Channel>\n<Value>0</Value>"),
+  EXPECT_NE(document.Text().find("<Channel>Client 105</Channel>\n<Value>1</Value></Result>\n\n"
+                                 "<Result><Channel>Client 106</Channel>\n<Value>0</Value>"),
             std::string::npos);
 }
 

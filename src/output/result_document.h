@@ -26,8 +26,7 @@ class ResultDocument {
   /// Appends "</Text>\n".
   void CloseText() { text_ += "</Text>\n"; }
   /// Appends one channel element; an empty unit gives no custom unit.
-  void WriteChannel(std::string_view name, std::string_view value,
-                    std::string_view unit);
+  void WriteChannel(std::string_view name, std::string_view value, std::string_view unit);
   /// Appends "\n</Prtg>\n".
   void CloseDocument() { text_ += "\n</Prtg>\n"; }
   /// Replaces the text by an error document that carries |message|.

@@ -21,10 +21,11 @@ TEST(ResultDocumentTest, DocumentBytes) {
             "\n<Result><Channel>R&amp;D &lt;1&gt;</Channel>\n"
             "<Unit>Custom</Unit>\n<CustomUnit>m&lt;s</CustomUnit>\n"
             "<Value>5&gt;4</Value></Result>\n"
-            "\n<Result><Channel>" + std::string(123, 'n') + "</Channel>\n<Value>" +
-                std::string(123, '9') + "</Value></Result>\n"
-            "\n<Result><Channel></Channel>\n<Value></Value></Result>\n"
-            "\n</Prtg>\n");
+            "\n<Result><Channel>" +
+                std::string(123, 'n') + "</Channel>\n<Value>" + std::string(123, '9') +
+                "</Value></Result>\n"
+                "\n<Result><Channel></Channel>\n<Value></Value></Result>\n"
+                "\n</Prtg>\n");
 }
 
 // The error tail after a printed head is shown by item-clock-failure-ends-run.

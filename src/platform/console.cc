@@ -13,6 +13,4 @@ struct StandardOutput : Console {
 
 }  // namespace
 
-std::unique_ptr<Console> CreateStandardOutput() {
-  return std::make_unique<StandardOutput>();
-}
+std::unique_ptr<Console> CreateStandardOutput() { return std::make_unique<StandardOutput>(); }

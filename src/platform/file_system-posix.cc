@@ -73,8 +73,8 @@ std::string Join(const std::string& directory, const std::string& name) {
 void RemoveStaleTemporaries(const std::string& directory, const std::string& name) {
   DIR* dir = ::opendir(directory.c_str());
   if (dir == nullptr) return;
-  std::time_t limit = std::time(nullptr) -
-      std::chrono::seconds(FileSystem::kStaleTemporaryAge).count();
+  std::time_t limit =
+      std::time(nullptr) - std::chrono::seconds(FileSystem::kStaleTemporaryAge).count();
   while (const dirent* entry = ::readdir(dir)) {
     if (!IsTemporaryNameOf(entry->d_name, name, /*caseMatters=*/true)) continue;
     std::string path = Join(directory, entry->d_name);
@@ -157,8 +157,8 @@ struct PosixFileSystem : FileSystem {
     if (!exists && errno != ENOENT) return false;
     // A file the administrator made read-only (no write bit at all: root
     // may write anything) or that the sensor's user may not write stays.
-    if (exists && (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0 ||
-                   ::access(target.c_str(), W_OK) != 0))
+    if (exists &&
+        (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
       return false;
 
     std::string directory, name, temp;
@@ -191,8 +191,8 @@ struct PosixFileSystem : FileSystem {
 
   std::unique_ptr<FileLock> LockFile(const std::string& path,
                                      std::chrono::milliseconds timeout) override {
-    int fd = ::open(paths_.Map(path).c_str(),
-                    O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+    int fd = ::open(paths_.Map(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK,
+                    0666);
     if (fd < 0) return nullptr;
     // Polled: flock itself waits without bound.
     auto deadline = std::chrono::steady_clock::now() + timeout;

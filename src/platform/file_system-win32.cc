@@ -40,8 +40,8 @@ std::wstring Widen(const std::string& path) {
                               nullptr, 0);
   std::wstring wide(static_cast<size_t>(n), L'\0');
   if (n > 0)
-    MultiByteToWideChar(NameCodePage(), 0, path.data(), static_cast<int>(path.size()),
-                        wide.data(), n);
+    MultiByteToWideChar(NameCodePage(), 0, path.data(), static_cast<int>(path.size()), wide.data(),
+                        n);
   return wide;
 }
 
@@ -62,8 +62,8 @@ std::string Narrow(const std::wstring& name) {
 /// a run that reads a profile never makes another one's rewrite fail.
 Stream OpenRegular(const std::string& path, const char* mode) {
   HANDLE handle = CreateFileW(Widen(path).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   // Devices ("CON", "COM1") and pipes are not files to read.
   if (GetFileType(handle) != FILE_TYPE_DISK) {
@@ -82,8 +82,7 @@ Stream OpenRegular(const std::string& path, const char* mode) {
     return nullptr;
   }
   struct _stat64 st;
-  if (_fstat64(_fileno(file.get()), &st) != 0 || (st.st_mode & _S_IFREG) == 0)
-    return nullptr;
+  if (_fstat64(_fileno(file.get()), &st) != 0 || (st.st_mode & _S_IFREG) == 0) return nullptr;
   return file;
 }
 
@@ -128,9 +127,9 @@ bool ResolveLink(const std::string& path, std::string* target) {
   DWORD attributes = GetFileAttributesW(Widen(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
     return true;
-  HANDLE file = CreateFileW(Widen(path).c_str(), 0,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE file =
+      CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   wchar_t buffer[4 * MAX_PATH];
   DWORD n = GetFinalPathNameByHandleW(file, buffer, sizeof buffer / sizeof buffer[0],
@@ -171,8 +170,7 @@ bool ReadAll(FILE* file, std::string* contents) {
   contents->clear();
   char buffer[65536];
   size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-    contents->append(buffer, n);
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) contents->append(buffer, n);
   return std::ferror(file) == 0;
 }
 
@@ -213,9 +211,7 @@ struct Win32FileSystem : FileSystem {
     return true;
   }
 
-  bool CanOpen(const std::string& path) override {
-    return OpenRegular(path, "r") != nullptr;
-  }
+  bool CanOpen(const std::string& path) override { return OpenRegular(path, "r") != nullptr; }
 
   bool WriteFile(const std::string& path, std::string_view contents) override {
     Stream file(std::fopen(path.c_str(), "w"));
@@ -241,10 +237,9 @@ struct Win32FileSystem : FileSystem {
     std::random_device random;
     int fd = -1;
     for (unsigned attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-      temp = directory + TemporaryName(name, GetCurrentProcessId(),
-                                       static_cast<std::uint32_t>(random()));
-      fd = _open(temp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_TEXT,
-                 _S_IREAD | _S_IWRITE);
+      temp = directory +
+             TemporaryName(name, GetCurrentProcessId(), static_cast<std::uint32_t>(random()));
+      fd = _open(temp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_TEXT, _S_IREAD | _S_IWRITE);
       if (fd < 0 && errno != EEXIST) return false;
     }
     if (fd < 0) return false;
@@ -259,8 +254,8 @@ struct Win32FileSystem : FileSystem {
     ok = _commit(_fileno(file.get())) == 0 && ok;  // on the disk before the move
     ok = std::fclose(file.release()) == 0 && ok;
     // The marks the old file had (hidden, system, archive) go with it.
-    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                            FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     if (ok && exists && (attributes & kKept) != 0)
       ok = SetFileAttributesW(Widen(temp).c_str(), attributes & kKept) != 0;
     if (ok) ok = MoveOver(temp, target);
@@ -281,15 +276,13 @@ struct Win32FileSystem : FileSystem {
     return target != nullptr && WriteAllAndClose(std::move(target), contents);
   }
 
-  bool RemoveFile(const std::string& path) override {
-    return DeleteFileA(path.c_str()) != 0;
-  }
+  bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
 
   std::unique_ptr<FileLock> LockFile(const std::string& path,
                                      std::chrono::milliseconds timeout) override {
     HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     // Polled: without LOCKFILE_FAIL_IMMEDIATELY the call waits without bound.
     auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -312,8 +305,6 @@ struct Win32FileSystem : FileSystem {
 
 }  // namespace
 
-std::unique_ptr<FileSystem> CreateHostFileSystem() {
-  return std::make_unique<Win32FileSystem>();
-}
+std::unique_ptr<FileSystem> CreateHostFileSystem() { return std::make_unique<Win32FileSystem>(); }
 
 std::unique_ptr<FileSystem> CreateNativeFileSystem() { return CreateHostFileSystem(); }

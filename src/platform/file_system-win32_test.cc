@@ -41,7 +41,10 @@ TEST_F(Win32FileSystemTest, ReadsInTextMode) {
   // A Ctrl-Z at the end is the old end-of-file mark; one inside the file
   // must not cut off the lines after it (a rewrite would lose them).
   const char* cases[][2] = {{"one\r\ntwo\r\n\r\nlast", "one\ntwo\n\nlast"},
-                            {"kept\r\n\x1a" "also kept\r\n\x1a", "kept\n\x1a" "also kept\n"}};
+                            {"kept\r\n\x1a"
+                             "also kept\r\n\x1a",
+                             "kept\n\x1a"
+                             "also kept\n"}};
   for (const auto& c : cases) {
     dir.Write("in.txt", c[0]);
     std::string contents;

@@ -19,8 +19,7 @@ std::string HostPaths::Map(const std::string& windowsPath) const {
     if (c == '\\') c = '/';
   char drive = 'C';
   bool absolute = false;
-  if (path.size() >= 2 && path[1] == ':' &&
-      std::isalpha(static_cast<unsigned char>(path[0]))) {
+  if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
     drive = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
     path.erase(0, 2);
     absolute = true;  // "C:dir" is relative to the drive's root here too

@@ -11,8 +11,7 @@ namespace {
 std::string ProgramDirectory() {
   std::string path(4096, '\0');
   ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
-  if (n <= 0 || static_cast<std::size_t>(n) >= path.size())
-    return "";
+  if (n <= 0 || static_cast<std::size_t>(n) >= path.size()) return "";
   path.resize(static_cast<std::size_t>(n));
   return path.substr(0, path.rfind('/') + 1);
 }
@@ -46,13 +45,11 @@ std::unique_ptr<SharedLibrary> SharedLibrary::LoadPath(const std::string& path,
 
 std::unique_ptr<SharedLibrary> SharedLibrary::Load(const std::string& fileName,
                                                    std::string* error) {
-  if (fileName.find('/') != std::string::npos)
-    return LoadPath(fileName, error);
+  if (fileName.find('/') != std::string::npos) return LoadPath(fileName, error);
   std::string directory = ProgramDirectory();
   if (!directory.empty()) {
     auto library = LoadPath(directory + fileName, error);
-    if (library)
-      return library;
+    if (library) return library;
   }
   // A name without a slash makes dlopen search the library path, the
   // system's cache and the standard directories (not the working

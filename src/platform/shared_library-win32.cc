@@ -5,13 +5,10 @@
 namespace {
 
 std::wstring Widen(const std::string& text) {
-  if (text.empty())
-    return std::wstring();
-  int n = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                nullptr, 0);
+  if (text.empty()) return std::wstring();
+  int n = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                        wide.data(), n);
+  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
   return wide;
 }
 
@@ -20,8 +17,7 @@ std::wstring Widen(const std::string& text) {
 std::wstring ProgramDirectory() {
   std::wstring path(32768, L'\0');
   DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-  if (n == 0 || n >= path.size())
-    return L"";
+  if (n == 0 || n >= path.size()) return L"";
   path.resize(n);
   std::size_t slash = path.find_last_of(L"\\/");
   return slash == std::wstring::npos ? L"" : path.substr(0, slash + 1);
@@ -29,17 +25,15 @@ std::wstring ProgramDirectory() {
 
 bool IsRegularFile(const std::wstring& path) {
   DWORD attributes = ::GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES &&
-         (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 std::string LastError() {
   DWORD code = ::GetLastError();
   char text[512];
-  DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, code, 0, text, sizeof text, nullptr);
-  while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' '))
-    --n;
+  DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             code, 0, text, sizeof text, nullptr);
+  while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ')) --n;
   return n > 0 ? std::string(text, n) : "error " + std::to_string(code);
 }
 
@@ -74,15 +68,13 @@ std::unique_ptr<SharedLibrary> SharedLibrary::LoadPath(const std::string& path,
 
 std::unique_ptr<SharedLibrary> SharedLibrary::Load(const std::string& fileName,
                                                    std::string* error) {
-  if (fileName.find_first_of("\\/:") != std::string::npos)
-    return LoadPath(fileName, error);
+  if (fileName.find_first_of("\\/:") != std::string::npos) return LoadPath(fileName, error);
   std::wstring directory = ProgramDirectory();
   if (!directory.empty()) {
     std::wstring path = directory + Widen(fileName);
     if (IsRegularFile(path)) {
       HMODULE module = LoadQuietly(path, LOAD_WITH_ALTERED_SEARCH_PATH);
-      if (module != nullptr)
-        return std::unique_ptr<SharedLibrary>(new SharedLibrary(module));
+      if (module != nullptr) return std::unique_ptr<SharedLibrary>(new SharedLibrary(module));
     }
   }
   HMODULE module = LoadQuietly(Widen(fileName), 0);

@@ -13,13 +13,11 @@ class SharedLibrary {
   /// another architecture or bitness, or a directory of that name is
   /// passed over. Null with |error| set to the system's reason when no
   /// library could be loaded.
-  static std::unique_ptr<SharedLibrary> Load(const std::string& fileName,
-                                             std::string* error);
+  static std::unique_ptr<SharedLibrary> Load(const std::string& fileName, std::string* error);
 
   /// Loads the library at |path| exactly, without any search. Null with
   /// |error| set when it cannot be loaded.
-  static std::unique_ptr<SharedLibrary> LoadPath(const std::string& path,
-                                                 std::string* error);
+  static std::unique_ptr<SharedLibrary> LoadPath(const std::string& path, std::string* error);
 
   ~SharedLibrary();
   SharedLibrary(const SharedLibrary&) = delete;

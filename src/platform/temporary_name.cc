@@ -29,16 +29,13 @@ bool AllOf(std::string_view text, Accept accept) {
 
 }  // namespace
 
-std::string TemporaryName(std::string_view fileName, unsigned long process,
-                          std::uint32_t random) {
+std::string TemporaryName(std::string_view fileName, unsigned long process, std::uint32_t random) {
   char tail[48];
-  std::snprintf(tail, sizeof tail, "%lu-%08lx", process,
-                static_cast<unsigned long>(random));
+  std::snprintf(tail, sizeof tail, "%lu-%08lx", process, static_cast<unsigned long>(random));
   return std::string(fileName) + std::string(kMark) + tail + std::string(kEnd);
 }
 
-bool IsTemporaryNameOf(std::string_view name, std::string_view fileName,
-                       bool caseMatters) {
+bool IsTemporaryNameOf(std::string_view name, std::string_view fileName, bool caseMatters) {
   size_t head = fileName.size() + kMark.size();
   if (name.size() < head + kEnd.size()) return false;
   if (!SameText(name.substr(0, fileName.size()), fileName, caseMatters) ||

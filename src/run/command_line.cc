@@ -18,9 +18,9 @@ struct ClientChannelKeyword {
   ClientChannel channel;
 };
 constexpr ClientChannelKeyword kClientChannelKeywords[] = {
-    {"STEPS", ClientChannel::kSteps},       {"DIALOG", ClientChannel::kDialog},
-    {"BATCH", ClientChannel::kBatch},       {"RESPONSE", ClientChannel::kResponse},
-    {"CPU-TIME", ClientChannel::kCpuTime},  {"DBS-TIME", ClientChannel::kDbsTime},
+    {"STEPS", ClientChannel::kSteps},      {"DIALOG", ClientChannel::kDialog},
+    {"BATCH", ClientChannel::kBatch},      {"RESPONSE", ClientChannel::kResponse},
+    {"CPU-TIME", ClientChannel::kCpuTime}, {"DBS-TIME", ClientChannel::kDbsTime},
     {"SUS-TIME", ClientChannel::kSusTime},
 };
 
@@ -59,8 +59,7 @@ void TakeItem(CommandLine& line, std::string_view upper) {
   line.itemMode = true;
   size_t start = at + kItemKeyword.size();
   size_t end = start;
-  while (end < upper.size() && end - start < kMaxItemName && upper[end] != ' ' &&
-         upper[end] != ',')
+  while (end < upper.size() && end - start < kMaxItemName && upper[end] != ' ' && upper[end] != ',')
     ++end;
   line.itemName = Replaced(std::string_view(line.parameters).substr(start, end - start), ':', ' ');
   line.profileName = "Tessaron.Prf";
@@ -84,7 +83,8 @@ MeasureOptions ReadMeasureOptions(std::string_view parameters) {
   MeasureOptions options;
   size_t client = upper.find(kClientKeyword);
   if (client != std::string::npos)
-    options.workload.clientFilter = upper.substr(client + kClientKeyword.size(), kClientFilterLength);
+    options.workload.clientFilter =
+        upper.substr(client + kClientKeyword.size(), kClientFilterLength);
   for (const ClientChannelKeyword& entry : kClientChannelKeywords) {
     if (upper.find(entry.keyword) == std::string::npos) continue;
     options.workload.clientChannel = entry.channel;

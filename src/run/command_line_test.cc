@@ -9,9 +9,9 @@ namespace {
 std::string ReadAndShow(std::vector<std::string> arguments) {
   arguments.insert(arguments.begin(), "Brindlemark.exe");
   CommandLine line = ReadCommandLine(arguments);
-  return line.profileName + "|" + line.parameters + "|" + line.options.workload.clientFilter +
-         "|" + (line.itemMode ? "item " + line.itemName : "single") +
-         (line.progress ? "|#" : "") + (line.noSearch ? "|@" : "");
+  return line.profileName + "|" + line.parameters + "|" + line.options.workload.clientFilter + "|" +
+         (line.itemMode ? "item " + line.itemName : "single") + (line.progress ? "|#" : "") +
+         (line.noSearch ? "|@" : "");
 }
 
 // The ordinary command lines are run by the scenarios; here the edges.
@@ -41,7 +41,8 @@ TEST(CommandLineTest, ProfileNameAndParameters) {
       // An item selects the item run over the sensor profile.
       {{"D:\\Sensors\\PRD", "ITEM=Cpu:Load,CLIENT=000"},
        "Tessaron.Prf|ITEM=Cpu:Load,CLIENT=000|000|item Cpu Load"},
-      {{"PRD", "ITEM=" + longItem}, "Tessaron.Prf|ITEM=" + longItem + "||item " + std::string(90, 'x')},
+      {{"PRD", "ITEM=" + longItem},
+       "Tessaron.Prf|ITEM=" + longItem + "||item " + std::string(90, 'x')},
       {{"PRD", "ITEM="}, "Tessaron.Prf|ITEM=||item "},
       // "GLOBAL" selects the global listing, with or without a directory.
       {{"global.p00", "SENSOR01"}, "SAP Tessaron.Gbl|SENSOR01||item "},

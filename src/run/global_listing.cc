@@ -25,8 +25,7 @@ std::string ItemOf(std::string_view text) {
   if (at == std::string_view::npos) return std::string();
   size_t start = at + 5;
   size_t end = start;
-  while (end < text.size() && end - start < kMaxItemName && text[end] != ' ' &&
-         text[end] != ',')
+  while (end < text.size() && end - start < kMaxItemName && text[end] != ' ' && text[end] != ',')
     ++end;
   return Replaced(text.substr(start, end - start), ':', ' ');
 }

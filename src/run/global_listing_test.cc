@@ -25,8 +25,8 @@ struct GlobalListingTest : testing::Test {
     listing = GlobalListing();
     disk.files.clear();
     if (!contents.empty()) disk.Create(kSensorProfile, contents);
-    return ReadGlobalListing(disk, kSensorProfile, "Tessaron.Prf", "ITEM=" + item,
-                             "ITEM=" + item, item, &listing);
+    return ReadGlobalListing(disk, kSensorProfile, "Tessaron.Prf", "ITEM=" + item, "ITEM=" + item,
+                             item, &listing);
   }
   VirtualFileSystem disk;
   GlobalListing listing;
@@ -37,10 +37,11 @@ struct GlobalListingTest : testing::Test {
 TEST_F(GlobalListingTest, EdgesOfTheGlobalListing) {
   // A list line with the prefix alone adds nothing; the last sensor line
   // supplies an item cut to 90 characters and the parameters.
-  ASSERT_EQ(Global("S1", kList + "# GSNG: S1        \n"
-                                 "# GSNX: S1         Item=Dialog,Sid" + kMark + "\n" +
-                                 "# GSNX: S1         Client=100" + kMark + ",Item=" +
-                                 std::string(120, 'i') + "\n"),
+  ASSERT_EQ(Global("S1", kList +
+                             "# GSNG: S1        \n"
+                             "# GSNX: S1         Item=Dialog,Sid" +
+                             kMark + "\n" + "# GSNX: S1         Client=100" + kMark +
+                             ",Item=" + std::string(120, 'i') + "\n"),
             "");
   EXPECT_EQ(listing.systemList, "A.P00#");
   EXPECT_EQ(listing.itemName, std::string(90, 'i'));
@@ -48,27 +49,32 @@ TEST_F(GlobalListingTest, EdgesOfTheGlobalListing) {
   EXPECT_EQ(listing.nameKind, NameKind::kDestination);
 
   // A sensor line with nothing after its key has no mark.
-  EXPECT_EQ(Global("S1", kList + "# GSNX: S1        \n"), "Error 1029: Invalid Sensor-Allocation...");
+  EXPECT_EQ(Global("S1", kList + "# GSNX: S1        \n"),
+            "Error 1029: Invalid Sensor-Allocation...");
   // List lines whose lists are empty give no list.
-  EXPECT_EQ(Global("S1", "# GSNG: S1        ##\n# GSNG: S1\n# GSNX: S1         Client=1" + kMark + "\n"),
-            "Error 1025: Global Server Listing missing...");
+  EXPECT_EQ(
+      Global("S1", "# GSNG: S1        ##\n# GSNG: S1\n# GSNX: S1         Client=1" + kMark + "\n"),
+      "Error 1025: Global Server Listing missing...");
 }
 
 TEST_F(GlobalListingTest, SensorProfileTakesOnlyExactSystemListLines) {
-  ASSERT_EQ(Item("Dialog", "# GSNG: anything  ##X.P00#\n"
-                           "# gsng: anything  ##Y.P00#\n"
-                           "# Gsng: anything  ##A.P00#\n"
-                           "# Gsng: SENSOR99  ##B.P00\n"
-                           "# Gsng:xanything  ##Z.P00#\n"
-                           "# Gsng: short\n"
-                           "# GSNX: anything   Item=Batch" + kMark + "\n"),
+  ASSERT_EQ(Item("Dialog",
+                 "# GSNG: anything  ##X.P00#\n"
+                 "# gsng: anything  ##Y.P00#\n"
+                 "# Gsng: anything  ##A.P00#\n"
+                 "# Gsng: SENSOR99  ##B.P00\n"
+                 "# Gsng:xanything  ##Z.P00#\n"
+                 "# Gsng: short\n"
+                 "# GSNX: anything   Item=Batch" +
+                     kMark + "\n"),
             "");
   EXPECT_EQ(listing.systemList, "A.P00#B.P00");
   EXPECT_EQ(listing.itemName, "Dialog");
   EXPECT_FALSE(listing.parameters.has_value());
   EXPECT_EQ(listing.nameKind, NameKind::kProfile);
 
-  EXPECT_EQ(Item("", "# Gsng: S1        ##A.P00#\n"), "Error 1026: Global Item Idenification missing...");
+  EXPECT_EQ(Item("", "# Gsng: S1        ##A.P00#\n"),
+            "Error 1026: Global Item Idenification missing...");
 }
 
 }  // namespace

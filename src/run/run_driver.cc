@@ -155,10 +155,9 @@ int SingleSystemRun(Run& run, const CommandLine& line, const std::string& banner
   RfcSession session{*run.rfc, run.connection, run.structures};
   Outcome server = QueryServer(run, session);
   if (!server.ok()) return EndRunWith(run, server, false);
-  WorkloadResult result =
-      EvaluateWorkload(session, run.serverClock, line.options.workload,
-                       run.systemProfile.destination,
-                       HistoryFile{run.disk, profilePath, profileLines}, run.document);
+  WorkloadResult result = EvaluateWorkload(
+      session, run.serverClock, line.options.workload, run.systemProfile.destination,
+      HistoryFile{run.disk, profilePath, profileLines}, run.document);
   if (result.outcome.IsLibraryFailure()) return EndRunWith(run, result.outcome, false);
   CloseConnection(run);
   if (!result.outcome.ok()) return EndRunWith(run, result.outcome, false);
@@ -193,12 +192,9 @@ std::string ChannelNameOfSystem(const Run& run, NameKind kind, const std::string
   switch (kind) {
     case NameKind::kAlias:  // without the extension
       return name.size() >= 4 ? name.substr(0, name.size() - 4) : std::string();
-    case NameKind::kHost:
-      return run.systemProfile.hostname;
-    case NameKind::kDestination:
-      return run.systemProfile.destination;
-    default:
-      return name;
+    case NameKind::kHost: return run.systemProfile.hostname;
+    case NameKind::kDestination: return run.systemProfile.destination;
+    default: return name;
   }
 }
 
@@ -245,8 +241,8 @@ std::optional<int> ProcessSystem(Run& run, const CommandLine& line, const Global
   // profile without them is faulty, and a faulty profile is not logged on.
   run.systemProfile.user.clear();
   run.systemProfile.password.clear();
-  bool faulty = ParseSystemProfile(contents, &run.systemProfile, nullptr, false) !=
-                ProfileFault::kNone;
+  bool faulty =
+      ParseSystemProfile(contents, &run.systemProfile, nullptr, false) != ProfileFault::kNone;
   contents.clear();
   std::string channelName = ChannelNameOfSystem(run, listing.nameKind, name);
   std::string stateLine = line.progress ? SystemStateLine(run, name) : std::string();
@@ -286,8 +282,8 @@ int ItemRun(Run& run, const CommandLine& line, const std::string& banner,
   if (line.progress) {
     Print(run, banner + "\n");
     std::string bannerTime = banner.substr(2, 8);
-    Print(run, "* " + bannerTime + " " + ShownParametersOfItemRun(parameters) +
-                   " State=Executing\n");
+    Print(run,
+          "* " + bannerTime + " " + ShownParametersOfItemRun(parameters) + " State=Executing\n");
   }
 
   run.document.OpenDocument();
@@ -304,10 +300,10 @@ int ItemRun(Run& run, const CommandLine& line, const std::string& banner,
 
   run.document.Clear();
   run.document.OpenText();
-  run.document.AppendText("(***) " + listing.itemName + ": NoSystems=" +
-                          std::to_string(counts.noSystems) + ", Processed=" +
-                          std::to_string(counts.processed) + ", Failed=" +
-                          std::to_string(counts.failed) + " ");
+  run.document.AppendText("(***) " + listing.itemName +
+                          ": NoSystems=" + std::to_string(counts.noSystems) +
+                          ", Processed=" + std::to_string(counts.processed) +
+                          ", Failed=" + std::to_string(counts.failed) + " ");
   run.document.CloseText();
   run.document.CloseDocument();
   Print(run, run.document.Text() + "\n");
@@ -320,8 +316,7 @@ int ItemRun(Run& run, const CommandLine& line, const std::string& banner,
 }  // namespace
 
 int ExecuteRun(Run& run, const std::vector<std::string>& arguments) {
-  const std::string banner =
-      "* " + run.clock.TimeOfDay() + " SAP " + kProgramName + " " + kVersion;
+  const std::string banner = "* " + run.clock.TimeOfDay() + " SAP " + kProgramName + " " + kVersion;
   if (arguments.size() < 2)
     return ErrorExit(run, "Error 1001: Parameter for Profile-Name is missing !");
   CommandLine line = ReadCommandLine(arguments);

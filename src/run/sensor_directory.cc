@@ -19,8 +19,7 @@ constexpr const char* kStandardDirectories[] = {
 /// A line of the path file names a directory when it has the form \dir,
 /// C:\dir or C:dir. Other lines (comments, notes) are ignored.
 bool LooksLikeDirectory(std::string_view line) {
-  return (line.size() > 0 && line[0] == '\\') ||
-         (line.size() > 2 && line[2] == '\\') ||
+  return (line.size() > 0 && line[0] == '\\') || (line.size() > 2 && line[2] == '\\') ||
          (line.size() > 1 && line[1] == ':');
 }
 

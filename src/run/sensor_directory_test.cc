@@ -27,10 +27,12 @@ TEST(SensorDirectoryTest, PathFileDecides) {
     std::string found;
   } cases[] = {
       // The installation, without a trailing backslash: the short sub-path.
-      {"D:\\Monitor\r\n", {"D:\\Monitor\\Custom Sensors\\ExeXml\\PRD.P00"},
+      {"D:\\Monitor\r\n",
+       {"D:\\Monitor\\Custom Sensors\\ExeXml\\PRD.P00"},
        "D:\\Monitor\\Custom Sensors\\ExeXml\\"},
       // The directory above it, after a remark line: the long sub-path.
-      {"Monitor lies below:\nE:\\Tools\\\n", {"E:\\Tools\\" + kSubPath + "PRD.P00"},
+      {"Monitor lies below:\nE:\\Tools\\\n",
+       {"E:\\Tools\\" + kSubPath + "PRD.P00"},
        "E:\\Tools\\" + kSubPath},
       // The sensor directory itself, without a line end; any length.
       {"F:\\Sensors\\", {"F:\\Sensors\\PRD.P00"}, "F:\\Sensors\\"},

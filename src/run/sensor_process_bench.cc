@@ -41,13 +41,12 @@ std::string Description(int systems) {
     std::string n = std::to_string(i);
     json += std::string(i ? "," : "") + "{\"host\": \"sim" + n +
             "\", \"logon\": {\"client\": \"100\", \"user\": \"MONITOR\", "
-            "\"password\": \"secret\"}, \"rfchost\": \"sim" + n +
-            "\", \"sysid\": \"S" + n +
+            "\"password\": \"secret\"}, \"rfchost\": \"sim" +
+            n + "\", \"sysid\": \"S" + n +
             "\", \"clock\": \"Tue Mar  5 14:07:09 2024\", \"statistics\": "
             "{\"20240305\": [";
     for (int row = 0; row < 10; ++row)
-      json += std::string(row ? "," : "") + "{\"client\": \"" +
-              std::to_string(100 + row % 3) +
+      json += std::string(row ? "," : "") + "{\"client\": \"" + std::to_string(100 + row % 3) +
               "\", \"account\": \"USER\", \"steps\": 10, \"dsteps\": 8, \"bsteps\": 2, "
               "\"resp_time\": 5000, \"cpu_time\": 1000, \"a_db_time\": 900, "
               "\"s_db_time\": 100}";
@@ -59,8 +58,7 @@ std::string Description(int systems) {
 /// A fresh sensor directory, removed again at the end.
 struct SensorDirectory {
   SensorDirectory() {
-    path = fs::temp_directory_path() /
-           ("brindlemark-bench-" + std::to_string(std::rand()));
+    path = fs::temp_directory_path() / ("brindlemark-bench-" + std::to_string(std::rand()));
     fs::create_directories(path);
   }
   ~SensorDirectory() { fs::remove_all(path); }
@@ -69,8 +67,7 @@ struct SensorDirectory {
 
 void RunSensor(benchmark::State& state, const char* sensor, const fs::path& dir,
                const std::string& args) {
-  std::string command =
-      "cd '" + dir.string() + "' && '" + sensor + "' " + args + " >/dev/null";
+  std::string command = "cd '" + dir.string() + "' && '" + sensor + "' " + args + " >/dev/null";
   for (auto _ : state) {
     int status = std::system(command.c_str());
     if (status != 0) {
@@ -111,8 +108,12 @@ void BM_ItemRunProcess(benchmark::State& state, const char* sensor) {
   RunSensor(state, sensor, dir.path, "X ITEM=Dialog");
 }
 BENCHMARK_CAPTURE(BM_ItemRunProcess, loaded, BRINDLEMARK_SENSOR)
-    ->Arg(10)->Arg(1000)->Unit(benchmark::kMillisecond);
+    ->Arg(10)
+    ->Arg(1000)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ItemRunProcess, linked, BRINDLEMARK_LINKED_SENSOR)
-    ->Arg(10)->Arg(1000)->Unit(benchmark::kMillisecond);
+    ->Arg(10)
+    ->Arg(1000)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

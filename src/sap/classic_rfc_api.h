@@ -33,8 +33,8 @@ using ReturnCode = int;
 enum : ReturnCode {
   kOk = 0,
   kFailure = 1,
-  kException = 2,        // the function module raised an exception
-  kSysException = 3,     // a system exception; the connection is closed
+  kException = 2,     // the function module raised an exception
+  kSysException = 3,  // a system exception; the connection is closed
   kCall = 4,
   kInternalCommunication = 5,
   kClosed = 6,
@@ -53,8 +53,8 @@ enum : ReturnCode {
 
 /// How RfcOpen reaches the partner (the option record's |mode|).
 enum : int {
-  kModeR3Only = 0,    // |connopt| points to a ConnectR3
-  kModeCpic = 1,      // R/2 through a gateway: |connopt| points to a ConnectCpic
+  kModeR3Only = 0,  // |connopt| points to a ConnectR3
+  kModeCpic = 1,    // R/2 through a gateway: |connopt| points to a ConnectCpic
   kModeVersion3 = 2,
   kModeParameter = 3,
 };
@@ -165,16 +165,17 @@ struct Environment {
 using RfcEnvironmentFunction = void(CLASSIC_RFC_CALL*)(Environment* environment);
 using RfcOpenFunction = Handle(CLASSIC_RFC_CALL*)(Options* options);
 using RfcOpenExFunction = Handle(CLASSIC_RFC_CALL*)(char* connect, ErrorInfoEx* error);
-using RfcInstallStructureFunction = ReturnCode(CLASSIC_RFC_CALL*)(
-    char* name, TypeElement* elements, unsigned entries, TypeHandle* handle);
+using RfcInstallStructureFunction = ReturnCode(CLASSIC_RFC_CALL*)(char* name, TypeElement* elements,
+                                                                  unsigned entries,
+                                                                  TypeHandle* handle);
 using RfcCallFunction = ReturnCode(CLASSIC_RFC_CALL*)(Handle handle, char* function,
                                                       Parameter* exporting, Table* tables);
 using RfcReceiveFunction = ReturnCode(CLASSIC_RFC_CALL*)(Handle handle, Parameter* importing,
                                                          Table* tables, char** exception);
 using RfcLastErrorFunction = int(CLASSIC_RFC_CALL*)(ErrorInfo* error);
 using RfcCloseFunction = void(CLASSIC_RFC_CALL*)(Handle handle);
-using ItCreateFunction = ItHandle(CLASSIC_RFC_CALL*)(char* name, unsigned leng,
-                                                     unsigned occu, unsigned memo);
+using ItCreateFunction = ItHandle(CLASSIC_RFC_CALL*)(char* name, unsigned leng, unsigned occu,
+                                                     unsigned memo);
 using ItFillFunction = unsigned(CLASSIC_RFC_CALL*)(ItHandle table);
 using ItGetLineFunction = void*(CLASSIC_RFC_CALL*)(ItHandle table, unsigned line);
 using ItDeleteFunction = int(CLASSIC_RFC_CALL*)(ItHandle table);

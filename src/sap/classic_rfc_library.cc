@@ -23,8 +23,7 @@ const ClassicRfcLibrary* activeLibrary = nullptr;
 /// same, the process ends here with the exit code of a library failure.
 void CLASSIC_RFC_CALL OnLibraryError(char* text) noexcept {
   try {
-    if (activeLibrary != nullptr)
-      activeLibrary->ReportError(text);
+    if (activeLibrary != nullptr) activeLibrary->ReportError(text);
   } catch (...) {
     std::fflush(nullptr);
     std::exit(kLibraryFailureExitCode);
@@ -37,13 +36,11 @@ template <typename Function>
 bool Resolve(const SharedLibrary& library, const char* name, Function* function,
              std::string* missing) {
   *function = library.FindFunction<Function>(name);
-  if (*function == nullptr && missing->empty())
-    *missing = name;
+  if (*function == nullptr && missing->empty()) *missing = name;
   return *function != nullptr;
 }
 
-bool ResolveAll(const SharedLibrary& library, ClassicRfcFunctions* f,
-                std::string* missing) {
+bool ResolveAll(const SharedLibrary& library, ClassicRfcFunctions* f, std::string* missing) {
   missing->clear();
   // Every name is tried, so that |missing| names the first in this order.
   Resolve(library, "RfcEnvironment", &f->rfcEnvironment, missing);
@@ -69,13 +66,11 @@ classic_rfc::ItHandle ToClassic(ItHandle table) {
 
 }  // namespace
 
-std::unique_ptr<ClassicRfcLibrary> ClassicRfcLibrary::Open(
-    std::unique_ptr<SharedLibrary> library, std::string* missing) {
+std::unique_ptr<ClassicRfcLibrary> ClassicRfcLibrary::Open(std::unique_ptr<SharedLibrary> library,
+                                                           std::string* missing) {
   ClassicRfcFunctions functions{};
-  if (library == nullptr || !ResolveAll(*library, &functions, missing))
-    return nullptr;
-  return std::unique_ptr<ClassicRfcLibrary>(
-      new ClassicRfcLibrary(std::move(library), functions));
+  if (library == nullptr || !ResolveAll(*library, &functions, missing)) return nullptr;
+  return std::unique_ptr<ClassicRfcLibrary>(new ClassicRfcLibrary(std::move(library), functions));
 }
 
 ClassicRfcLibrary::ClassicRfcLibrary(std::unique_ptr<SharedLibrary> library,
@@ -83,13 +78,11 @@ ClassicRfcLibrary::ClassicRfcLibrary(std::unique_ptr<SharedLibrary> library,
     : library_(std::move(library)), functions_(functions) {}
 
 ClassicRfcLibrary::~ClassicRfcLibrary() {
-  if (activeLibrary == this)
-    activeLibrary = nullptr;
+  if (activeLibrary == this) activeLibrary = nullptr;
 }
 
 void ClassicRfcLibrary::ReportError(const char* text) const {
-  if (environment_.errorhandler != nullptr)
-    environment_.errorhandler(environment_.context, text);
+  if (environment_.errorhandler != nullptr) environment_.errorhandler(environment_.context, text);
 }
 
 void ClassicRfcLibrary::RfcEnvironment(const RfcEnvironmentRecord& environment) {
@@ -103,14 +96,13 @@ void ClassicRfcLibrary::RfcEnvironment(const RfcEnvironmentRecord& environment) 
 RfcHandle ClassicRfcLibrary::RfcOpen(const RfcOptions& options) {
   classic_rfc::ConnectR3 r3{};
   classic_rfc::ConnectCpic cpic{};
-  classic_rfc::Options record{Mutable(options.destination), options.mode, nullptr,
-                              Mutable(options.client),      Mutable(options.user),
-                              Mutable(options.password),    Mutable(options.language),
-                              options.trace};
+  classic_rfc::Options record{
+      Mutable(options.destination), options.mode,          nullptr,
+      Mutable(options.client),      Mutable(options.user), Mutable(options.password),
+      Mutable(options.language),    options.trace};
   if (options.connopt != nullptr && options.mode == classic_rfc::kModeR3Only) {
     const auto* from = static_cast<const RfcConnectR3*>(options.connopt);
-    r3 = {Mutable(from->hostname), from->sysnr, Mutable(from->gwhost),
-          Mutable(from->gwservice)};
+    r3 = {Mutable(from->hostname), from->sysnr, Mutable(from->gwhost), Mutable(from->gwservice)};
     record.connopt = &r3;
   } else if (options.connopt != nullptr && options.mode == classic_rfc::kModeCpic) {
     const auto* from = static_cast<const RfcConnectR2*>(options.connopt);
@@ -123,17 +115,14 @@ RfcHandle ClassicRfcLibrary::RfcOpen(const RfcOptions& options) {
 RfcHandle ClassicRfcLibrary::RfcOpenEx(const char* connect, RfcErrorInfo* error) {
   classic_rfc::ErrorInfoEx record{};
   RfcHandle handle = functions_.rfcOpenEx(Mutable(connect), &record);
-  if (error != nullptr)
-    *error = handle != 0 ? RfcErrorInfo{} : classic_rfc::FromClassic(record);
+  if (error != nullptr) *error = handle != 0 ? RfcErrorInfo{} : classic_rfc::FromClassic(record);
   return handle;
 }
 
-int ClassicRfcLibrary::RfcInstallStructure(const char* name,
-                                           const FieldDescriptor* fields,
+int ClassicRfcLibrary::RfcInstallStructure(const char* name, const FieldDescriptor* fields,
                                            unsigned entries, RfcType* handle) {
   std::vector<classic_rfc::TypeElement> elements = classic_rfc::ToClassic(fields, entries);
-  return functions_.rfcInstallStructure(Mutable(name),
-                                        elements.empty() ? nullptr : elements.data(),
+  return functions_.rfcInstallStructure(Mutable(name), elements.empty() ? nullptr : elements.data(),
                                         entries, handle);
 }
 
@@ -148,21 +137,18 @@ int ClassicRfcLibrary::RfcCall(RfcHandle handle, const char* function,
   return result;
 }
 
-int ClassicRfcLibrary::RfcReceive(RfcHandle handle, const RfcParameter* importing,
-                                  RfcTable* tables, char** exception) {
+int ClassicRfcLibrary::RfcReceive(RfcHandle handle, const RfcParameter* importing, RfcTable* tables,
+                                  char** exception) {
   std::vector<classic_rfc::Parameter> parameters = classic_rfc::ToClassic(importing);
   std::vector<classic_rfc::Table> tableList = classic_rfc::ToClassic(tables);
-  int result = functions_.rfcReceive(handle,
-                                     importing != nullptr ? parameters.data() : nullptr,
-                                     tables != nullptr ? tableList.data() : nullptr,
-                                     exception);
+  int result = functions_.rfcReceive(handle, importing != nullptr ? parameters.data() : nullptr,
+                                     tables != nullptr ? tableList.data() : nullptr, exception);
   classic_rfc::CopyBack(tableList, tables);
   return result;
 }
 
 int ClassicRfcLibrary::RfcLastError(RfcErrorInfo* error) {
-  if (error == nullptr)
-    return functions_.rfcLastError(nullptr);
+  if (error == nullptr) return functions_.rfcLastError(nullptr);
   classic_rfc::ErrorInfo record{};
   int result = functions_.rfcLastError(&record);
   *error = classic_rfc::FromClassic(record);
@@ -176,14 +162,10 @@ ItHandle ClassicRfcLibrary::ItCreate(const char* name, unsigned leng, unsigned o
   return reinterpret_cast<ItHandle>(functions_.itCreate(Mutable(name), leng, occu, memo));
 }
 
-unsigned ClassicRfcLibrary::ItFill(ItHandle table) {
-  return functions_.itFill(ToClassic(table));
-}
+unsigned ClassicRfcLibrary::ItFill(ItHandle table) { return functions_.itFill(ToClassic(table)); }
 
 void* ClassicRfcLibrary::ItGetLine(ItHandle table, unsigned line) {
   return functions_.itGetLine(ToClassic(table), line);
 }
 
-int ClassicRfcLibrary::ItDelete(ItHandle table) {
-  return functions_.itDelete(ToClassic(table));
-}
+int ClassicRfcLibrary::ItDelete(ItHandle table) { return functions_.itDelete(ToClassic(table)); }

@@ -38,16 +38,15 @@ class ClassicRfcLibrary : public RfcLibrary {
   void RfcEnvironment(const RfcEnvironmentRecord& environment) override;
   RfcHandle RfcOpen(const RfcOptions& options) override;
   RfcHandle RfcOpenEx(const char* connect, RfcErrorInfo* error) override;
-  int RfcInstallStructure(const char* name, const FieldDescriptor* fields,
-                          unsigned entries, RfcType* handle) override;
-  int RfcCall(RfcHandle handle, const char* function,
-              const RfcParameter* exporting, RfcTable* tables) override;
-  int RfcReceive(RfcHandle handle, const RfcParameter* importing,
-                 RfcTable* tables, char** exception) override;
+  int RfcInstallStructure(const char* name, const FieldDescriptor* fields, unsigned entries,
+                          RfcType* handle) override;
+  int RfcCall(RfcHandle handle, const char* function, const RfcParameter* exporting,
+              RfcTable* tables) override;
+  int RfcReceive(RfcHandle handle, const RfcParameter* importing, RfcTable* tables,
+                 char** exception) override;
   int RfcLastError(RfcErrorInfo* error) override;
   void RfcClose(RfcHandle handle) override;
-  ItHandle ItCreate(const char* name, unsigned leng, unsigned occu,
-                    unsigned memo) override;
+  ItHandle ItCreate(const char* name, unsigned leng, unsigned occu, unsigned memo) override;
   unsigned ItFill(ItHandle table) override;
   void* ItGetLine(ItHandle table, unsigned line) override;
   int ItDelete(ItHandle table) override;
@@ -56,8 +55,7 @@ class ClassicRfcLibrary : public RfcLibrary {
   void ReportError(const char* text) const;
 
  private:
-  ClassicRfcLibrary(std::unique_ptr<SharedLibrary> library,
-                    const ClassicRfcFunctions& functions);
+  ClassicRfcLibrary(std::unique_ptr<SharedLibrary> library, const ClassicRfcFunctions& functions);
 
   std::unique_ptr<SharedLibrary> library_;
   ClassicRfcFunctions functions_;

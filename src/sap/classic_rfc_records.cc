@@ -12,8 +12,7 @@ namespace {
 template <std::size_t ToSize>
 void CopyField(char (&to)[ToSize], const char* from, std::size_t fromSize) {
   std::size_t n = strnlen(from, fromSize);
-  if (n > ToSize - 1)
-    n = ToSize - 1;
+  if (n > ToSize - 1) n = ToSize - 1;
   std::memcpy(to, from, n);
   to[n] = '\0';
 }
@@ -21,8 +20,7 @@ void CopyField(char (&to)[ToSize], const char* from, std::size_t fromSize) {
 template <typename To, typename From, typename Convert>
 std::vector<To> ConvertList(const From* list, Convert convert) {
   std::vector<To> result;
-  for (std::size_t i = 0; list != nullptr && list[i].name != nullptr &&
-                          i < kMaxListEntries; ++i)
+  for (std::size_t i = 0; list != nullptr && list[i].name != nullptr && i < kMaxListEntries; ++i)
     result.push_back(convert(list[i]));
   result.push_back(To{});  // the end entry
   return result;
@@ -40,8 +38,8 @@ std::vector<Parameter> ToClassic(const RfcParameter* list) {
 
 std::vector<Table> ToClassic(const RfcTable* list) {
   return ConvertList<Table>(list, [](const RfcTable& t) {
-    return Table{Mutable(t.name), t.nlen, t.type, t.leng,
-                 reinterpret_cast<ItHandle>(t.ithandle), t.itmode, t.newitab};
+    return Table{Mutable(t.name), t.nlen,   t.type, t.leng, reinterpret_cast<ItHandle>(t.ithandle),
+                 t.itmode,        t.newitab};
   });
 }
 
@@ -71,7 +69,7 @@ std::vector<RfcParameter> FromClassic(const Parameter* list) {
 
 std::vector<RfcTable> FromClassic(const Table* list) {
   return ConvertList<RfcTable>(list, [](const Table& t) {
-    return RfcTable{static_cast<const char*>(t.name), t.nlen, t.type, t.leng,
+    return RfcTable{static_cast<const char*>(t.name),         t.nlen,   t.type,   t.leng,
                     reinterpret_cast<::ItHandle>(t.ithandle), t.itmode, t.newitab};
   });
 }
@@ -98,8 +96,7 @@ RfcErrorInfo FromClassic(const ErrorInfoEx& error) {
   RfcErrorInfo result{};
   CopyField(result.key, error.key, sizeof error.key);
   CopyField(result.message, error.message, sizeof error.message);
-  std::snprintf(result.internalStatus, sizeof result.internalStatus, "error group %d",
-                error.group);
+  std::snprintf(result.internalStatus, sizeof result.internalStatus, "error group %d", error.group);
   return result;
 }
 

@@ -30,7 +30,8 @@ int RunSensor(const std::string& directory, int n) {
     profile.password = "secret";
     int sysnr = 0;
     StructureHandles structures;
-    RfcSession session{sim, OpenConnection(sim, *disk, console, true, profile, {}, &sysnr).handle, structures};
+    RfcSession session{sim, OpenConnection(sim, *disk, console, true, profile, {}, &sysnr).handle,
+                       structures};
     if (session.connection == 0) return 2;
     std::string hostLabel;
     if (!QuerySystemInfo(session, &hostLabel).ok()) return 3;

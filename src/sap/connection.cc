@@ -26,22 +26,20 @@ std::string PadRight(const std::string& text, size_t width) {
 }
 
 /// A text for a connection record: null when it is empty.
-const char* TextOrNull(const std::string& text) {
-  return text.empty() ? nullptr : text.c_str();
-}
+const char* TextOrNull(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
 
 /// The connect string of a logon through the destination file.
 std::string ConnectString(const SystemProfile& profile) {
-  return "CLIENT=" + profile.client + " USER=" + profile.user +
-         " PASSWD=" + profile.password + " LANG=D DEST=" + profile.destination;
+  return "CLIENT=" + profile.client + " USER=" + profile.user + " PASSWD=" + profile.password +
+         " LANG=D DEST=" + profile.destination;
 }
 
 /// Logon through the destination file: copies it to the library's
 /// configuration file and calls RfcOpenEx, holding the lock on the
 /// configuration file from the copy until the library has read it.
 Logon OpenWithDestinationFile(RfcLibrary& rfc, FileSystem& disk, Console& console,
-                                  bool showDestinationLine, const SystemProfile& profile,
-                                  const std::string& destinationFile) {
+                              bool showDestinationLine, const SystemProfile& profile,
+                              const std::string& destinationFile) {
   if (showDestinationLine) console.Write("* SapRfc.Ini.......: " + profile.destination + "<\n");
 
   std::unique_ptr<FileLock> lock = disk.LockFile("SapRfc.ini.lock", kConfigurationLockWait);
@@ -74,8 +72,8 @@ RfcHandle OpenWithOptions(RfcLibrary& rfc, const SystemProfile& profile,
   RfcOptions options{};
   options.destination = profile.destination.c_str();
   options.mode = profile.mode == "R/2" ? 1 : 0;
-  options.connopt = options.mode == 1 ? static_cast<const void*>(&r2)
-                                      : static_cast<const void*>(&r3);
+  options.connopt =
+      options.mode == 1 ? static_cast<const void*>(&r2) : static_cast<const void*>(&r3);
   options.client = profile.client.c_str();
   options.user = user.c_str();
   options.password = password.c_str();
@@ -97,9 +95,9 @@ int SystemNumberValue(std::string_view text) {
   return static_cast<int>(value);
 }
 
-Logon OpenConnection(RfcLibrary& rfc, FileSystem& disk, Console& console,
-                     bool showDestinationLine, const SystemProfile& profile,
-                     const LogonOverrides& overrides, int* r3SystemNumber) {
+Logon OpenConnection(RfcLibrary& rfc, FileSystem& disk, Console& console, bool showDestinationLine,
+                     const SystemProfile& profile, const LogonOverrides& overrides,
+                     int* r3SystemNumber) {
   const std::string& sysnr = overrides.sysnr ? *overrides.sysnr : profile.sysnr;
   if (!sysnr.empty()) *r3SystemNumber = SystemNumberValue(sysnr);
 

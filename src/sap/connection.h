@@ -43,9 +43,9 @@ struct Logon {
 /// |r3SystemNumber| is the system number of an R/3 logon: a profile (or
 /// override) with an empty system number keeps the one of the system
 /// before.
-Logon OpenConnection(RfcLibrary& rfc, FileSystem& disk, Console& console,
-                     bool showDestinationLine, const SystemProfile& profile,
-                     const LogonOverrides& overrides, int* r3SystemNumber);
+Logon OpenConnection(RfcLibrary& rfc, FileSystem& disk, Console& console, bool showDestinationLine,
+                     const SystemProfile& profile, const LogonOverrides& overrides,
+                     int* r3SystemNumber);
 
 /// The system number a text begins with: leading blanks skipped, then
 /// decimal digits; 0 when no digit follows. Values beyond the range of

@@ -43,7 +43,8 @@ TEST(ConnectionTest, HostAndSystemNumber) {
   struct Case {
     const char* sysnr;
     int expected;
-  } cases[] = {  // in order: the empty one keeps 7 from the case before
+  } cases[] = {
+      // in order: the empty one keeps 7 from the case before
       {"00", 0}, {"07", 7}, {"", 7}, {"  12x", 12}, {"x1", 0}, {"99999999999999", 2147483647}};
   for (const Case& c : cases) {
     t.run.systemProfile.sysnr = c.sysnr;

@@ -32,19 +32,19 @@ TEST(DestinationFileTest, FindsTheEntriesOfOneDestination) {
   EXPECT_EQ(*prd->Find("TYPE"), "B");
   EXPECT_EQ(*prd->Find("MSHOST"), "prdms.example");
   EXPECT_EQ(*prd->Find("R3Name"), "PRD");
-  EXPECT_EQ(*prd->Find("GROUP"), "SPACE");        // the last one counts
-  EXPECT_EQ(*prd->Find("ABAP_DEBUG"), "0");       // unknown keys are kept
-  EXPECT_EQ(prd->Find("ASHOST"), nullptr);        // QAS's, not PRD's
+  EXPECT_EQ(*prd->Find("GROUP"), "SPACE");   // the last one counts
+  EXPECT_EQ(*prd->Find("ABAP_DEBUG"), "0");  // unknown keys are kept
+  EXPECT_EQ(prd->Find("ASHOST"), nullptr);   // QAS's, not PRD's
 
   std::optional<Destination> qas = FindDestination(kFile, "QAS");
   ASSERT_TRUE(qas);
-  EXPECT_EQ(*qas->Find("ASHOST"), "qasci01");     // CR LF line ends
+  EXPECT_EQ(*qas->Find("ASHOST"), "qasci01");  // CR LF line ends
   EXPECT_EQ(qas->entries.size(), 2u);
 }
 
 TEST(DestinationFileTest, MissingDestinations) {
   EXPECT_FALSE(FindDestination(kFile, "DEV"));
-  EXPECT_FALSE(FindDestination(kFile, "prd"));    // the name is exact
+  EXPECT_FALSE(FindDestination(kFile, "prd"));  // the name is exact
   EXPECT_FALSE(FindDestination("", "PRD"));
   EXPECT_FALSE(FindDestination("# DEST=PRD\n* DEST=PRD\n", "PRD"));
   // A destination without entries is still found.

@@ -85,10 +85,10 @@ NwLogonParameters LogonFromDestination(
     std::string name = Lower(key);
     if (name == "mhost") name = "mshost";  // the older key of TYPE=B
     if (name == "rfc_trace") name = "trace";
-    bool known = name == "ashost" || name == "sysnr" || name == "mshost" ||
-                 name == "msserv" || name == "r3name" || name == "sysid" ||
-                 name == "group" || name == "gwhost" || name == "gwserv" ||
-                 name == "saprouter" || name == "trace" || name.rfind("snc_", 0) == 0;
+    bool known = name == "ashost" || name == "sysnr" || name == "mshost" || name == "msserv" ||
+                 name == "r3name" || name == "sysid" || name == "group" || name == "gwhost" ||
+                 name == "gwserv" || name == "saprouter" || name == "trace" ||
+                 name.rfind("snc_", 0) == 0;
     if (known) out.emplace_back(name, value);
   }
   for (const auto& [key, name] : {std::pair<const char*, const char*>{"CLIENT", "client"},

@@ -6,9 +6,8 @@ TEST(NetWeaverLogonTest, OptionRecordGivesTheLogonParameters) {
   RfcConnectR3 r3{"sapprd", 7, nullptr, "sapgw07"};
   RfcOptions options{"PRD", 0, &r3, "100", "MONITOR     ", "secret    ", "E", 0};
   std::string refusal;
-  NwLogonParameters expected = {{"ashost", "sapprd"}, {"sysnr", "07"},
-                                {"client", "100"},    {"user", "MONITOR"},
-                                {"passwd", "secret"}, {"lang", "E"},
+  NwLogonParameters expected = {{"ashost", "sapprd"}, {"sysnr", "07"},      {"client", "100"},
+                                {"user", "MONITOR"},  {"passwd", "secret"}, {"lang", "E"},
                                 {"gwserv", "sapgw07"}};
   EXPECT_EQ(LogonFromOptions(options, &refusal), expected);
 
@@ -29,9 +28,9 @@ TEST(NetWeaverLogonTest, ConnectStringValuesMayHoldBlanks) {
 }
 
 TEST(NetWeaverLogonTest, DestinationEntriesBecomeLowerCaseParameters) {
-  std::vector<std::pair<std::string, std::string>> entry = {
-      {"DEST", "PRD"}, {"TYPE", "B"}, {"MHOST", "msprd"}, {"R3NAME", "PRD"},
-      {"GROUP", "PUBLIC"}, {"SNC_MODE", "1"}};
+  std::vector<std::pair<std::string, std::string>> entry = {{"DEST", "PRD"},     {"TYPE", "B"},
+                                                            {"MHOST", "msprd"},  {"R3NAME", "PRD"},
+                                                            {"GROUP", "PUBLIC"}, {"SNC_MODE", "1"}};
   auto values = ParseConnectString("CLIENT=100 USER=ABC PASSWD=pw LANG=D DEST=PRD");
   NwLogonParameters expected = {{"mshost", "msprd"}, {"r3name", "PRD"}, {"group", "PUBLIC"},
                                 {"snc_mode", "1"},   {"client", "100"}, {"user", "ABC"},

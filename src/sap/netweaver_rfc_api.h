@@ -46,10 +46,10 @@ enum NwRc : int {
   kNwRetry = 14,
   kNwExternalFailure = 15,
   kNwExecuted = 16,
-  kNwNotFound = 17,           // no such function module or structure
+  kNwNotFound = 17,  // no such function module or structure
   kNwNotSupported = 18,
   kNwIllegalState = 19,
-  kNwInvalidParameter = 20,   // an unknown name, a wrong type or length
+  kNwInvalidParameter = 20,  // an unknown name, a wrong type or length
   kNwCodepageConversionFailure = 21,
   kNwConversionFailure = 22,
   kNwBufferTooSmall = 23,
@@ -94,8 +94,8 @@ enum NwType : int {
 
 /// Direction of a function module's parameter, seen from the module.
 enum NwDirection : int {
-  kNwImport = 0x01,    // sent by the caller
-  kNwExport = 0x02,    // returned to the caller
+  kNwImport = 0x01,  // sent by the caller
+  kNwExport = 0x02,  // returned to the caller
   kNwChanging = 0x03,
   kNwTables = 0x07,
 };
@@ -104,7 +104,7 @@ enum NwDirection : int {
 struct NwErrorInfo {
   NwRc code;
   NwErrorGroup group;
-  NwChar key[128];       // e.g. the name of a raised exception
+  NwChar key[128];  // e.g. the name of a raised exception
   NwChar message[512];
   NwChar abapMsgClass[21];
   NwChar abapMsgType[2];
@@ -168,62 +168,50 @@ struct NwParameterDesc {
 };
 
 // The functions, as pointer types for resolving them by name.
-using NwOpenConnectionFn = NwConnectionHandle(NWRFC_CALL*)(
-    const NwConnectionParameter* parameters, unsigned count, NwErrorInfo* error);
-using NwCloseConnectionFn = NwRc(NWRFC_CALL*)(NwConnectionHandle connection,
-                                              NwErrorInfo* error);
-using NwGetFunctionDescFn = NwFunctionDescHandle(NWRFC_CALL*)(
-    NwConnectionHandle connection, const NwChar* name, NwErrorInfo* error);
-using NwCreateFunctionFn = NwDataHandle(NWRFC_CALL*)(NwFunctionDescHandle desc,
-                                                     NwErrorInfo* error);
-using NwDestroyFunctionFn = NwRc(NWRFC_CALL*)(NwDataHandle function,
-                                              NwErrorInfo* error);
-using NwInvokeFn = NwRc(NWRFC_CALL*)(NwConnectionHandle connection,
-                                     NwDataHandle function, NwErrorInfo* error);
-using NwGetParameterDescByNameFn = NwRc(NWRFC_CALL*)(
-    NwFunctionDescHandle desc, const NwChar* name, NwParameterDesc* out,
-    NwErrorInfo* error);
-using NwGetFieldDescByNameFn = NwRc(NWRFC_CALL*)(NwTypeDescHandle type,
-                                                 const NwChar* name,
-                                                 NwFieldDesc* out,
-                                                 NwErrorInfo* error);
+using NwOpenConnectionFn = NwConnectionHandle(NWRFC_CALL*)(const NwConnectionParameter* parameters,
+                                                           unsigned count, NwErrorInfo* error);
+using NwCloseConnectionFn = NwRc(NWRFC_CALL*)(NwConnectionHandle connection, NwErrorInfo* error);
+using NwGetFunctionDescFn = NwFunctionDescHandle(NWRFC_CALL*)(NwConnectionHandle connection,
+                                                              const NwChar* name,
+                                                              NwErrorInfo* error);
+using NwCreateFunctionFn = NwDataHandle(NWRFC_CALL*)(NwFunctionDescHandle desc, NwErrorInfo* error);
+using NwDestroyFunctionFn = NwRc(NWRFC_CALL*)(NwDataHandle function, NwErrorInfo* error);
+using NwInvokeFn = NwRc(NWRFC_CALL*)(NwConnectionHandle connection, NwDataHandle function,
+                                     NwErrorInfo* error);
+using NwGetParameterDescByNameFn = NwRc(NWRFC_CALL*)(NwFunctionDescHandle desc, const NwChar* name,
+                                                     NwParameterDesc* out, NwErrorInfo* error);
+using NwGetFieldDescByNameFn = NwRc(NWRFC_CALL*)(NwTypeDescHandle type, const NwChar* name,
+                                                 NwFieldDesc* out, NwErrorInfo* error);
 /// Sets a character-like value (CHAR, DATE, TIME, NUM) from |length| units.
-using NwSetCharsFn = NwRc(NWRFC_CALL*)(NwDataHandle data, const NwChar* name,
-                                       const NwChar* value, unsigned length,
-                                       NwErrorInfo* error);
+using NwSetCharsFn = NwRc(NWRFC_CALL*)(NwDataHandle data, const NwChar* name, const NwChar* value,
+                                       unsigned length, NwErrorInfo* error);
 /// Reads a character-like value into exactly |length| units, blank-padded
 /// (digits zero-padded), without a terminator.
-using NwGetCharsFn = NwRc(NWRFC_CALL*)(NwDataHandle data, const NwChar* name,
-                                       NwChar* buffer, unsigned length,
-                                       NwErrorInfo* error);
+using NwGetCharsFn = NwRc(NWRFC_CALL*)(NwDataHandle data, const NwChar* name, NwChar* buffer,
+                                       unsigned length, NwErrorInfo* error);
 /// Reads any elementary value as a zero-terminated text; a packed number as
 /// its decimal text ("-1234", "12.50"). |length| receives the text's length.
-using NwGetStringFn = NwRc(NWRFC_CALL*)(NwDataHandle data, const NwChar* name,
-                                        NwChar* buffer, unsigned bufferLength,
-                                        unsigned* length, NwErrorInfo* error);
-using NwGetBytesFn = NwRc(NWRFC_CALL*)(NwDataHandle data, const NwChar* name,
-                                       std::uint8_t* buffer, unsigned length,
-                                       NwErrorInfo* error);
-using NwGetIntFn = NwRc(NWRFC_CALL*)(NwDataHandle data, const NwChar* name,
-                                     std::int32_t* value, NwErrorInfo* error);
-using NwGetInt2Fn = NwRc(NWRFC_CALL*)(NwDataHandle data, const NwChar* name,
-                                      std::int16_t* value, NwErrorInfo* error);
-using NwGetInt1Fn = NwRc(NWRFC_CALL*)(NwDataHandle data, const NwChar* name,
-                                      std::uint8_t* value, NwErrorInfo* error);
-using NwGetFloatFn = NwRc(NWRFC_CALL*)(NwDataHandle data, const NwChar* name,
-                                       double* value, NwErrorInfo* error);
-using NwGetStructureFn = NwRc(NWRFC_CALL*)(NwDataHandle data, const NwChar* name,
-                                           NwDataHandle* structure,
-                                           NwErrorInfo* error);
-using NwGetTableFn = NwRc(NWRFC_CALL*)(NwDataHandle data, const NwChar* name,
-                                       NwDataHandle* table, NwErrorInfo* error);
-using NwGetRowCountFn = NwRc(NWRFC_CALL*)(NwDataHandle table, unsigned* rows,
-                                          NwErrorInfo* error);
-/// Makes row |index| (from 0) the table's current row.
-using NwMoveToFn = NwRc(NWRFC_CALL*)(NwDataHandle table, unsigned index,
+using NwGetStringFn = NwRc(NWRFC_CALL*)(NwDataHandle data, const NwChar* name, NwChar* buffer,
+                                        unsigned bufferLength, unsigned* length,
+                                        NwErrorInfo* error);
+using NwGetBytesFn = NwRc(NWRFC_CALL*)(NwDataHandle data, const NwChar* name, std::uint8_t* buffer,
+                                       unsigned length, NwErrorInfo* error);
+using NwGetIntFn = NwRc(NWRFC_CALL*)(NwDataHandle data, const NwChar* name, std::int32_t* value,
                                      NwErrorInfo* error);
-using NwGetCurrentRowFn = NwDataHandle(NWRFC_CALL*)(NwDataHandle table,
-                                                    NwErrorInfo* error);
+using NwGetInt2Fn = NwRc(NWRFC_CALL*)(NwDataHandle data, const NwChar* name, std::int16_t* value,
+                                      NwErrorInfo* error);
+using NwGetInt1Fn = NwRc(NWRFC_CALL*)(NwDataHandle data, const NwChar* name, std::uint8_t* value,
+                                      NwErrorInfo* error);
+using NwGetFloatFn = NwRc(NWRFC_CALL*)(NwDataHandle data, const NwChar* name, double* value,
+                                       NwErrorInfo* error);
+using NwGetStructureFn = NwRc(NWRFC_CALL*)(NwDataHandle data, const NwChar* name,
+                                           NwDataHandle* structure, NwErrorInfo* error);
+using NwGetTableFn = NwRc(NWRFC_CALL*)(NwDataHandle data, const NwChar* name, NwDataHandle* table,
+                                       NwErrorInfo* error);
+using NwGetRowCountFn = NwRc(NWRFC_CALL*)(NwDataHandle table, unsigned* rows, NwErrorInfo* error);
+/// Makes row |index| (from 0) the table's current row.
+using NwMoveToFn = NwRc(NWRFC_CALL*)(NwDataHandle table, unsigned index, NwErrorInfo* error);
+using NwGetCurrentRowFn = NwDataHandle(NWRFC_CALL*)(NwDataHandle table, NwErrorInfo* error);
 
 }  // extern "C"
 
@@ -264,8 +252,7 @@ void ForEachNwRfcFunction(NwRfcFunctions& f, Visit&& visit) {
   visit("RfcCreateFunction", reinterpret_cast<void**>(&f.RfcCreateFunction));
   visit("RfcDestroyFunction", reinterpret_cast<void**>(&f.RfcDestroyFunction));
   visit("RfcInvoke", reinterpret_cast<void**>(&f.RfcInvoke));
-  visit("RfcGetParameterDescByName",
-        reinterpret_cast<void**>(&f.RfcGetParameterDescByName));
+  visit("RfcGetParameterDescByName", reinterpret_cast<void**>(&f.RfcGetParameterDescByName));
   visit("RfcGetFieldDescByName", reinterpret_cast<void**>(&f.RfcGetFieldDescByName));
   visit("RfcSetChars", reinterpret_cast<void**>(&f.RfcSetChars));
   visit("RfcGetChars", reinterpret_cast<void**>(&f.RfcGetChars));

@@ -69,9 +69,12 @@ size_t AlignedOffset(size_t end, RfcType type) {
 /// Whether |type| with |length| is a field the adapter can carry.
 bool IsCarriedField(RfcType type, unsigned length) {
   switch (type) {
-    case kTypeChar: case kTypeDate: case kTypeTime: case kTypeNum:
-    case kTypeBcd: case kTypeByte:
-      return length > 0;
+    case kTypeChar:
+    case kTypeDate:
+    case kTypeTime:
+    case kTypeNum:
+    case kTypeBcd:
+    case kTypeByte: return length > 0;
     case kTypeInt: return length == 4;
     case kTypeInt2: return length == 2;
     case kTypeInt1: return length == 1;
@@ -81,17 +84,36 @@ bool IsCarriedField(RfcType type, unsigned length) {
 }
 
 const char* RcName(NwRc rc) {
-  static const char* const kNames[] = {
-      "RFC_OK", "RFC_COMMUNICATION_FAILURE", "RFC_LOGON_FAILURE",
-      "RFC_ABAP_RUNTIME_FAILURE", "RFC_ABAP_MESSAGE", "RFC_ABAP_EXCEPTION",
-      "RFC_CLOSED", "RFC_CANCELED", "RFC_TIMEOUT", "RFC_MEMORY_INSUFFICIENT",
-      "RFC_VERSION_MISMATCH", "RFC_INVALID_PROTOCOL", "RFC_SERIALIZATION_FAILURE",
-      "RFC_INVALID_HANDLE", "RFC_RETRY", "RFC_EXTERNAL_FAILURE", "RFC_EXECUTED",
-      "RFC_NOT_FOUND", "RFC_NOT_SUPPORTED", "RFC_ILLEGAL_STATE",
-      "RFC_INVALID_PARAMETER", "RFC_CODEPAGE_CONVERSION_FAILURE",
-      "RFC_CONVERSION_FAILURE", "RFC_BUFFER_TOO_SMALL", "RFC_TABLE_MOVE_BOF",
-      "RFC_TABLE_MOVE_EOF", "RFC_START_SAPGUI_FAILURE", "RFC_ABAP_CLASS_EXCEPTION",
-      "RFC_UNKNOWN_ERROR", "RFC_AUTHORIZATION_FAILURE"};
+  static const char* const kNames[] = {"RFC_OK",
+                                       "RFC_COMMUNICATION_FAILURE",
+                                       "RFC_LOGON_FAILURE",
+                                       "RFC_ABAP_RUNTIME_FAILURE",
+                                       "RFC_ABAP_MESSAGE",
+                                       "RFC_ABAP_EXCEPTION",
+                                       "RFC_CLOSED",
+                                       "RFC_CANCELED",
+                                       "RFC_TIMEOUT",
+                                       "RFC_MEMORY_INSUFFICIENT",
+                                       "RFC_VERSION_MISMATCH",
+                                       "RFC_INVALID_PROTOCOL",
+                                       "RFC_SERIALIZATION_FAILURE",
+                                       "RFC_INVALID_HANDLE",
+                                       "RFC_RETRY",
+                                       "RFC_EXTERNAL_FAILURE",
+                                       "RFC_EXECUTED",
+                                       "RFC_NOT_FOUND",
+                                       "RFC_NOT_SUPPORTED",
+                                       "RFC_ILLEGAL_STATE",
+                                       "RFC_INVALID_PARAMETER",
+                                       "RFC_CODEPAGE_CONVERSION_FAILURE",
+                                       "RFC_CONVERSION_FAILURE",
+                                       "RFC_BUFFER_TOO_SMALL",
+                                       "RFC_TABLE_MOVE_BOF",
+                                       "RFC_TABLE_MOVE_EOF",
+                                       "RFC_START_SAPGUI_FAILURE",
+                                       "RFC_ABAP_CLASS_EXCEPTION",
+                                       "RFC_UNKNOWN_ERROR",
+                                       "RFC_AUTHORIZATION_FAILURE"};
   int index = static_cast<int>(rc);
   return index >= 0 && index < static_cast<int>(std::size(kNames)) ? kNames[index]
                                                                    : "RFC_UNKNOWN_ERROR";
@@ -152,8 +174,8 @@ struct NetWeaverRfcLibrary::State {
   std::string PathOf(const char* name) const { return directory + "/" + name; }
 
   /// Records a failure for RfcLastError and the trace file.
-  void Fail(const std::string& key, const std::string& status,
-            const std::string& message, const std::string& internal) {
+  void Fail(const std::string& key, const std::string& status, const std::string& message,
+            const std::string& internal) {
     StoreTerminated(key, lastError.key, sizeof lastError.key);
     StoreTerminated(status, lastError.status, sizeof lastError.status);
     StoreTerminated(message, lastError.message, sizeof lastError.message);
@@ -174,15 +196,13 @@ struct NetWeaverRfcLibrary::State {
     std::string internal;
     std::string msgClass = RecordText(error.abapMsgClass);
     if (!msgClass.empty())
-      internal = msgClass + " " + RecordText(error.abapMsgType) + " " +
-                 RecordText(error.abapMsgNumber);
+      internal =
+          msgClass + " " + RecordText(error.abapMsgType) + " " + RecordText(error.abapMsgNumber);
     Fail(RecordText(error.key), RcName(error.code),
          message.empty() ? operation + " failed" : message, internal);
   }
 
-  void FailProgram(const std::string& message) {
-    Fail("RFC_ERROR_PROGRAM", "", message, "");
-  }
+  void FailProgram(const std::string& message) { Fail("RFC_ERROR_PROGRAM", "", message, ""); }
 
   void Destroy(PendingCall& call) {
     if (call.function == nullptr) return;
@@ -219,8 +239,8 @@ struct NetWeaverRfcLibrary::State {
     for (size_t i = 0; i < texts.size(); i += 2)
       list.push_back({texts[i].c_str(), texts[i + 1].c_str()});
     NwErrorInfo error = ClearedError();
-    NwConnectionHandle connection = nw.RfcOpenConnection(
-        list.data(), static_cast<unsigned>(list.size()), &error);
+    NwConnectionHandle connection =
+        nw.RfcOpenConnection(list.data(), static_cast<unsigned>(list.size()), &error);
     if (connection == nullptr) {
       FailFrom(error, "RfcOpenConnection");
       return 0;
@@ -235,12 +255,11 @@ struct NetWeaverRfcLibrary::State {
   /// Reads the value |name| of |data|, described by the library as
   /// |nwType| of |nwLength| bytes, into a classic field of |type| and
   /// |length| at |out|. False with the failure recorded.
-  bool ReadValue(NwDataHandle data, const std::string& name, NwType nwType,
-                 unsigned nwLength, RfcType type, unsigned length,
-                 unsigned decimals, std::uint8_t* out) {
+  bool ReadValue(NwDataHandle data, const std::string& name, NwType nwType, unsigned nwLength,
+                 RfcType type, unsigned length, unsigned decimals, std::uint8_t* out) {
     if (static_cast<RfcType>(nwType) != type || !IsCarriedField(type, length)) {
-      FailProgram("field " + name + " has type " + std::to_string(nwType) +
-                  " in the system, " + std::to_string(type) + " here");
+      FailProgram("field " + name + " has type " + std::to_string(nwType) + " in the system, " +
+                  std::to_string(type) + " here");
       return false;
     }
     std::u16string name16 = Utf16FromCodePage(name);
@@ -298,8 +317,8 @@ struct NetWeaverRfcLibrary::State {
 
   /// Reads the structure |data| of the system's type |typeDesc| into a
   /// record of |s| at |record| (of at least s.size bytes).
-  bool ReadRecord(NwDataHandle data, NwTypeDescHandle typeDesc,
-                  const InstalledStructure& s, std::uint8_t* record) {
+  bool ReadRecord(NwDataHandle data, NwTypeDescHandle typeDesc, const InstalledStructure& s,
+                  std::uint8_t* record) {
     InitializeRecord(s, record);
     for (const InstalledField& f : s.fields) {
       NwFieldDesc field;
@@ -309,8 +328,8 @@ struct NetWeaverRfcLibrary::State {
         FailFrom(error, "field " + f.name + " of " + s.name);
         return false;
       }
-      if (!ReadValue(data, f.name, field.type, field.nucLength, f.type, f.length,
-                     f.decimals, record + f.offset))
+      if (!ReadValue(data, f.name, field.type, field.nucLength, f.type, f.length, f.decimals,
+                     record + f.offset))
         return false;
     }
     return true;
@@ -321,8 +340,7 @@ struct NetWeaverRfcLibrary::State {
     std::memset(desc, 0, sizeof *desc);
     NwErrorInfo error = ClearedError();
     std::u16string name16 = Utf16FromCodePage(name);
-    if (nw.RfcGetParameterDescByName(call.description, name16.c_str(), desc, &error) !=
-        kNwOk) {
+    if (nw.RfcGetParameterDescByName(call.description, name16.c_str(), desc, &error) != kNwOk) {
       FailFrom(error, "parameter " + name + " of " + call.name);
       return false;
     }
@@ -342,8 +360,8 @@ struct NetWeaverRfcLibrary::State {
       if (!Describe(call, name, &desc)) return false;
       if (!IsCharLike(p->type) || static_cast<RfcType>(desc.type) != p->type ||
           p->addr == nullptr) {
-        FailProgram("parameter " + name + " of " + call.name +
-                    " cannot be sent with type " + std::to_string(p->type));
+        FailProgram("parameter " + name + " of " + call.name + " cannot be sent with type " +
+                    std::to_string(p->type));
         return false;
       }
       // The value cut to the parameter's length in the system.
@@ -477,8 +495,7 @@ struct NetWeaverRfcLibrary::State {
   }
 };
 
-NetWeaverRfcLibrary::NetWeaverRfcLibrary(const NwRfcFunctions& functions,
-                                         std::string directory)
+NetWeaverRfcLibrary::NetWeaverRfcLibrary(const NwRfcFunctions& functions, std::string directory)
     : state_(std::make_unique<State>()) {
   state_->nw = functions;
   state_->directory = std::move(directory);
@@ -520,8 +537,7 @@ RfcHandle NetWeaverRfcLibrary::RfcOpen(const RfcOptions& options) {
 RfcHandle NetWeaverRfcLibrary::RfcOpenEx(const char* connect, RfcErrorInfo* error) {
   State& s = *state_;
   RfcHandle handle = 0;
-  std::map<std::string, std::string> values =
-      ParseConnectString(connect != nullptr ? connect : "");
+  std::map<std::string, std::string> values = ParseConnectString(connect != nullptr ? connect : "");
   auto dest = values.find("DEST");
   std::ifstream in(s.PathOf(kIniFile), std::ios::binary);
   std::ostringstream ini;
@@ -536,8 +552,8 @@ RfcHandle NetWeaverRfcLibrary::RfcOpenEx(const char* connect, RfcErrorInfo* erro
     s.FailProgram("Entry for destination " + dest->second + " in SapRfc.ini not found");
   } else if ((type = destination->Find("TYPE")) == nullptr ||
              (*type != "A" && *type != "a" && *type != "B" && *type != "b")) {
-    s.FailProgram("TYPE=" + (type ? *type : std::string()) + " of destination " +
-                  dest->second + " is not supported");
+    s.FailProgram("TYPE=" + (type ? *type : std::string()) + " of destination " + dest->second +
+                  " is not supported");
   } else {
     handle = s.Open(LogonFromDestination(destination->entries, values));
   }
@@ -545,13 +561,12 @@ RfcHandle NetWeaverRfcLibrary::RfcOpenEx(const char* connect, RfcErrorInfo* erro
   return handle;
 }
 
-int NetWeaverRfcLibrary::RfcInstallStructure(const char* name,
-                                             const FieldDescriptor* fields,
+int NetWeaverRfcLibrary::RfcInstallStructure(const char* name, const FieldDescriptor* fields,
                                              unsigned entries, RfcType* handle) {
   State& s = *state_;
   InstalledStructure structure;
-  bool usable = name != nullptr && fields != nullptr && handle != nullptr &&
-                entries > 0 && entries <= kMaxListEntries;
+  bool usable = name != nullptr && fields != nullptr && handle != nullptr && entries > 0 &&
+                entries <= kMaxListEntries;
   if (usable) {
     structure.name = name;
     for (unsigned i = 0; i < entries && usable; ++i) {
@@ -638,17 +653,16 @@ int NetWeaverRfcLibrary::RfcReceive(RfcHandle handle, const RfcParameter* import
   NwRc rc = s.nw.RfcInvoke(connection->second, call.function, &error);
   if (rc != kNwOk) {
     s.FailFrom(error, call.name);
-    int result = rc == kNwAbapException                             ? kRfcException
+    int result = rc == kNwAbapException                                ? kRfcException
                  : rc == kNwAbapRuntimeFailure || rc == kNwAbapMessage ? kRfcSysException
-                                                                     : kRfcFailure;
+                                                                       : kRfcFailure;
     if (result != kRfcFailure) {
       s.exception = RecordText(error.key);
       if (exception != nullptr) *exception = s.exception.data();
     }
     return result;
   }
-  if (!s.ReadImporting(call, importing) || !s.ReadTables(call, tables))
-    return kRfcFailure;
+  if (!s.ReadImporting(call, importing) || !s.ReadTables(call, tables)) return kRfcFailure;
   return kRfcOk;
 }
 
@@ -694,8 +708,7 @@ unsigned NetWeaverRfcLibrary::ItFill(ItHandle table) {
 
 void* NetWeaverRfcLibrary::ItGetLine(ItHandle table, unsigned line) {
   auto found = state_->tables.find(table);
-  if (found == state_->tables.end() || line == 0 || line > found->second->Rows())
-    return nullptr;
+  if (found == state_->tables.end() || line == 0 || line > found->second->Rows()) return nullptr;
   AdapterTable& t = *found->second;
   return t.bytes.data() + static_cast<size_t>(line - 1) * t.leng;
 }

@@ -30,8 +30,7 @@ class NetWeaverRfcLibrary : public RfcLibrary {
  public:
   /// |functions| are the loaded library's (all set); SapRfc.ini and the
   /// trace file are looked for in |directory|.
-  explicit NetWeaverRfcLibrary(const NwRfcFunctions& functions,
-                               std::string directory = ".");
+  explicit NetWeaverRfcLibrary(const NwRfcFunctions& functions, std::string directory = ".");
   /// Takes over |library| when it exports every function of
   /// NwRfcFunctions; otherwise null with |missing| set to the name of the
   /// first function it lacks.
@@ -42,16 +41,15 @@ class NetWeaverRfcLibrary : public RfcLibrary {
   void RfcEnvironment(const RfcEnvironmentRecord& environment) override;
   RfcHandle RfcOpen(const RfcOptions& options) override;
   RfcHandle RfcOpenEx(const char* connect, RfcErrorInfo* error) override;
-  int RfcInstallStructure(const char* name, const FieldDescriptor* fields,
-                          unsigned entries, RfcType* handle) override;
-  int RfcCall(RfcHandle handle, const char* function,
-              const RfcParameter* exporting, RfcTable* tables) override;
-  int RfcReceive(RfcHandle handle, const RfcParameter* importing,
-                 RfcTable* tables, char** exception) override;
+  int RfcInstallStructure(const char* name, const FieldDescriptor* fields, unsigned entries,
+                          RfcType* handle) override;
+  int RfcCall(RfcHandle handle, const char* function, const RfcParameter* exporting,
+              RfcTable* tables) override;
+  int RfcReceive(RfcHandle handle, const RfcParameter* importing, RfcTable* tables,
+                 char** exception) override;
   int RfcLastError(RfcErrorInfo* error) override;
   void RfcClose(RfcHandle handle) override;
-  ItHandle ItCreate(const char* name, unsigned leng, unsigned occu,
-                    unsigned memo) override;
+  ItHandle ItCreate(const char* name, unsigned leng, unsigned occu, unsigned memo) override;
   unsigned ItFill(ItHandle table) override;
   void* ItGetLine(ItHandle table, unsigned line) override;
   int ItDelete(ItHandle table) override;

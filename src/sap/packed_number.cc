@@ -8,8 +8,7 @@ namespace {
 
 /// Packs the decimal digits |digits| (most significant first, no leading
 /// zeros needed) with a sign into |length| bytes.
-bool Pack(const std::string& digits, bool negative, std::uint8_t* out,
-          std::size_t length) {
+bool Pack(const std::string& digits, bool negative, std::uint8_t* out, std::size_t length) {
   if (length == 0) return false;
   std::size_t places = 2 * length - 1;
   std::size_t first = digits.find_first_not_of('0');
@@ -17,8 +16,7 @@ bool Pack(const std::string& digits, bool negative, std::uint8_t* out,
   if (significant > places) return false;
   std::vector<std::uint8_t> nibbles(2 * length, 0);
   for (std::size_t i = 0; i < significant; ++i)
-    nibbles[places - significant + i] =
-        static_cast<std::uint8_t>(digits[first + i] - '0');
+    nibbles[places - significant + i] = static_cast<std::uint8_t>(digits[first + i] - '0');
   nibbles[places] = negative && significant > 0 ? 0xD : 0xC;
   for (std::size_t i = 0; i < length; ++i)
     out[i] = static_cast<std::uint8_t>(nibbles[2 * i] << 4 | nibbles[2 * i + 1]);
@@ -31,8 +29,8 @@ bool EncodePackedInteger(std::int64_t value, std::uint8_t* out, std::size_t leng
   bool negative = value < 0;
   // The magnitude through unsigned arithmetic, so that the lowest value has
   // one too.
-  std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value)
-                                     : static_cast<std::uint64_t>(value);
+  std::uint64_t magnitude =
+      negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
   return Pack(std::to_string(magnitude), negative, out, length);
 }
 

@@ -50,7 +50,7 @@ TEST(PackedNumberTest, NumberTexts) {
   EXPECT_EQ(Hex(field, 4), "0001250C");
   ASSERT_TRUE(EncodePackedText("7.500", 2, field, 4));  // zeros beyond the places
   EXPECT_EQ(Hex(field, 4), "0000750C");
-  ASSERT_TRUE(EncodePackedText("-0", 0, field, 4));    // no negative zero
+  ASSERT_TRUE(EncodePackedText("-0", 0, field, 4));  // no negative zero
   EXPECT_EQ(Hex(field, 4), "0000000C");
   for (const char* bad : {"", "-", "1.234", "12a", "1..2", "1 2"}) {
     SCOPED_TRACE(bad);

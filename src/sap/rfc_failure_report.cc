@@ -14,9 +14,7 @@ constexpr size_t kLabelWidth = 15;
 template <size_t N>
 std::string_view FieldText(const char (&field)[N]) {
   const void* end = std::memchr(field, '\0', N);
-  return std::string_view(field, end != nullptr
-                                     ? static_cast<const char*>(end) - field
-                                     : N);
+  return std::string_view(field, end != nullptr ? static_cast<const char*>(end) - field : N);
 }
 
 /// Runs one step of the report; whatever it throws is dropped, since
@@ -50,9 +48,7 @@ void ReportRfcFailure(Console& console, RfcLibrary& rfc, std::string_view operat
   Safely([&] { PrintLabelLine(console, "key", FieldText(info.key)); });
   Safely([&] { PrintLabelLine(console, "status", FieldText(info.status)); });
   Safely([&] { PrintLabelLine(console, "message", FieldText(info.message)); });
-  Safely([&] {
-    PrintLabelLine(console, "internal status", FieldText(info.internalStatus));
-  });
+  Safely([&] { PrintLabelLine(console, "internal status", FieldText(info.internalStatus)); });
   Safely([&] { console.Write("\n"); });
 
   // Handle 0 closes every connection.

@@ -26,12 +26,12 @@ struct ScriptedLibrary : NoRfcLibrary {
   std::vector<RfcHandle> closed;
 };
 
-std::string Block(const std::string& operation, const std::string& key,
-                  const std::string& status, const std::string& message,
-                  const std::string& internal) {
+std::string Block(const std::string& operation, const std::string& key, const std::string& status,
+                  const std::string& message, const std::string& internal) {
   return "RFC error\noperation/code  : " + operation + "\nkey             : " + key +
          "\nstatus          : " + status + "\nmessage         : " + message +
-         "\ninternal status : " + internal + "\n\n* Programm aborted...\n"
+         "\ninternal status : " + internal +
+         "\n\n* Programm aborted...\n"
          "* Error at EoXput-File...\n";
 }
 

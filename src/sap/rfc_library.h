@@ -19,16 +19,16 @@ using RfcType = std::uint32_t;
 
 /// Type codes of fields and parameters.
 enum RfcTypeCode : RfcType {
-  kTypeChar = 0,    // character field, blank-padded, not NUL-terminated
-  kTypeDate = 1,    // eight digits
-  kTypeBcd = 2,     // packed decimal
-  kTypeTime = 3,    // six digits
-  kTypeByte = 4,    // raw bytes
-  kTypeNum = 6,     // numeric text
-  kTypeFloat = 7,   // 8-byte floating point
-  kTypeInt = 8,     // signed 4-byte integer
-  kTypeInt2 = 9,    // signed 2-byte integer
-  kTypeInt1 = 10,   // 1-byte integer
+  kTypeChar = 0,   // character field, blank-padded, not NUL-terminated
+  kTypeDate = 1,   // eight digits
+  kTypeBcd = 2,    // packed decimal
+  kTypeTime = 3,   // six digits
+  kTypeByte = 4,   // raw bytes
+  kTypeNum = 6,    // numeric text
+  kTypeFloat = 7,  // 8-byte floating point
+  kTypeInt = 8,    // signed 4-byte integer
+  kTypeInt2 = 9,   // signed 2-byte integer
+  kTypeInt1 = 10,  // 1-byte integer
 };
 
 /// One field of a structure described to the library.
@@ -58,16 +58,16 @@ struct RfcParameter {
 struct RfcTable {
   const char* name;
   unsigned nlen;
-  RfcType type;         // handle of the line's structure
-  unsigned leng;        // line length in bytes
+  RfcType type;   // handle of the line's structure
+  unsigned leng;  // line length in bytes
   ItHandle ithandle;
-  int itmode;           // transfer mode: 0 = the library's default
-  int newitab;          // set by the library
+  int itmode;   // transfer mode: 0 = the library's default
+  int newitab;  // set by the library
 };
 
 /// Connection data of an R/3 logon through the option record.
 struct RfcConnectR3 {
-  const char* hostname;   // null when there is none
+  const char* hostname;  // null when there is none
   int sysnr;
   const char* gwhost;     // null when there is none
   const char* gwservice;  // null when there is none
@@ -82,8 +82,8 @@ struct RfcConnectR2 {
 /// The option record of RfcOpen.
 struct RfcOptions {
   const char* destination;
-  int mode;              // 0 = R/3 (connectR3), 1 = R/2 (connectR2)
-  const void* connopt;   // RfcConnectR3* or RfcConnectR2*
+  int mode;             // 0 = R/3 (connectR3), 1 = R/2 (connectR2)
+  const void* connopt;  // RfcConnectR3* or RfcConnectR2*
   const char* client;
   const char* user;
   const char* password;
@@ -132,23 +132,22 @@ class RfcLibrary {
   /// fills |error| on failure. 0 when no connection was opened.
   virtual RfcHandle RfcOpenEx(const char* connect, RfcErrorInfo* error) = 0;
   /// Describes a structure; sets |handle| and returns 0 when installed.
-  virtual int RfcInstallStructure(const char* name, const FieldDescriptor* fields,
-                                  unsigned entries, RfcType* handle) = 0;
+  virtual int RfcInstallStructure(const char* name, const FieldDescriptor* fields, unsigned entries,
+                                  RfcType* handle) = 0;
   /// Sends a function-module call; 0 when sent.
-  virtual int RfcCall(RfcHandle handle, const char* function,
-                      const RfcParameter* exporting, RfcTable* tables) = 0;
+  virtual int RfcCall(RfcHandle handle, const char* function, const RfcParameter* exporting,
+                      RfcTable* tables) = 0;
   /// Receives the answer of the last call: 0 with the importing values and
   /// table lines stored, 2 or 3 with |exception| set to the exception name,
   /// 1 or another code on failure.
-  virtual int RfcReceive(RfcHandle handle, const RfcParameter* importing,
-                         RfcTable* tables, char** exception) = 0;
+  virtual int RfcReceive(RfcHandle handle, const RfcParameter* importing, RfcTable* tables,
+                         char** exception) = 0;
   /// Fills |error| with the library's last error information.
   virtual int RfcLastError(RfcErrorInfo* error) = 0;
   /// Closes a connection; 0 closes every connection.
   virtual void RfcClose(RfcHandle handle) = 0;
   /// Creates an internal table of lines of |leng| bytes; null on failure.
-  virtual ItHandle ItCreate(const char* name, unsigned leng, unsigned occu,
-                            unsigned memo) = 0;
+  virtual ItHandle ItCreate(const char* name, unsigned leng, unsigned occu, unsigned memo) = 0;
   /// The number of lines of a table.
   virtual unsigned ItFill(ItHandle table) = 0;
   /// Line |line| (from 1) of a table; null on failure.

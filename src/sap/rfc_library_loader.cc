@@ -52,8 +52,7 @@ RfcLibrary* DynamicRfcLibraryLoader::Get(std::string* message) {
     tried_ = true;
     Load();
   }
-  if (library_ == nullptr)
-    *message = message_;
+  if (library_ == nullptr) *message = message_;
   return library_.get();
 }
 
@@ -62,12 +61,10 @@ void DynamicRfcLibraryLoader::Load() {
   for (const RfcLibraryCandidate& candidate : candidates_) {
     std::string error;
     std::unique_ptr<SharedLibrary> file = SharedLibrary::Load(candidate.fileName, &error);
-    if (file == nullptr)
-      continue;
+    if (file == nullptr) continue;
     std::string missing;
     library_ = candidate.open(std::move(file), &missing);
-    if (library_ != nullptr)
-      return;
+    if (library_ != nullptr) return;
     if (lacking.empty())
       lacking = "Error 1010: RFC-Library " + candidate.fileName + " lacks " + missing + " !";
   }

@@ -10,8 +10,8 @@
 
 /// Makes the sensor's RFC library from a loaded library file; null with
 /// |missing| set to the first function the file lacks.
-using RfcLibraryOpener = std::unique_ptr<RfcLibrary> (*)(
-    std::unique_ptr<SharedLibrary> library, std::string* missing);
+using RfcLibraryOpener = std::unique_ptr<RfcLibrary> (*)(std::unique_ptr<SharedLibrary> library,
+                                                         std::string* missing);
 
 /// A library file the loader tries, and how it is opened.
 struct RfcLibraryCandidate {

@@ -20,10 +20,10 @@ DynamicRfcLibraryLoader LoaderFor(const std::string& path) {
 class RfcLibraryLoaderTest : public testing::Test {
  protected:
   void SetUp() override {
-    directory_ = fs::temp_directory_path() /
-                 ("brindlemark-loader-" + std::to_string(::testing::UnitTest::GetInstance()
-                                                             ->random_seed()) +
-                  "-" + testing::UnitTest::GetInstance()->current_test_info()->name());
+    directory_ =
+        fs::temp_directory_path() /
+        ("brindlemark-loader-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         "-" + testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(directory_);
   }
   void TearDown() override { fs::remove_all(directory_); }
@@ -68,8 +68,8 @@ TEST_F(RfcLibraryLoaderTest, LibraryLackingAFunction) {
   DynamicRfcLibraryLoader loader = LoaderFor(BRINDLEMARK_PARTIAL_RFC_LIBRARY);
   std::string message;
   EXPECT_EQ(loader.Get(&message), nullptr);
-  EXPECT_EQ(message, std::string("Error 1010: RFC-Library ") +
-                         BRINDLEMARK_PARTIAL_RFC_LIBRARY + " lacks RfcOpenEx !");
+  EXPECT_EQ(message, std::string("Error 1010: RFC-Library ") + BRINDLEMARK_PARTIAL_RFC_LIBRARY +
+                         " lacks RfcOpenEx !");
 }
 
 TEST_F(RfcLibraryLoaderTest, LaterCandidateStandsInAndLackingOneIsReported) {
@@ -116,8 +116,7 @@ TEST_F(RfcLibraryLoaderTest, StandInThroughTheAdapter) {
   RfcErrorInfo error;
   std::memset(&error, 'x', sizeof error);
   EXPECT_EQ(rfc->RfcOpenEx("CLIENT=100 USER=A PASSWD=B LANG=E DEST=PRD", &error), 0u);
-  EXPECT_NE(std::string(error.message).find("SapSim.json"), std::string::npos)
-      << error.message;
+  EXPECT_NE(std::string(error.message).find("SapSim.json"), std::string::npos) << error.message;
   RfcErrorInfo last;
   EXPECT_EQ(rfc->RfcLastError(&last), 0);
   EXPECT_STREQ(last.key, "RFC_ERROR_PROGRAM");
@@ -149,15 +148,15 @@ TEST_F(RfcLibraryLoaderTest, FallsBackToTheNetWeaverLibrary) {
   netweaver.fileName = (directory_ / "libsapnwrfc.so").string();
   DynamicRfcLibraryLoader none({classic, netweaver});
   EXPECT_EQ(none.Get(&message), nullptr);
-  EXPECT_EQ(message, "Error 1010: RFC-Library " + classic.fileName + " or " +
-                         netweaver.fileName + " not found !");
+  EXPECT_EQ(message, "Error 1010: RFC-Library " + classic.fileName + " or " + netweaver.fileName +
+                         " not found !");
 
   // The classic stand-in taken for a NetWeaver library lacks its functions.
   netweaver.fileName = BRINDLEMARK_STAND_IN_RFC_LIBRARY;
   DynamicRfcLibraryLoader wrong({netweaver});
   EXPECT_EQ(wrong.Get(&message), nullptr);
-  EXPECT_EQ(message, std::string("Error 1010: RFC-Library ") +
-                         BRINDLEMARK_STAND_IN_RFC_LIBRARY + " lacks RfcOpenConnection !");
+  EXPECT_EQ(message, std::string("Error 1010: RFC-Library ") + BRINDLEMARK_STAND_IN_RFC_LIBRARY +
+                         " lacks RfcOpenConnection !");
 }
 #endif
 

@@ -33,8 +33,7 @@ bool IsCleanStoredByte(unsigned char byte) {
   return byte != 0 && byte != '\r' && byte != '\n' && byte != 0x1A && byte != ' ';
 }
 
-PasswordReading UnscramblePassword(std::string_view stored,
-                                   std::string* password) {
+PasswordReading UnscramblePassword(std::string_view stored, std::string* password) {
   if (stored.empty()) {
     password->clear();
     return PasswordReading::kOk;
@@ -56,18 +55,15 @@ PasswordReading UnscramblePassword(std::string_view stored,
   std::string clear;
   for (size_t i = 0; i < kBodyLength / 2; ++i) {
     if (body[i] != 0) clear += static_cast<char>(body[i]);
-    if (body[kBodyLength - 1 - i] != 0)
-      clear += static_cast<char>(body[kBodyLength - 1 - i]);
+    if (body[kBodyLength - 1 - i] != 0) clear += static_cast<char>(body[kBodyLength - 1 - i]);
   }
-  if (CheckDigit(clear) != static_cast<unsigned>(header[0] - '0'))
-    return PasswordReading::kWrong;
+  if (CheckDigit(clear) != static_cast<unsigned>(header[0] - '0')) return PasswordReading::kWrong;
   if (length < clear.size()) clear.resize(length);
   *password = std::move(clear);
   return PasswordReading::kOk;
 }
 
-ScrambleResult ScramblePassword(std::string_view password, int offset,
-                                std::string* stored) {
+ScrambleResult ScramblePassword(std::string_view password, int offset, std::string* stored) {
   if (password.size() > kMaxPasswordLength) return ScrambleResult::kTooLong;
   if (offset < 0 || offset > kMaxPasswordOffset) return ScrambleResult::kBadOffset;
   if (password.find('\0') != std::string_view::npos) return ScrambleResult::kZeroByte;
@@ -84,8 +80,7 @@ ScrambleResult ScramblePassword(std::string_view password, int offset,
 
   const auto key = ProfileKey();
   std::string result(kStoredPasswordLength, '\0');
-  for (size_t i = 0; i < kHeaderLength; ++i)
-    result[i] = static_cast<char>(header[i] ^ key[i]);
+  for (size_t i = 0; i < kHeaderLength; ++i) result[i] = static_cast<char>(header[i] ^ key[i]);
   for (size_t j = 0; j < kBodyLength; ++j)
     result[kHeaderLength + j] = static_cast<char>(body[j] ^ key[offset + j]);
   for (unsigned char c : result)
@@ -94,9 +89,8 @@ ScrambleResult ScramblePassword(std::string_view password, int offset,
   return ScrambleResult::kOk;
 }
 
-ScrambleResult ScramblePasswordAnyOffset(std::string_view password,
-                                         int firstOffset, std::string* stored,
-                                         int* usedOffset) {
+ScrambleResult ScramblePasswordAnyOffset(std::string_view password, int firstOffset,
+                                         std::string* stored, int* usedOffset) {
   const int count = kMaxPasswordOffset + 1;
   int start = firstOffset % count;
   if (start < 0) start += count;

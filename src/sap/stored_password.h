@@ -30,8 +30,7 @@ enum class PasswordReading {
 /// Unscrambles the value of a Password line. On kOk sets |password|; on
 /// any other result leaves it unchanged. An empty value gives an empty
 /// password.
-PasswordReading UnscramblePassword(std::string_view stored,
-                                   std::string* password);
+PasswordReading UnscramblePassword(std::string_view stored, std::string* password);
 
 /// Why a password could not be scrambled.
 enum class ScrambleResult {
@@ -46,15 +45,13 @@ enum class ScrambleResult {
 /// and sets |stored| to the 24 characters of the Password line. Unused body
 /// bytes carry nothing (they scramble to bare key bytes). On any result but
 /// kOk |stored| is left unchanged.
-ScrambleResult ScramblePassword(std::string_view password, int offset,
-                                std::string* stored);
+ScrambleResult ScramblePassword(std::string_view password, int offset, std::string* stored);
 
 /// Like ScramblePassword, but tries the offsets from |firstOffset| on (and
 /// around, up to ten of them) until one gives a clean stored form; sets
 /// |usedOffset| to it when not null.
-ScrambleResult ScramblePasswordAnyOffset(std::string_view password,
-                                         int firstOffset, std::string* stored,
-                                         int* usedOffset = nullptr);
+ScrambleResult ScramblePasswordAnyOffset(std::string_view password, int firstOffset,
+                                         std::string* stored, int* usedOffset = nullptr);
 
 /// Whether a byte may stand in a stored password: it must not end the line
 /// or the file in text mode, nor be a blank that looks like padding.

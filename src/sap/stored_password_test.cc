@@ -67,7 +67,7 @@ TEST(StoredPasswordTest, Reading) {
     std::string clear;  // "kept" when the password stays as it was
   } cases[] = {
       {Build(sum, 4, 4, body), PasswordReading::kOk, "abcd"},
-      {Build(sum, 4, 2, body), PasswordReading::kOk, "ab"},    // cut to the length
+      {Build(sum, 4, 2, body), PasswordReading::kOk, "ab"},     // cut to the length
       {Build(sum, 4, 99, body), PasswordReading::kOk, "abcd"},  // beyond the text: all of it
       {Build(sum, 4, 0, body), PasswordReading::kOk, ""},  // 00: the profile reports it missing
       {Build('7' % 10, 0, 3, mixed), PasswordReading::kOk, "!7\xE4"},

@@ -68,9 +68,8 @@ ProfileFault CheckComplete(const SystemProfile& profile) {
 
 }  // namespace
 
-ProfileFault ParseSystemProfile(std::string_view contents,
-                                SystemProfile* profile, ProfileLineTable* lines,
-                                bool stopAtPasswordFault) {
+ProfileFault ParseSystemProfile(std::string_view contents, SystemProfile* profile,
+                                ProfileLineTable* lines, bool stopAtPasswordFault) {
   if (lines != nullptr) lines->clear();
   ProfileFault passwordFault = ProfileFault::kNone;
   // ForEachLine cannot be left early: once the reading stops at a faulty

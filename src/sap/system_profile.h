@@ -15,7 +15,7 @@ struct SystemProfile {
   std::string user;      // upper-cased
   std::string password;  // clear text, at most 20 characters
   std::string language;
-  std::string mode;      // "R/2" selects an R/2 logon
+  std::string mode;  // "R/2" selects an R/2 logon
   std::string hostname;
   std::string sysnr;
   std::string gwhost;
@@ -36,9 +36,9 @@ inline constexpr size_t kMaxProfileValue = 60;
 
 /// One key of the profile, in the order in which the keys are written.
 struct ProfileKeyEntry {
-  std::string_view key;             // 12 characters, e.g. "Client.....:"
+  std::string_view key;  // 12 characters, e.g. "Client.....:"
   std::string SystemProfile::*field;
-  size_t minimumLength;             // fewer characters: the profile is incomplete
+  size_t minimumLength;  // fewer characters: the profile is incomplete
 };
 
 /// The eleven keys of a system profile, in their written order. The
@@ -66,9 +66,8 @@ enum class ProfileFault {
 /// keeps what it held). After
 /// the whole file the record is checked for the user, the password and the
 /// minimum lengths, in that order.
-ProfileFault ParseSystemProfile(std::string_view contents,
-                                SystemProfile* profile, ProfileLineTable* lines,
-                                bool stopAtPasswordFault);
+ProfileFault ParseSystemProfile(std::string_view contents, SystemProfile* profile,
+                                ProfileLineTable* lines, bool stopAtPasswordFault);
 
 /// The sensor's message for |fault| in the profile named |profileName|
 /// (the file name without directory); empty for kNone.

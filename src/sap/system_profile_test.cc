@@ -49,14 +49,14 @@ TEST(SystemProfileTest, KeyLines) {
     std::string SystemProfile::*field;
     std::string value;
   } cases[] = {
-      {"client.....: 200", &SystemProfile::client, "100"},  // lower case: no key line
+      {"client.....: 200", &SystemProfile::client, "100"},      // lower case: no key line
       {"Client.....: 100  ", &SystemProfile::client, "100  "},  // trailing blanks kept
       {"Client.....: 300\r", &SystemProfile::client, "300"},
       {"Client.....:100", &SystemProfile::client, "00"},  // column 13 is the separator
       {"Client.....:x200", &SystemProfile::client, "200"},
       {"Extcompany.:", &SystemProfile::extcompany, ""},
       {"Extcompany.: ", &SystemProfile::extcompany, ""},
-      {"Extcompany.", &SystemProfile::extcompany, "ACME"},  // too short for a key
+      {"Extcompany.", &SystemProfile::extcompany, "ACME"},       // too short for a key
       {"Destination: QAS", &SystemProfile::destination, "QAS"},  // the last line wins
       {"Destination: " + std::string(70, 'd'), &SystemProfile::destination, std::string(60, 'd')},
       {"Client.....: " + std::string(20, '1'), &SystemProfile::client, std::string(20, '1')},
@@ -112,8 +112,8 @@ TEST(SystemProfileTest, ItemRunFaultsOnlyMarkTheSystem) {
   // A bad stored password keeps the password held; later key lines still count.
   std::string wrong = Stored("Dritte33");
   wrong[5] = static_cast<char>(wrong[5] ^ 0x01);
-  for (const std::string& bad : {std::string("Password...: broken\nGwhost.....: gw3\n"),
-                                 "Password...: " + wrong + "\n"}) {
+  for (const std::string& bad :
+       {std::string("Password...: broken\nGwhost.....: gw3\n"), "Password...: " + wrong + "\n"}) {
     EXPECT_TRUE(ItemRunFault(bad, &profile));
     EXPECT_EQ(profile.password, "Zweites2");
   }
@@ -128,8 +128,9 @@ TEST(SystemProfileTest, ItemRunFaultsOnlyMarkTheSystem) {
 TEST(SystemProfileTest, EveryLineIsKeptWhole) {
   // 250 lines, one of 200 and one of 100,000 characters, history lines
   // among them: each is one entry, and no history line is a key line.
-  const std::string history = "# Clt Date=20240102 10:11:12 Steps=1234\n"
-                              "# Clt 100         12           340\n";
+  const std::string history =
+      "# Clt Date=20240102 10:11:12 Steps=1234\n"
+      "# Clt 100         12           340\n";
   std::string contents = history + Profile();
   for (int i = 0; i < 235; ++i) contents += "# comment " + std::to_string(i) + "\n";
   contents += std::string(200, 'x') + "\n";

@@ -48,8 +48,8 @@ int Fail(std::string* err, const std::string& message) {
 /// options. Returns false with |problem| set on an unknown option or a
 /// missing value.
 bool ParseCommandLine(const std::vector<std::string>& args, size_t first,
-                      const std::vector<std::string_view>& known,
-                      CommandLine* line, std::string* problem) {
+                      const std::vector<std::string_view>& known, CommandLine* line,
+                      std::string* problem) {
   bool optionsEnded = false;
   for (size_t i = first; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -103,8 +103,8 @@ int RandomOffset() {
 
 /// Scrambles |password| for the Password line, with the offset of
 /// |options| or a random one. On failure writes the error and returns false.
-bool ScrambleForTool(const std::string& password, const CommandLine& line,
-                     std::string* stored, std::string* err) {
+bool ScrambleForTool(const std::string& password, const CommandLine& line, std::string* stored,
+                     std::string* err) {
   if (password.size() > kMaxPasswordLength) {
     Fail(err, "the password has " + std::to_string(password.size()) +
                   " characters; a stored password holds at most 20. "
@@ -112,8 +112,9 @@ bool ScrambleForTool(const std::string& password, const CommandLine& line,
     return false;
   }
   if (password.size() < 2) {
-    Fail(err, "the password must have at least 2 characters, or the sensor "
-              "rejects the profile. Choose a longer password");
+    Fail(err,
+         "the password must have at least 2 characters, or the sensor "
+         "rejects the profile. Choose a longer password");
     return false;
   }
   auto fixed = line.options.find("offset");
@@ -121,8 +122,7 @@ bool ScrambleForTool(const std::string& password, const CommandLine& line,
   if (fixed != line.options.end()) {
     int offset = 0;
     if (!ParseOffset(fixed->second, &offset)) {
-      Fail(err, "bad offset '" + fixed->second +
-                    "': --offset takes a number from 0 to 9");
+      Fail(err, "bad offset '" + fixed->second + "': --offset takes a number from 0 to 9");
       return false;
     }
     result = ScramblePassword(password, offset, stored);
@@ -136,23 +136,23 @@ bool ScrambleForTool(const std::string& password, const CommandLine& line,
     result = ScramblePasswordAnyOffset(password, RandomOffset(), stored);
   }
   if (result != ScrambleResult::kOk) {
-    Fail(err, "this password cannot be stored with any key offset (its "
-              "stored form would hold a line end, Ctrl-Z, NUL or blank); "
-              "choose another password");
+    Fail(err,
+         "this password cannot be stored with any key offset (its "
+         "stored form would hold a line end, Ctrl-Z, NUL or blank); "
+         "choose another password");
     return false;
   }
   return true;
 }
 
-int Scramble(const std::vector<std::string>& args, std::string* out,
-             std::string* err) {
+int Scramble(const std::vector<std::string>& args, std::string* out, std::string* err) {
   CommandLine line;
   std::string problem;
-  if (!ParseCommandLine(args, 1, {"offset"}, &line, &problem))
-    return Fail(err, problem);
+  if (!ParseCommandLine(args, 1, {"offset"}, &line, &problem)) return Fail(err, problem);
   if (line.operands.size() != 1)
-    return Fail(err, "scramble takes one password: brindlemark-profile "
-                     "scramble [--offset N] PASSWORD");
+    return Fail(err,
+                "scramble takes one password: brindlemark-profile "
+                "scramble [--offset N] PASSWORD");
   std::string stored;
   if (!ScrambleForTool(line.operands[0], line, &stored, err)) return 2;
   *out += stored + "\n";
@@ -288,8 +288,8 @@ int New(const std::vector<std::string>& args, std::string* out, std::string* err
   return 0;
 }
 
-int Check(const std::vector<std::string>& args, std::string* out,
-          std::string* err, FileSystem& disk) {
+int Check(const std::vector<std::string>& args, std::string* out, std::string* err,
+          FileSystem& disk) {
   CommandLine line;
   std::string problem;
   if (!ParseCommandLine(args, 1, {}, &line, &problem)) return Fail(err, problem);
@@ -320,8 +320,8 @@ std::string ProfileNameOfPath(std::string_view path) {
   return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
 }
 
-int RunProfileTool(const std::vector<std::string>& args, std::string* out,
-                   std::string* err, FileSystem& disk) {
+int RunProfileTool(const std::vector<std::string>& args, std::string* out, std::string* err,
+                   FileSystem& disk) {
   if (args.empty()) {
     *err += kUsage;
     return 2;

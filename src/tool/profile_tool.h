@@ -15,8 +15,8 @@ struct FileSystem;
 /// |args| are the arguments after the program name. What the tool prints
 /// goes to |out|, its own error messages to |err|; returns the exit code:
 /// 0 on success, 2 on any error (and for a profile that check rejects).
-int RunProfileTool(const std::vector<std::string>& args, std::string* out,
-                   std::string* err, FileSystem& disk);
+int RunProfileTool(const std::vector<std::string>& args, std::string* out, std::string* err,
+                   FileSystem& disk);
 
 /// The name of a profile as the sensor's messages show it: |path| without
 /// its directory (and without a drive letter).

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "testing/virtual_file_system.h"
 #include "sap/profile_key.h"
 #include "sap/stored_password.h"
+#include "testing/virtual_file_system.h"
 
 namespace {
 
@@ -28,9 +28,9 @@ std::string Stored(const std::string& password, int offset) {
   return stored;
 }
 
-const std::vector<std::string> kNew = {"new",      "--destination", "PRD",    "--client",
-                                       "100",      "--user",        "monitor", "--password",
-                                       "Geheim99", "--host",        "sapprd", "--offset", "2"};
+const std::vector<std::string> kNew = {
+    "new",        "--destination", "PRD",    "--client", "100",      "--user", "monitor",
+    "--password", "Geheim99",      "--host", "sapprd",   "--offset", "2"};
 
 std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more) {
   args.insert(args.end(), more.begin(), more.end());
@@ -59,10 +59,13 @@ TEST(ProfileToolTest, NewPrintsACompleteProfile) {
   ToolResult r = Tool(kNew);
   EXPECT_EQ(r.code, 0);
   EXPECT_EQ(r.err, "");
-  EXPECT_EQ(r.out, "Extcompany.: SAP\nDestination: PRD\nClient.....: 100\nUser.......: MONITOR\n"
-                   "Password...: " + Stored("Geheim99", 2) + "\n"
-                   "Language...: E\nMode.......: R/3\nHostname...: sapprd\nSysnr......: 00\n"
-                   "Gwhost.....: sapprd\nGwservice..: sapgw00\n");
+  EXPECT_EQ(r.out,
+            "Extcompany.: SAP\nDestination: PRD\nClient.....: 100\nUser.......: MONITOR\n"
+            "Password...: " +
+                Stored("Geheim99", 2) +
+                "\n"
+                "Language...: E\nMode.......: R/3\nHostname...: sapprd\nSysnr......: 00\n"
+                "Gwhost.....: sapprd\nGwservice..: sapgw00\n");
 
   // The gateway service follows the system number by default.
   EXPECT_NE(Tool(With(kNew, {"--sysnr", "07"})).out.find("Gwservice..: sapgw07\n"),
