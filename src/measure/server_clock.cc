@@ -38,28 +38,29 @@ Outcome CallGetCpuAll(RfcSession& session, ItHandle table, CpuAllAnswer* answer)
   char logicalDestination[32];
   std::memset(logicalDestination, ' ', sizeof logicalDestination);
   RfcParameter exporting[] = {
-      {"LOCAL_REMOTE", 12, kTypeChar, sizeof localRemote, localRemote},
-      {"LOGICAL_DESTINATION", 19, kTypeChar, sizeof logicalDestination, logicalDestination},
+      NamedParameter("LOCAL_REMOTE", kTypeChar, sizeof localRemote, localRemote),
+      NamedParameter("LOGICAL_DESTINATION", kTypeChar, sizeof logicalDestination,
+                     logicalDestination),
       {nullptr, 0, 0, 0, nullptr},
   };
   RfcTable tables[] = {
-      {"TF_CPU_ALL", 10, lineType, kCpuAllLineLength, table, 0, 0},
+      NamedTable("TF_CPU_ALL", lineType, kCpuAllLineLength, table),
       {nullptr, 0, 0, 0, nullptr, 0, 0},
   };
   int result = session.rfc.RfcCall(session.connection, "GET_CPU_ALL", exporting, tables);
   if (result != kRfcOk) return Outcome::CallFailed(result, std::string());
 
   RfcParameter importing[] = {
-      {"ACTIVEFLAG", 10, kTypeInt, 4, &answer->activeFlag},
-      {"DETAILSCOLL", 11, kTypeInt, 4, &answer->detailsColl},
-      {"DETAILSMODE", 11, kTypeInt, 4, &answer->detailsMode},
-      {"DETAILSREQI", 11, kTypeInt, 4, &answer->detailsReqi},
-      {"F_CPU_ALL_READ", 14, kTypeChar, 3, answer->fCpuAllRead},
-      {"INTERVAL", 8, kTypeInt, 4, &answer->interval},
-      {"LASTCOLLINT", 11, kTypeInt, 4, &answer->lastCollInt},
-      {"LASTCOLLWRT", 11, kTypeChar, kStampLength, answer->lastCollWrt},
-      {"NORMCOLLINT", 11, kTypeInt, 4, &answer->normCollInt},
-      {"OP_SYSTEM", 9, kTypeChar, 52, answer->opSystem},
+      NamedParameter("ACTIVEFLAG", kTypeInt, 4, &answer->activeFlag),
+      NamedParameter("DETAILSCOLL", kTypeInt, 4, &answer->detailsColl),
+      NamedParameter("DETAILSMODE", kTypeInt, 4, &answer->detailsMode),
+      NamedParameter("DETAILSREQI", kTypeInt, 4, &answer->detailsReqi),
+      NamedParameter("F_CPU_ALL_READ", kTypeChar, 3, answer->fCpuAllRead),
+      NamedParameter("INTERVAL", kTypeInt, 4, &answer->interval),
+      NamedParameter("LASTCOLLINT", kTypeInt, 4, &answer->lastCollInt),
+      NamedParameter("LASTCOLLWRT", kTypeChar, kStampLength, answer->lastCollWrt),
+      NamedParameter("NORMCOLLINT", kTypeInt, 4, &answer->normCollInt),
+      NamedParameter("OP_SYSTEM", kTypeChar, 52, answer->opSystem),
       {nullptr, 0, 0, 0, nullptr},
   };
   char* name = nullptr;

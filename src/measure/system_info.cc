@@ -33,12 +33,12 @@ Outcome CallSystemInfo(RfcSession& session, SystemInfoAnswer* answer) {
   if (result != kRfcOk) return Outcome::CallFailed(result, std::string());
 
   RfcParameter importing[] = {
-      {"CURRENT_RESOURCES", 17, kTypeInt, 4, &answer->currentResources},
-      {"DIALOG_USER_TYPE", 16, kTypeChar, 1, answer->dialogUserType},
-      {"MAXIMAL_RESOURCES", 17, kTypeInt, 4, &answer->maximalResources},
-      {"RECOMMENDED_DELAY", 17, kTypeInt, 4, &answer->recommendedDelay},
-      {"RFCSI_EXPORT", 12, rfcsiType, structures::kRfcsiRecordLength, answer->rfcsi},
-      {"RFC_LOGIN_COMPLETE", 18, kTypeChar, 1, answer->rfcLoginComplete},
+      NamedParameter("CURRENT_RESOURCES", kTypeInt, 4, &answer->currentResources),
+      NamedParameter("DIALOG_USER_TYPE", kTypeChar, 1, answer->dialogUserType),
+      NamedParameter("MAXIMAL_RESOURCES", kTypeInt, 4, &answer->maximalResources),
+      NamedParameter("RECOMMENDED_DELAY", kTypeInt, 4, &answer->recommendedDelay),
+      NamedParameter("RFCSI_EXPORT", rfcsiType, structures::kRfcsiRecordLength, answer->rfcsi),
+      NamedParameter("RFC_LOGIN_COMPLETE", kTypeChar, 1, answer->rfcLoginComplete),
       {nullptr, 0, 0, 0, nullptr},
   };
   char* name = nullptr;

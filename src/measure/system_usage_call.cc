@@ -28,18 +28,18 @@ Outcome CallSystemUsage(RfcSession& session, std::string_view serverDate, ItHand
   std::memcpy(startDate, serverDate.data(), std::min(serverDate.size(), sizeof startDate));
 
   RfcParameter exporting[] = {
-      {"CLIENT", 6, kTypeChar, sizeof client, client},
-      {"CUMULATION_MODE", 15, kTypeChar, sizeof cumulationMode, cumulationMode},
-      {"INSTANCE", 8, kTypeChar, sizeof instance, instance},
-      {"INSTID", 6, kTypeChar, sizeof instid, instid},
-      {"PERIODTYPE", 10, kTypeChar, sizeof periodType, periodType},
-      {"STARTDATE", 9, kTypeDate, sizeof startDate, startDate},
+      NamedParameter("CLIENT", kTypeChar, sizeof client, client),
+      NamedParameter("CUMULATION_MODE", kTypeChar, sizeof cumulationMode, cumulationMode),
+      NamedParameter("INSTANCE", kTypeChar, sizeof instance, instance),
+      NamedParameter("INSTID", kTypeChar, sizeof instid, instid),
+      NamedParameter("PERIODTYPE", kTypeChar, sizeof periodType, periodType),
+      NamedParameter("STARTDATE", kTypeDate, sizeof startDate, startDate),
       {nullptr, 0, 0, 0, nullptr},
   };
   RfcTable tables[] = {
-      {"STATISTIC", 9, types.sapwlaccts, kStatisticRowLength, statistic, 0, 0},
-      {"USER_ACCOUNT_RELATION", 21, types.usraccntv, kUserAccountRowLength, userAccountRelation, 0,
-       0},
+      NamedTable("STATISTIC", types.sapwlaccts, kStatisticRowLength, statistic),
+      NamedTable("USER_ACCOUNT_RELATION", types.usraccntv, kUserAccountRowLength,
+                 userAccountRelation),
       {nullptr, 0, 0, 0, nullptr, 0, 0},
   };
   int result =

@@ -8,15 +8,15 @@ std::string Outcome::Message() const {
 
 Outcome ReceiveOutcome(int result, const char* exception) {
   if (result == 0) return Outcome::Ok();
-  bool named = result == 2 || result == 3;
+  bool named = result == kRfcException || result == kRfcSysException;
   return Outcome::CallFailed(result, named ? ExceptionName(exception) : std::string());
 }
 
 std::string CallFailureMessage(int result, std::string_view exception) {
   switch (result) {
-    case 1: return "Error 1014: RFC-Failure raised !";
-    case 2: return "Error 1012: Exception.: " + std::string(exception);
-    case 3: return "Error 1013: Sys-Exception raised !";
+    case kRfcFailure: return "Error 1014: RFC-Failure raised !";
+    case kRfcException: return "Error 1012: Exception.: " + std::string(exception);
+    case kRfcSysException: return "Error 1013: Sys-Exception raised !";
     default: return "Error 1015: Other Failure raised !";
   }
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "sap/rfc_library.h"
+
 /// How a step of the measurement ended: well, with an error for the result
 /// document, or with a failure of the RFC library itself. The run driver
 /// decides what each means for the output and the exit code.
@@ -29,7 +31,7 @@ class Outcome {
   bool IsLibraryFailure() const { return kind_ == Kind::kLibraryFailed; }
   /// Whether a call raised the ABAP exception |name| (result 2).
   bool IsException(std::string_view name) const {
-    return kind_ == Kind::kCallFailed && code_ == 2 && text_ == name;
+    return kind_ == Kind::kCallFailed && code_ == kRfcException && text_ == name;
   }
   /// The error line of a failed call or step (see CallFailureMessage).
   std::string Message() const;

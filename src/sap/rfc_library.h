@@ -65,6 +65,20 @@ struct RfcTable {
   int newitab;  // set by the library
 };
 
+/// A parameter entry whose name length is counted from the name itself.
+template <unsigned N>
+constexpr RfcParameter NamedParameter(const char (&name)[N], RfcType type, unsigned leng,
+                                      void* addr) {
+  return RfcParameter{name, N - 1, type, leng, addr};
+}
+
+/// A table entry whose name length is counted from the name itself.
+template <unsigned N>
+constexpr RfcTable NamedTable(const char (&name)[N], RfcType type, unsigned leng,
+                              ItHandle ithandle) {
+  return RfcTable{name, N - 1, type, leng, ithandle, 0, 0};
+}
+
 /// Connection data of an R/3 logon through the option record.
 struct RfcConnectR3 {
   const char* hostname;  // null when there is none
