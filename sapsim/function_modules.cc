@@ -58,23 +58,23 @@ namespace {
 
 /// Matches the entries of a caller's list with the names of an interface:
 /// each name must be given exactly once.
-template <typename Spec>
+template <typename Entry>
 class InterfaceMatch {
  public:
-  InterfaceMatch(const Spec* specs, std::size_t count) : specs_(specs), count_(count) {}
+  InterfaceMatch(const Entry* entries, std::size_t count) : entries_(entries), count_(count) {}
 
   /// The interface entry named |name|, or null when there is none or it
   /// was given already.
-  const Spec* Find(const std::string& name) const {
+  const Entry* Find(const std::string& name) const {
     for (std::size_t i = 0; i < count_; ++i)
-      if (name == specs_[i].name) return (seen_ & 1u << i) ? nullptr : &specs_[i];
+      if (name == entries_[i].name) return (seen_ & 1u << i) ? nullptr : &entries_[i];
     return nullptr;
   }
-  void Mark(const Spec* spec) { seen_ |= 1u << (spec - specs_); }
+  void Mark(const Entry* entry) { seen_ |= 1u << (entry - entries_); }
   bool Complete() const { return seen_ == (1u << count_) - 1; }
 
  private:
-  const Spec* specs_;
+  const Entry* entries_;
   std::size_t count_;
   unsigned seen_ = 0;
 };

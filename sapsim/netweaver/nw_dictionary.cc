@@ -72,16 +72,16 @@ NwDictionary::NwDictionary() {
     const FunctionModule* module = FindFunctionModule(name);
     auto desc = std::make_unique<NwFunctionDesc>();
     desc->module = module;
-    auto add = [&](const ParameterSpec& spec, NwDirection direction) {
+    auto add = [&](const ParameterSpec& parameter, NwDirection direction) {
       NwParameterInfo p;
-      p.name = spec.name;
+      p.name = parameter.name;
       p.direction = direction;
-      p.length = spec.length;
-      if (spec.structure != nullptr) {
+      p.length = parameter.length;
+      if (parameter.structure != nullptr) {
         p.type = kNwTypeStructure;
-        p.typeDesc = Type(spec.structure);
+        p.typeDesc = Type(parameter.structure);
       } else {
-        p.type = static_cast<NwType>(spec.type);
+        p.type = static_cast<NwType>(parameter.type);
       }
       desc->parameters.push_back(p);
     };
