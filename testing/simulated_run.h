@@ -22,41 +22,11 @@
 #include "sap/connection.h"
 #include "sap/rfc_session.h"
 #include "sapsim/simulated_sap.h"
+#include "testing/temporary_directory.h"
 #include "testing/test_run.h"
 #ifndef _WIN32
 #include "platform/host_paths-posix.h"
 #endif
-
-/// A fresh directory of a unique name under the system's temporary
-/// directory, removed with everything in it at the end.
-struct TemporaryDirectory {
-  TemporaryDirectory() {
-    std::random_device random;
-    std::filesystem::path base = std::filesystem::temp_directory_path();
-    for (int attempt = 0; attempt < 100 && path.empty(); ++attempt) {
-      std::filesystem::path candidate = base / ("brindlemark-test-" + std::to_string(random()));
-      if (std::filesystem::create_directory(candidate)) path = candidate.string();
-    }
-  }
-  ~TemporaryDirectory() {
-    std::error_code ignored;
-    if (!path.empty()) std::filesystem::remove_all(path, ignored);
-  }
-  std::string File(const std::string& name) const {
-    return (std::filesystem::path(path) / name).string();
-  }
-  void Write(const std::string& name, const std::string& contents) const {
-    std::ofstream(File(name), std::ios::binary) << contents;
-  }
-  /// The bytes of a file; "" when it cannot be read.
-  std::string Read(const std::string& name) const {
-    std::ifstream in(File(name), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-  std::string path;
-};
 
 #ifdef _WIN32
 /// The host's disk with relative paths (no drive letter, no leading

@@ -16,6 +16,7 @@
 #include "platform/file_system.h"
 #include "platform/host_paths-posix.h"
 #include "platform/temporary_name.h"
+#include "testing/temporary_directory.h"
 
 namespace {
 
@@ -24,23 +25,13 @@ using std::chrono::milliseconds;
 using std::chrono::steady_clock;
 
 struct PosixFileSystemTest : testing::Test {
-  PosixFileSystemTest() {
-    std::string pattern = (fs::temp_directory_path() / "brindlemark-fs-XXXXXX").string();
-    dir = ::mkdtemp(pattern.data());
-    disk = CreatePosixFileSystem(HostPaths{dir, dir});
-  }
-  ~PosixFileSystemTest() override { fs::remove_all(dir); }
+  PosixFileSystemTest() : dir(temporary.path) { disk = CreatePosixFileSystem(HostPaths{dir, dir}); }
 
-  std::string At(const std::string& name) const { return dir + "/" + name; }
+  std::string At(const std::string& name) const { return temporary.File(name); }
   void Write(const std::string& name, const std::string& contents) const {
-    std::ofstream(At(name), std::ios::binary) << contents;
+    temporary.Write(name, contents);
   }
-  std::string Bytes(const std::string& name) const {
-    std::ifstream in(At(name), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  std::string Bytes(const std::string& name) const { return temporary.Read(name); }
   std::set<std::string> Names() const {
     std::set<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir))
@@ -52,6 +43,7 @@ struct PosixFileSystemTest : testing::Test {
     return ::stat(At(name).c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
   }
 
+  TemporaryDirectory temporary;
   std::string dir;
   std::unique_ptr<FileSystem> disk;
 };
