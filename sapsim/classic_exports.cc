@@ -27,7 +27,8 @@ namespace {
 // A C library keeps its state for the whole process: the connections,
 // tables and error handler of one caller are those of all. So there is one
 // simulated system, working in the current directory, made at the first
-// call.
+// call. Every function holds its lock (threads take turns; a system that
+// takes its time lets it go).
 SimulatedSap& Sap() {
   static SimulatedSap sap(".");
   return sap;
@@ -62,6 +63,7 @@ Entry* ListOrNull(const void* original, std::vector<Entry>& list) {
 
 RFC_EXPORT void CLASSIC_RFC_CALL RfcEnvironment(classic_rfc::Environment* environment) {
   try {
+    SimulatedSap::Entry entry = Sap().Enter();
     callerHandler = environment != nullptr ? environment->errorhandler : nullptr;
     RfcEnvironmentRecord record{};
     record.errorhandler = callerHandler != nullptr ? OnSimulatedError : nullptr;
@@ -72,6 +74,7 @@ RFC_EXPORT void CLASSIC_RFC_CALL RfcEnvironment(classic_rfc::Environment* enviro
 
 RFC_EXPORT classic_rfc::Handle CLASSIC_RFC_CALL RfcOpen(classic_rfc::Options* options) {
   try {
+    SimulatedSap::Entry entry = Sap().Enter();
     if (options == nullptr) return 0;
     RfcConnectR3 r3{};
     RfcConnectR2 r2{};
@@ -95,6 +98,7 @@ RFC_EXPORT classic_rfc::Handle CLASSIC_RFC_CALL RfcOpen(classic_rfc::Options* op
 RFC_EXPORT classic_rfc::Handle CLASSIC_RFC_CALL RfcOpenEx(char* connect,
                                                           classic_rfc::ErrorInfoEx* error) {
   try {
+    SimulatedSap::Entry entry = Sap().Enter();
     RfcErrorInfo info{};
     RfcHandle handle = Sap().RfcOpenEx(connect, &info);
     if (error != nullptr)
@@ -113,6 +117,7 @@ RFC_EXPORT classic_rfc::ReturnCode CLASSIC_RFC_CALL
 RfcInstallStructure(char* name, classic_rfc::TypeElement* elements, unsigned entries,
                     classic_rfc::TypeHandle* handle) {
   try {
+    SimulatedSap::Entry entry = Sap().Enter();
     std::vector<FieldDescriptor> fields = classic_rfc::FromClassic(elements, entries);
     return Sap().RfcInstallStructure(name, elements != nullptr ? fields.data() : nullptr, entries,
                                      handle);
@@ -126,6 +131,7 @@ RFC_EXPORT classic_rfc::ReturnCode CLASSIC_RFC_CALL RfcCall(classic_rfc::Handle 
                                                             classic_rfc::Parameter* exporting,
                                                             classic_rfc::Table* tables) {
   try {
+    SimulatedSap::Entry entry = Sap().Enter();
     std::vector<RfcParameter> parameters = classic_rfc::FromClassic(exporting);
     std::vector<RfcTable> tableList = classic_rfc::FromClassic(tables);
     int result = Sap().RfcCall(handle, function, ListOrNull(exporting, parameters),
@@ -142,6 +148,7 @@ RFC_EXPORT classic_rfc::ReturnCode CLASSIC_RFC_CALL RfcReceive(classic_rfc::Hand
                                                                classic_rfc::Table* tables,
                                                                char** exception) {
   try {
+    SimulatedSap::Entry entry = Sap().Enter();
     std::vector<RfcParameter> parameters = classic_rfc::FromClassic(importing);
     std::vector<RfcTable> tableList = classic_rfc::FromClassic(tables);
     int result = Sap().RfcReceive(handle, ListOrNull(importing, parameters),
@@ -155,6 +162,7 @@ RFC_EXPORT classic_rfc::ReturnCode CLASSIC_RFC_CALL RfcReceive(classic_rfc::Hand
 
 RFC_EXPORT int CLASSIC_RFC_CALL RfcLastError(classic_rfc::ErrorInfo* error) {
   try {
+    SimulatedSap::Entry entry = Sap().Enter();
     if (error == nullptr) return 1;
     RfcErrorInfo info{};
     int result = Sap().RfcLastError(&info);
@@ -167,6 +175,7 @@ RFC_EXPORT int CLASSIC_RFC_CALL RfcLastError(classic_rfc::ErrorInfo* error) {
 
 RFC_EXPORT void CLASSIC_RFC_CALL RfcClose(classic_rfc::Handle handle) {
   try {
+    SimulatedSap::Entry entry = Sap().Enter();
     Sap().RfcClose(handle);
   } catch (...) {
   }
@@ -175,6 +184,7 @@ RFC_EXPORT void CLASSIC_RFC_CALL RfcClose(classic_rfc::Handle handle) {
 RFC_EXPORT classic_rfc::ItHandle CLASSIC_RFC_CALL ItCreate(char* name, unsigned leng, unsigned occu,
                                                            unsigned memo) {
   try {
+    SimulatedSap::Entry entry = Sap().Enter();
     return reinterpret_cast<classic_rfc::ItHandle>(Sap().ItCreate(name, leng, occu, memo));
   } catch (...) {
     return nullptr;
@@ -183,6 +193,7 @@ RFC_EXPORT classic_rfc::ItHandle CLASSIC_RFC_CALL ItCreate(char* name, unsigned 
 
 RFC_EXPORT unsigned CLASSIC_RFC_CALL ItFill(classic_rfc::ItHandle table) {
   try {
+    SimulatedSap::Entry entry = Sap().Enter();
     return Sap().ItFill(reinterpret_cast<ItHandle>(table));
   } catch (...) {
     return 0;
@@ -191,6 +202,7 @@ RFC_EXPORT unsigned CLASSIC_RFC_CALL ItFill(classic_rfc::ItHandle table) {
 
 RFC_EXPORT void* CLASSIC_RFC_CALL ItGetLine(classic_rfc::ItHandle table, unsigned line) {
   try {
+    SimulatedSap::Entry entry = Sap().Enter();
     return Sap().ItGetLine(reinterpret_cast<ItHandle>(table), line);
   } catch (...) {
     return nullptr;
@@ -199,6 +211,7 @@ RFC_EXPORT void* CLASSIC_RFC_CALL ItGetLine(classic_rfc::ItHandle table, unsigne
 
 RFC_EXPORT int CLASSIC_RFC_CALL ItDelete(classic_rfc::ItHandle table) {
   try {
+    SimulatedSap::Entry entry = Sap().Enter();
     return Sap().ItDelete(reinterpret_cast<ItHandle>(table));
   } catch (...) {
     return 1;

@@ -52,8 +52,12 @@ int SimulatedSap::RfcCall(RfcHandle handle, const char* function, const RfcParam
     s.Fire(system, "RFC_ERROR_SYSTEM_FAILURE", system.faults.handlerText);
     // The sensor's handler does not return: nothing may be left half done
     // here, and nothing is pending.
-    if (s.environment.errorhandler != nullptr)
-      s.environment.errorhandler(s.environment.context, system.faults.handlerText.c_str());
+    // The handler runs with the system let go: it may wait for other
+    // threads' calls to end.
+    RfcEnvironmentRecord environment = s.environment;
+    std::string text = system.faults.handlerText;
+    if (environment.errorhandler != nullptr)
+      s.LetGoWhile([&] { environment.errorhandler(environment.context, text.c_str()); });
     return kRfcFailure;
   }
   auto fault = system.faults.functions.find(name);
@@ -138,19 +142,35 @@ ReceiveAnswer Answer(SimulatedSap::State& s, RfcHandle handle, const RfcParamete
   return answer;
 }
 
+/// The system takes its time to answer the call pending on |handle|, or
+/// never answers. The connection is looked up afresh afterwards: another
+/// thread may have closed every connection meanwhile.
+void AwaitAnswer(SimulatedSap::State& s, RfcHandle handle) {
+  auto found = s.connections.find(handle);
+  if (found == s.connections.end() || !found->second.pending) return;
+  const SimulatedSystem& system = *found->second.system;
+  std::shared_ptr<const SimDescription> description = found->second.description;
+  s.Claim(handle);
+  if (system.faults.hang == found->second.function) s.Hang();
+  s.Delay(system.latency.call);
+  s.Release(handle);
+}
+
 int SimulatedSap::RfcReceive(RfcHandle handle, const RfcParameter* importing, RfcTable* tables,
                              char** exception) {
   State& s = *state_;
+  AwaitAnswer(s, handle);
   ReceiveAnswer answer = Answer(s, handle, importing, tables);
   const std::string& function = answer.function;
   const std::string& raised = answer.raised;
   int result = answer.result;
 
   if (result == kRfcException || result == kRfcSysException) {
-    s.exception = raised;
+    std::string& kept = s.Mine().exception;
+    kept = raised;
     if (result == kRfcException && raised != "")
       s.SetError("RFC_ERROR_APPLICATION_EXCEPTION", "", raised, "");
-    if (exception != nullptr) *exception = s.exception.data();
+    if (exception != nullptr) *exception = kept.data();
   }
   s.journal.Write({{"op", "RfcReceive"},
                    {"function", function.empty() ? json(nullptr) : JournalText(function.c_str())},

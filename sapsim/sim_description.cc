@@ -185,6 +185,8 @@ void ParseFaults(const json& object, const std::string& where, SystemFaults* fau
       if (value.contains("text")) faults->handlerText = GetText(value["text"], at + ".text");
     } else if (key == "last_error") {
       faults->lastError = ParseLastError(value, at);
+    } else if (key == "hang") {
+      faults->hang = GetText(value, at);
     } else if (key == "trace") {
       if (!value.is_array()) Fail(at + " must be a list of texts");
       for (const json& line : value) faults->trace.push_back(GetText(line, at));
@@ -193,6 +195,23 @@ void ParseFaults(const json& object, const std::string& where, SystemFaults* fau
       faults->functions[key] = ParseFunctionFault(value, at);
     }
   }
+}
+
+SystemLatency ParseLatency(const json& value, const std::string& at) {
+  if (!value.is_object()) Fail(at + " must be an object");
+  SystemLatency latency;
+  for (auto l = value.begin(); l != value.end(); ++l) {
+    std::string where = at + "." + l.key();
+    // At most ten minutes: longer is a hang, which says so itself.
+    int ms = static_cast<int>(GetInteger(l.value(), 0, 600000, where));
+    if (l.key() == "logon")
+      latency.logon = ms;
+    else if (l.key() == "call")
+      latency.call = ms;
+    else
+      Fail(where + " is not known");
+  }
+  return latency;
 }
 
 void ParseLogon(const json& value, const std::string& at, SimulatedSystem* system) {
@@ -247,6 +266,8 @@ void ParseSystem(const json& object, const std::string& where, SimulatedSystem* 
       system->clock = GetText(value, at);
     else if (key == "faults")
       ParseFaults(value, at, &system->faults);
+    else if (key == "latency")
+      system->latency = ParseLatency(value, at);
     else if (key == "logon") {
       ParseLogon(value, at, system);
       hasLogon = true;

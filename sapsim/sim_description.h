@@ -58,6 +58,15 @@ struct SystemFaults {
   std::string handlerText;
   std::optional<LastErrorTexts> lastError;
   std::vector<std::string> trace;  // lines for "Dev_Rfc.Trc"
+  /// "hang": "logon" or a function module: that logon, or every call of
+  /// that module, never returns.
+  std::optional<std::string> hang;
+};
+
+/// How long the system takes to answer, in milliseconds.
+struct SystemLatency {
+  int logon = 0;  // each logon
+  int call = 0;   // each function-module call, before its answer
 };
 
 /// One simulated SAP system.
@@ -70,6 +79,7 @@ struct SimulatedSystem {
   std::string rfchost;  // defaults to the host (or gateway host)
   std::string sysid;
   std::string clock = "now";
+  SystemLatency latency;
   /// Rows by date (YYYYMMDD) or "today", in file order.
   std::unordered_map<std::string, std::vector<StatisticsRow>> statistics;
   SystemFaults faults;

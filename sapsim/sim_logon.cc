@@ -19,9 +19,16 @@ constexpr const char kIniFile[] = "SapRfc.ini";
 
 RfcHandle SimulatedSap::State::Logon(const SimulatedSystem* system, const std::string& partner,
                                      const char* client, const char* user, const char* password) {
-  faultDescription = Description();
-  faultSystem = system;
-  if (Description() == nullptr) return 0;  // the error was set when the description was read
+  std::shared_ptr<const SimDescription> description = Description();
+  Mine().faultDescription = description;
+  Mine().faultSystem = system;
+  if (description == nullptr) return 0;  // the error was set when the description was read
+  if (system != nullptr) {
+    // The system takes its time; the description stays alive meanwhile
+    // through this thread's hold on it.
+    if (system->faults.hang == "logon") Hang();
+    Delay(system->latency.logon);
+  }
   if (system == nullptr) {
     SetError("RFC_ERROR_COMMUNICATION", "", "partner '" + partner + "' not reached",
              "CPIC-CALL: 'ThSAPOCMINIT' : cmRc=2 thRc=279");
@@ -41,7 +48,7 @@ RfcHandle SimulatedSap::State::Logon(const SimulatedSystem* system, const std::s
   while (handle == 0 || connections.count(handle) != 0) ++handle;
   nextHandle = handle + 1;
   SimConnection& connection = connections[handle];
-  connection.description = Description();
+  connection.description = description;
   connection.system = system;
   return handle;
 }
@@ -170,7 +177,7 @@ RfcHandle SimulatedSap::RfcOpenEx(const char* connect, RfcErrorInfo* error) {
   } else if (s.Description()) {
     s.RefuseDestination("no connect string");
   }
-  if (error != nullptr) *error = handle == 0 ? s.lastError : RfcErrorInfo{};
+  if (error != nullptr) *error = handle == 0 ? s.Mine().lastError : RfcErrorInfo{};
   entry["handle"] = handle;
   s.journal.Write(entry);
   return handle;

@@ -1,5 +1,8 @@
 #include "sapsim/sim_state.h"
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -35,11 +38,35 @@ void SimulatedSap::State::EnsureDescription() {
 
 void SimulatedSap::State::SetError(const std::string& key, const std::string& status,
                                    const std::string& message, const std::string& internal) {
+  RfcErrorInfo& lastError = Mine().lastError;
   CopyText(lastError.key, sizeof lastError.key, key);
   CopyText(lastError.status, sizeof lastError.status, status);
   CopyText(lastError.message, sizeof lastError.message, message);
   CopyText(lastError.internalStatus, sizeof lastError.internalStatus, internal);
 }
+
+void SimulatedSap::State::Delay(int ms) {
+  if (ms <= 0) return;
+  LetGoWhile([ms] { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); });
+}
+
+void SimulatedSap::State::Hang() {
+  LetGoWhile([] {
+    for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+  });
+  std::abort();  // not reached
+}
+
+void SimulatedSap::State::Claim(RfcHandle handle) {
+  auto [at, added] = busy.emplace(handle, std::this_thread::get_id());
+  if (!added && at->second != std::this_thread::get_id()) {
+    std::fprintf(stderr, "simulated SAP system: connection %u used by two threads at once\n",
+                 static_cast<unsigned>(handle));
+    std::abort();
+  }
+}
+
+void SimulatedSap::State::Release(RfcHandle handle) { busy.erase(handle); }
 
 void SimulatedSap::State::Fire(const SimulatedSystem& system, const std::string& key,
                                const std::string& message) {
@@ -53,6 +80,8 @@ SimConnection* SimulatedSap::State::Find(RfcHandle handle) {
     SetError("RFC_ERROR_PROGRAM", "", "invalid handle " + std::to_string(handle), "");
     return nullptr;
   }
+  Claim(handle);  // ends the process when another thread is in a call on it
+  Release(handle);
   return &found->second;
 }
 

@@ -2,7 +2,9 @@
 #define BRINDLEMARK_SAPSIM_SIM_STATE_H_
 
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <unordered_map>
 
 #include "sap/destination_file.h"
@@ -34,8 +36,24 @@ struct SimConnection {
 /// cutting it when it is longer.
 void CopyText(char* out, std::size_t size, const std::string& text);
 
+/// What the library keeps for each thread of its caller: the last error
+/// and the system whose faults the housekeeping operations take are those
+/// of the thread's own latest logon and call.
+struct SimThreadState {
+  RfcErrorInfo lastError{};
+  std::string exception;  // the exception name handed out by RfcReceive
+  // The system of the thread's latest logon that found one.
+  std::shared_ptr<const SimDescription> faultDescription;
+  const SimulatedSystem* faultSystem = nullptr;
+};
+
 /// Everything the simulated library keeps between calls.
 struct SimulatedSap::State {
+  /// Held by whoever works on the state (see SimulatedSap::Enter); let go
+  /// while a system takes its time to answer.
+  std::mutex mutex;
+  std::thread::id holder;
+
   std::string directory;
   DescriptionCache descriptions;
   SimJournal journal;
@@ -43,15 +61,39 @@ struct SimulatedSap::State {
 
   std::unordered_map<RfcHandle, SimConnection> connections;
   RfcHandle nextHandle = 1;
-  // The system of the latest logon that found one: its faults apply to the
-  // housekeeping operations and to RfcLastError.
-  std::shared_ptr<const SimDescription> faultDescription;
-  const SimulatedSystem* faultSystem = nullptr;
+  std::unordered_map<std::thread::id, SimThreadState> threads;
 
   StructureRegistry registry;
   std::unordered_map<RfcInternalTable*, std::unique_ptr<RfcInternalTable>> tables;
-  RfcErrorInfo lastError{};
-  std::string exception;  // the exception name handed out by RfcReceive
+
+  /// The calling thread's part of the state.
+  SimThreadState& Mine() { return threads[std::this_thread::get_id()]; }
+  /// Runs |wait| with the state let go, when the calling thread holds it:
+  /// other threads go on meanwhile.
+  template <typename Wait>
+  void LetGoWhile(Wait&& wait) {
+    bool held = holder == std::this_thread::get_id();
+    if (held) {
+      holder = std::thread::id();
+      mutex.unlock();
+    }
+    wait();
+    if (held) {
+      mutex.lock();
+      holder = std::this_thread::get_id();
+    }
+  }
+  /// A system's latency of |ms| milliseconds.
+  void Delay(int ms);
+  /// A hung system: the calling thread never comes back (it sleeps, it does
+  /// not spin) and the state is let go, so the process can end around it.
+  [[noreturn]] void Hang();
+  /// Marks |handle| as being in a call on this thread; a second thread on
+  /// the same connection at the same time breaks the library's rule, and
+  /// the process ends loudly.
+  void Claim(RfcHandle handle);
+  void Release(RfcHandle handle);
+  std::unordered_map<RfcHandle, std::thread::id> busy;
 
   /// |name| taken relative to the directory unless it is absolute.
   std::string PathOf(const std::string& name) const;

@@ -14,7 +14,7 @@ ItHandle SimulatedSap::ItCreate(const char* name, unsigned leng, unsigned occu, 
     s.SetError("RFC_ERROR_PROGRAM", "", "ItCreate: no name or a line length of 0", "");
     return nullptr;
   }
-  const SimulatedSystem* system = s.faultSystem;
+  const SimulatedSystem* system = s.Mine().faultSystem;
   if (system && system->faults.itCreate == name) {
     s.Fire(*system, "RFC_ERROR_MEMORY_INSUFFICIENT", std::string("ItCreate ") + name);
     return nullptr;
@@ -35,7 +35,7 @@ void* SimulatedSap::ItGetLine(ItHandle table, unsigned line) {
   State& s = *state_;
   auto found = s.tables.find(table);
   if (found == s.tables.end()) return nullptr;
-  const SimulatedSystem* system = s.faultSystem;
+  const SimulatedSystem* system = s.Mine().faultSystem;
   if (system && system->faults.itGetLine == table->name) {
     s.Fire(*system, "RFC_ERROR_MEMORY_INSUFFICIENT", "ItGetLine " + table->name);
     return nullptr;
@@ -53,7 +53,7 @@ int SimulatedSap::ItDelete(ItHandle table) {
     s.SetError("RFC_ERROR_PROGRAM", "", "ItDelete: unknown table", "");
     return 1;
   }
-  const SimulatedSystem* system = s.faultSystem;
+  const SimulatedSystem* system = s.Mine().faultSystem;
   if (system && system->faults.itDelete == table->name) {
     s.Fire(*system, "RFC_ERROR_MEMORY_INSUFFICIENT", "ItDelete " + table->name);
     return 1;

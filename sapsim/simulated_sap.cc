@@ -13,6 +13,16 @@ SimulatedSap::SimulatedSap(std::string directory) : state_(std::make_unique<Stat
 
 SimulatedSap::~SimulatedSap() = default;
 
+SimulatedSap::Entry::Entry(State& state) : state_(state) {
+  state_.mutex.lock();
+  state_.holder = std::this_thread::get_id();
+}
+
+SimulatedSap::Entry::~Entry() {
+  state_.holder = std::thread::id();
+  state_.mutex.unlock();
+}
+
 void SimulatedSap::RfcEnvironment(const RfcEnvironmentRecord& environment) {
   state_->environment = environment;
 }
@@ -31,7 +41,7 @@ int SimulatedSap::RfcInstallStructure(const char* name, const FieldDescriptor* f
                std::string("invalid description of structure ") + (name ? name : ""), "");
     return 1;
   }
-  const SimulatedSystem* system = s.faultSystem;
+  const SimulatedSystem* system = s.Mine().faultSystem;
   if (system && system->faults.installStructure == layout->name) {
     s.Fire(*system, "RFC_ERROR_MEMORY_INSUFFICIENT", "RfcInstallStructure " + layout->name);
     return 1;
@@ -43,7 +53,7 @@ int SimulatedSap::RfcInstallStructure(const char* name, const FieldDescriptor* f
 int SimulatedSap::RfcLastError(RfcErrorInfo* error) {
   State& s = *state_;
   if (error == nullptr) return 1;
-  const SimulatedSystem* system = s.faultSystem;
+  const SimulatedSystem* system = s.Mine().faultSystem;
   if (system && system->faults.lastError) {
     const LastErrorTexts& texts = *system->faults.lastError;
     CopyText(error->key, sizeof error->key, texts.key);
@@ -51,7 +61,7 @@ int SimulatedSap::RfcLastError(RfcErrorInfo* error) {
     CopyText(error->message, sizeof error->message, texts.message);
     CopyText(error->internalStatus, sizeof error->internalStatus, texts.internalStatus);
   } else {
-    *error = s.lastError;
+    *error = s.Mine().lastError;
   }
   return 0;
 }

@@ -2,6 +2,7 @@
 #define BRINDLEMARK_SAPSIM_SIMULATED_SAP_H_
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "sap/destination_file.h"
@@ -13,10 +14,32 @@
 /// file "SapSim.json" in its directory (read at each logon), looks up
 /// RfcOpenEx destinations in "SapRfc.ini" there, and writes its journal
 /// and the trace file "Dev_Rfc.Trc" there. See docs/simulated-sap-system.md.
+///
+/// Several threads may call it, one connection per thread: callers that
+/// do hold the lock of Enter() around each call (the stand-in libraries'
+/// exported functions do). Latency and hangs let the lock go, so other
+/// threads go on meanwhile; so does a call of the error handler.
 class SimulatedSap : public RfcLibrary {
  public:
+  /// The library's state between calls; its definition (sim_state.h) is
+  /// shared by the simulated library's source files only.
+  struct State;
+
   explicit SimulatedSap(std::string directory = ".");
   ~SimulatedSap() override;
+
+  /// The lock on the simulated system, held while it is returned.
+  class Entry {
+   public:
+    explicit Entry(State& state);
+    ~Entry();
+    Entry(const Entry&) = delete;
+    Entry& operator=(const Entry&) = delete;
+
+   private:
+    State& state_;
+  };
+  Entry Enter() { return Entry(*state_); }
 
   void RfcEnvironment(const RfcEnvironmentRecord& environment) override;
   RfcHandle RfcOpen(const RfcOptions& options) override;
@@ -38,10 +61,6 @@ class SimulatedSap : public RfcLibrary {
   unsigned ItFill(ItHandle table) override;
   void* ItGetLine(ItHandle table, unsigned line) override;
   int ItDelete(ItHandle table) override;
-
-  /// The library's state between calls; its definition (sim_state.h) is
-  /// shared by the simulated library's source files only.
-  struct State;
 
  private:
   std::unique_ptr<State> state_;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <string_view>
 #include <type_traits>
 #include <unordered_map>
@@ -39,13 +40,18 @@ struct StandIn {
 };
 
 // The library's C interface has no context argument: the process's one
-// simulated system lives behind this file-static pointer.
+// simulated system lives behind this file-static pointer. The functions
+// that reach the shared state hold the simulated system's lock; those
+// that read or fill one function's data touch that data only, which
+// belongs to the one thread of its connection.
 std::unique_ptr<StandIn>& Instance() {
   static std::unique_ptr<StandIn> instance;
   return instance;
 }
 
 StandIn& Get() {
+  static std::mutex making;
+  std::lock_guard<std::mutex> lock(making);
   std::unique_ptr<StandIn>& instance = Instance();
   if (!instance) instance = std::make_unique<StandIn>(".");
   return *instance;
@@ -272,6 +278,7 @@ NWSTANDIN_EXPORT NwConnectionHandle NWRFC_CALL
 RfcOpenConnection(const NwConnectionParameter* parameters, unsigned count, NwErrorInfo* error) {
   return Guarded<NwConnectionHandle>(error, nullptr, [&]() -> NwConnectionHandle {
     StandIn& s = Get();
+    SimulatedSap::Entry entry = s.sim.Enter();
     std::map<std::string, std::string> values;
     for (unsigned i = 0; parameters != nullptr && i < count; ++i) {
       std::string key = Name(parameters[i].name);
@@ -332,6 +339,7 @@ NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcCloseConnection(NwConnectionHandle connectio
                                                     NwErrorInfo* error) {
   return Guarded(error, kNwUnknownError, [&] {
     StandIn& s = Get();
+    SimulatedSap::Entry entry = s.sim.Enter();
     auto found = s.connections.find(connection);
     if (found == s.connections.end())
       return SetError(error, kNwInvalidHandle, kNwGroupExternalRuntimeFailure, "RFC_INVALID_HANDLE",
@@ -347,6 +355,7 @@ NWSTANDIN_EXPORT NwFunctionDescHandle NWRFC_CALL RfcGetFunctionDesc(NwConnection
                                                                     NwErrorInfo* error) {
   return Guarded<NwFunctionDescHandle>(error, nullptr, [&]() -> NwFunctionDescHandle {
     StandIn& s = Get();
+    SimulatedSap::Entry entry = s.sim.Enter();
     if (s.connections.count(connection) == 0) {
       SetError(error, kNwInvalidHandle, kNwGroupExternalRuntimeFailure, "RFC_INVALID_HANDLE",
                "no such connection");
@@ -373,6 +382,7 @@ NWSTANDIN_EXPORT NwDataHandle NWRFC_CALL RfcCreateFunction(NwFunctionDescHandle 
       return nullptr;
     }
     StandIn& s = Get();
+    SimulatedSap::Entry entry = s.sim.Enter();
     auto function = NwContainer::ForFunction(*desc);
     NwContainer* raw = function.get();
     s.functions.emplace(raw, std::move(function));
@@ -383,7 +393,9 @@ NWSTANDIN_EXPORT NwDataHandle NWRFC_CALL RfcCreateFunction(NwFunctionDescHandle 
 
 NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcDestroyFunction(NwDataHandle function, NwErrorInfo* error) {
   return Guarded(error, kNwUnknownError, [&] {
-    if (Get().functions.erase(function) == 0)
+    StandIn& s = Get();
+    SimulatedSap::Entry entry = s.sim.Enter();
+    if (s.functions.erase(function) == 0)
       return SetError(error, kNwInvalidHandle, kNwGroupExternalRuntimeFailure, "RFC_INVALID_HANDLE",
                       "no such function");
     return Ok(error);
@@ -394,6 +406,7 @@ NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcInvoke(NwConnectionHandle connection, NwData
                                            NwErrorInfo* error) {
   return Guarded(error, kNwUnknownError, [&] {
     StandIn& s = Get();
+    SimulatedSap::Entry entry = s.sim.Enter();
     auto c = s.connections.find(connection);
     auto f = s.functions.find(function);
     if (c == s.connections.end() || f == s.functions.end())

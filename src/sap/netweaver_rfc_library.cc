@@ -2,9 +2,12 @@
 
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <optional>
 #include <sstream>
+#include <thread>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "sap/destination_file.h"
@@ -168,14 +171,34 @@ struct NetWeaverRfcLibrary::State {
   RfcType nextStructure = kFirstStructureHandle;
   std::unordered_map<ItHandle, std::unique_ptr<AdapterTable>> tables;
 
-  RfcErrorInfo lastError{};
-  std::string exception;
+  /// Held by every operation of the adapter; let go while the library
+  /// logs on or runs a call, so that other threads' connections go on.
+  std::mutex mutex;
+  /// Connections in a call that runs with the mutex let go: no other
+  /// thread closes them.
+  std::unordered_set<RfcHandle> invoking;
+  /// The last error and exception name of each thread.
+  struct Failure {
+    RfcErrorInfo lastError{};
+    std::string exception;
+  };
+  std::unordered_map<std::thread::id, Failure> failures;
+  Failure& Mine() { return failures[std::this_thread::get_id()]; }
+
+  /// Runs |work| with the mutex let go (it is held by the caller).
+  template <typename Work>
+  void LetGoWhile(Work&& work) {
+    mutex.unlock();
+    work();
+    mutex.lock();
+  }
 
   std::string PathOf(const char* name) const { return directory + "/" + name; }
 
   /// Records a failure for RfcLastError and the trace file.
   void Fail(const std::string& key, const std::string& status, const std::string& message,
             const std::string& internal) {
+    RfcErrorInfo& lastError = Mine().lastError;
     StoreTerminated(key, lastError.key, sizeof lastError.key);
     StoreTerminated(status, lastError.status, sizeof lastError.status);
     StoreTerminated(message, lastError.message, sizeof lastError.message);
@@ -219,6 +242,9 @@ struct NetWeaverRfcLibrary::State {
   }
 
   void Close(RfcHandle handle) {
+    // A connection in a call on another thread is left to that thread;
+    // closing it under the call would use it on two threads at once.
+    if (invoking.count(handle) != 0) return;
     DropPending(handle);
     auto found = connections.find(handle);
     if (found == connections.end()) return;
@@ -239,8 +265,10 @@ struct NetWeaverRfcLibrary::State {
     for (size_t i = 0; i < texts.size(); i += 2)
       list.push_back({texts[i].c_str(), texts[i + 1].c_str()});
     NwErrorInfo error = ClearedError();
-    NwConnectionHandle connection =
-        nw.RfcOpenConnection(list.data(), static_cast<unsigned>(list.size()), &error);
+    NwConnectionHandle connection = nullptr;
+    LetGoWhile([&] {
+      connection = nw.RfcOpenConnection(list.data(), static_cast<unsigned>(list.size()), &error);
+    });
     if (connection == nullptr) {
       FailFrom(error, "RfcOpenConnection");
       return 0;
@@ -520,11 +548,13 @@ std::unique_ptr<NetWeaverRfcLibrary> NetWeaverRfcLibrary::Open(
 NetWeaverRfcLibrary::~NetWeaverRfcLibrary() { RfcClose(0); }
 
 void NetWeaverRfcLibrary::RfcEnvironment(const RfcEnvironmentRecord& environment) {
+  std::lock_guard<std::mutex> lock(state_->mutex);
   state_->environment = environment;
 }
 
 RfcHandle NetWeaverRfcLibrary::RfcOpen(const RfcOptions& options) {
   State& s = *state_;
+  std::lock_guard<std::mutex> lock(s.mutex);
   std::string refusal;
   NwLogonParameters parameters = LogonFromOptions(options, &refusal);
   if (parameters.empty()) {
@@ -536,6 +566,7 @@ RfcHandle NetWeaverRfcLibrary::RfcOpen(const RfcOptions& options) {
 
 RfcHandle NetWeaverRfcLibrary::RfcOpenEx(const char* connect, RfcErrorInfo* error) {
   State& s = *state_;
+  std::lock_guard<std::mutex> lock(s.mutex);
   RfcHandle handle = 0;
   std::map<std::string, std::string> values = ParseConnectString(connect != nullptr ? connect : "");
   auto dest = values.find("DEST");
@@ -557,13 +588,14 @@ RfcHandle NetWeaverRfcLibrary::RfcOpenEx(const char* connect, RfcErrorInfo* erro
   } else {
     handle = s.Open(LogonFromDestination(destination->entries, values));
   }
-  if (error != nullptr) *error = handle == 0 ? s.lastError : RfcErrorInfo{};
+  if (error != nullptr) *error = handle == 0 ? s.Mine().lastError : RfcErrorInfo{};
   return handle;
 }
 
 int NetWeaverRfcLibrary::RfcInstallStructure(const char* name, const FieldDescriptor* fields,
                                              unsigned entries, RfcType* handle) {
   State& s = *state_;
+  std::lock_guard<std::mutex> lock(s.mutex);
   InstalledStructure structure;
   bool usable = name != nullptr && fields != nullptr && handle != nullptr && entries > 0 &&
                 entries <= kMaxListEntries;
@@ -599,6 +631,7 @@ int NetWeaverRfcLibrary::RfcInstallStructure(const char* name, const FieldDescri
 int NetWeaverRfcLibrary::RfcCall(RfcHandle handle, const char* function,
                                  const RfcParameter* exporting, RfcTable* tables) {
   State& s = *state_;
+  std::lock_guard<std::mutex> lock(s.mutex);
   s.DropPending(handle);
   auto connection = s.connections.find(handle);
   if (connection == s.connections.end()) {
@@ -634,6 +667,7 @@ int NetWeaverRfcLibrary::RfcCall(RfcHandle handle, const char* function,
 int NetWeaverRfcLibrary::RfcReceive(RfcHandle handle, const RfcParameter* importing,
                                     RfcTable* tables, char** exception) {
   State& s = *state_;
+  std::lock_guard<std::mutex> lock(s.mutex);
   auto found = s.pending.find(handle);
   auto connection = s.connections.find(handle);
   if (found == s.pending.end() || connection == s.connections.end()) {
@@ -650,15 +684,20 @@ int NetWeaverRfcLibrary::RfcReceive(RfcHandle handle, const RfcParameter* import
   } release{s, call};
 
   NwErrorInfo error = ClearedError();
-  NwRc rc = s.nw.RfcInvoke(connection->second, call.function, &error);
+  NwRc rc = kNwOk;
+  NwConnectionHandle nwConnection = connection->second;
+  s.invoking.insert(handle);
+  s.LetGoWhile([&] { rc = s.nw.RfcInvoke(nwConnection, call.function, &error); });
+  s.invoking.erase(handle);
   if (rc != kNwOk) {
     s.FailFrom(error, call.name);
     int result = rc == kNwAbapException                                ? kRfcException
                  : rc == kNwAbapRuntimeFailure || rc == kNwAbapMessage ? kRfcSysException
                                                                        : kRfcFailure;
     if (result != kRfcFailure) {
-      s.exception = RecordText(error.key);
-      if (exception != nullptr) *exception = s.exception.data();
+      std::string& kept = s.Mine().exception;
+      kept = RecordText(error.key);
+      if (exception != nullptr) *exception = kept.data();
     }
     return result;
   }
@@ -668,12 +707,14 @@ int NetWeaverRfcLibrary::RfcReceive(RfcHandle handle, const RfcParameter* import
 
 int NetWeaverRfcLibrary::RfcLastError(RfcErrorInfo* error) {
   if (error == nullptr) return 1;
-  *error = state_->lastError;
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  *error = state_->Mine().lastError;
   return 0;
 }
 
 void NetWeaverRfcLibrary::RfcClose(RfcHandle handle) {
   State& s = *state_;
+  std::lock_guard<std::mutex> lock(s.mutex);
   if (handle != 0) {
     s.Close(handle);
     return;
@@ -688,6 +729,7 @@ void NetWeaverRfcLibrary::RfcClose(RfcHandle handle) {
 ItHandle NetWeaverRfcLibrary::ItCreate(const char* name, unsigned leng, unsigned occu,
                                        unsigned memo) {
   State& s = *state_;
+  std::lock_guard<std::mutex> lock(s.mutex);
   if (name == nullptr || leng == 0) {
     s.FailProgram("ItCreate: no name or a line length of 0");
     return nullptr;
@@ -702,11 +744,13 @@ ItHandle NetWeaverRfcLibrary::ItCreate(const char* name, unsigned leng, unsigned
 }
 
 unsigned NetWeaverRfcLibrary::ItFill(ItHandle table) {
+  std::lock_guard<std::mutex> lock(state_->mutex);
   auto found = state_->tables.find(table);
   return found == state_->tables.end() ? 0 : found->second->Rows();
 }
 
 void* NetWeaverRfcLibrary::ItGetLine(ItHandle table, unsigned line) {
+  std::lock_guard<std::mutex> lock(state_->mutex);
   auto found = state_->tables.find(table);
   if (found == state_->tables.end() || line == 0 || line > found->second->Rows()) return nullptr;
   AdapterTable& t = *found->second;
@@ -715,6 +759,7 @@ void* NetWeaverRfcLibrary::ItGetLine(ItHandle table, unsigned line) {
 
 int NetWeaverRfcLibrary::ItDelete(ItHandle table) {
   State& s = *state_;
+  std::lock_guard<std::mutex> lock(s.mutex);
   if (s.tables.erase(table) == 0) {
     s.FailProgram("ItDelete: unknown table");
     return 1;
