@@ -36,6 +36,20 @@ std::optional<std::string> OverrideValue(std::string_view upper, std::string_vie
   return std::string(typed.substr(start, end - start));
 }
 
+/// The number after |key| in |upper|, held within |low| and |high|;
+/// |fallback| without the key or without a digit after it.
+unsigned NumberOption(std::string_view upper, std::string_view key, unsigned low, unsigned high,
+                      unsigned fallback) {
+  size_t at = upper.find(key);
+  if (at == std::string_view::npos) return fallback;
+  size_t i = at + key.size();
+  if (i >= upper.size() || upper[i] < '0' || upper[i] > '9') return fallback;
+  unsigned value = 0;
+  for (; i < upper.size() && upper[i] >= '0' && upper[i] <= '9'; ++i)
+    value = std::min(value * 10 + static_cast<unsigned>(upper[i] - '0'), high + 1);
+  return std::clamp(value, low, high);
+}
+
 /// A name without an extension (its fourth character from the end is not
 /// a point) gets ".P00". Names shorter than four characters have none.
 void AddDefaultExtension(std::string& name) {
@@ -114,6 +128,9 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
   SelectGlobalListing(line);  // D:\Sensors\GLOBAL.P00 selects it too
   line.progress = upper.find_first_of("#@$%") != std::string::npos;
   line.noSearch = upper.find('@') != std::string::npos;
+  line.timeoutSeconds =
+      NumberOption(upper, "TIMEOUT=", 1, 900, CommandLine::kDefaultTimeoutSeconds);
+  line.parallel = NumberOption(upper, "PARALLEL=", 1, 64, CommandLine::kDefaultParallel);
   return line;
 }
 

@@ -44,7 +44,17 @@ struct CommandLine {
   bool progress = false;
   /// "@": no search for the sensor's files.
   bool noSearch = false;
+  /// "TIMEOUT=": the seconds the whole run may take, 1 to 900.
+  unsigned timeoutSeconds = kDefaultTimeoutSeconds;
+  /// "PARALLEL=": how many systems of an item run are measured at once, 1
+  /// to 64; 1 measures one after another.
+  unsigned parallel = kDefaultParallel;
   MeasureOptions options;
+
+  /// Under the monitor's default timeout of 60 seconds, with time to spare
+  /// for printing what did arrive.
+  static constexpr unsigned kDefaultTimeoutSeconds = 50;
+  static constexpr unsigned kDefaultParallel = 8;
 };
 
 /// Reads |arguments|: [0] is the program, [1] the profile name (present;

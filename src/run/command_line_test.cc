@@ -86,4 +86,23 @@ TEST(CommandLineTest, ShownParameters) {
   EXPECT_EQ(ShownParametersOfItemRun("A@B"), "A@B");  // only a blank and "@" cut
 }
 
+TEST(CommandLineTest, TimeoutAndParallelAreHeldInTheirRanges) {
+  struct Case {
+    std::string parameters;
+    unsigned timeout;
+    unsigned parallel;
+  } cases[] = {
+      {"", 50, 8},
+      {"timeout=7,Parallel=1", 7, 1},
+      {"TIMEOUT=0 PARALLEL=0", 1, 1},
+      {"TIMEOUT=99999999999999 PARALLEL=65", 900, 64},
+      {"TIMEOUT=X PARALLEL= 4", 50, 8},
+  };
+  for (const Case& c : cases) {
+    CommandLine line = ReadCommandLine({"Brindlemark.exe", "PRD", c.parameters});
+    EXPECT_EQ(line.timeoutSeconds, c.timeout) << c.parameters;
+    EXPECT_EQ(line.parallel, c.parallel) << c.parameters;
+  }
+}
+
 }  // namespace

@@ -8,9 +8,12 @@
 #include "platform/clock.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
+#include "sap/connection.h"
 #include "sap/rfc_library.h"
 #include "sap/structure_descriptors.h"
 #include "sap/system_profile.h"
+
+class SideBySide;
 
 /// The platform one run of the sensor works on, and what lives for the
 /// whole process: the RFC library, once loaded, with its structures and
@@ -38,6 +41,11 @@ struct Run {
   /// Set while the library's error handler reports, so that the library
   /// calling the handler again from inside the report cannot recurse.
   bool reportingLibraryError = false;
+  /// The measurements under way, whose threads the error handler may be
+  /// called on; null before they start.
+  SideBySide* sideBySide = nullptr;
+  /// Destination-file logons of the measurements take turns.
+  LogonTurns logonTurns;
 
   ResultDocument document;
 };

@@ -1,8 +1,11 @@
 #include "run/run_driver.h"
 
+#include <chrono>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "measure/server_clock.h"
 #include "measure/system_info.h"
@@ -13,6 +16,7 @@
 #include "run/global_listing.h"
 #include "run/run.h"
 #include "run/sensor_directory.h"
+#include "run/side_by_side.h"
 #include "sap/connection.h"
 #include "sap/rfc_failure_report.h"
 #include "sap/rfc_session.h"
@@ -69,62 +73,95 @@ int ErrorExitOfItemRun(Run& run, std::string_view message) {
 /// The ending after a failed step with the system: the RFC failure report
 /// (exit code 1) for a failure of the library itself; otherwise the step's
 /// error with the trace file's remark as the error document (exit code 2).
-int EndRunWith(Run& run, const Outcome& outcome, bool itemRun) {
+/// |libraryError| is the library's last error, read on the thread whose
+/// call failed; |remark| the trace file's remark, read after the failure.
+int EndRunWith(Run& run, const Outcome& outcome, bool itemRun, const RfcErrorInfo& libraryError,
+               const std::string& remark) {
   if (outcome.IsLibraryFailure()) {
-    ReportRfcFailure(run.console, *run.rfc, outcome.Operation());
+    ReportRfcFailure(run.console, *run.rfc, outcome.Operation(), libraryError);
     run.connection = 0;  // every connection is closed
     return 1;
   }
-  std::string message = outcome.Message() + TraceFileRemark(run.disk);
+  std::string message = outcome.Message() + remark;
   return itemRun ? ErrorExitOfItemRun(run, message) : ErrorExit(run, message);
 }
 
 /// The error handler installed with RfcEnvironment. The library calls it
 /// from its own C frames, so it never returns into them with an exception:
 /// it prints the failure report and ends the process with exit code 1.
+///
+/// With measurements under way the handler is called on a measurement's
+/// thread: it waits until the systems before that one are printed, and
+/// for good when the run ends otherwise first.
 void HandleLibraryError(void* context, const char* text) noexcept {
   Run& run = *static_cast<Run*>(context);
+  if (run.sideBySide != nullptr) run.sideBySide->TakeLastWord();
   // The library may call the handler again while the report asks for its
   // last error or closes the connections; the outer report goes on.
   if (run.reportingLibraryError) return;
   run.reportingLibraryError = true;
   ReportRfcFailure(run.console, *run.rfc, text != nullptr ? text : "");
-  EndProcess(1);
+  EndProcessAroundThreads(1);
 }
 
-/// Loads the library when the first logon needs it and installs the error
-/// handler. Returns the error message when the library cannot be loaded.
-std::string PrepareLibrary(Run& run) {
+/// Loads the library when the first logon needs it. Returns the error
+/// message when the library cannot be loaded.
+std::string LoadLibrary(Run& run) {
   std::string message;
   if (run.rfc == nullptr) run.rfc = run.loader.Get(&message);
-  if (run.rfc == nullptr) return message;
+  return run.rfc == nullptr ? message : std::string();
+}
+
+/// Installs the error handler, on the thread that then calls the library.
+void InstallErrorHandler(Run& run) {
   RfcEnvironmentRecord environment{};
   environment.errorhandler = &HandleLibraryError;
   environment.context = &run;
   environment.allocate = nullptr;
   run.rfc->RfcEnvironment(environment);
-  return std::string();
-}
-
-/// Logs on to the current system. The line that names a destination file
-/// is printed before the document of a single-system run; in an item run,
-/// where it would stand inside the document, only with the progress lines.
-Logon LogOn(Run& run, const MeasureOptions& options, bool showDestinationLine) {
-  Logon logon = OpenConnection(*run.rfc, run.disk, run.console, showDestinationLine,
-                               run.systemProfile, options.logon, &run.r3SystemNumber);
-  run.connection = logon.handle;
-  return logon;
 }
 
 /// Reads the server clock and the system information.
-Outcome QueryServer(Run& run, RfcSession& session) {
-  Outcome outcome = QueryServerClock(session, &run.serverClock);
+Outcome QueryServer(RfcSession& session, ServerClock* clock, std::string* hostLabel) {
+  Outcome outcome = QueryServerClock(session, clock);
   if (!outcome.ok()) return outcome;
-  return QuerySystemInfo(session, &run.systemProfile.hostLabel);
+  return QuerySystemInfo(session, hostLabel);
+}
+
+/// The measurement of a single-system run, from the logon on.
+struct SingleMeasurement {
+  Logon logon;
+  /// The server queries' outcome, then the evaluation's.
+  Outcome server = Outcome::Ok();
+  WorkloadResult result;
+  /// The library's last error after a failure of the library itself.
+  RfcErrorInfo libraryError{};
+  /// The document the evaluation wrote.
+  ResultDocument document;
+};
+
+/// Logs on to the system of the single-system run and measures it. The
+/// line that names a destination file is printed before the document.
+SingleMeasurement MeasureSingleSystem(Run& run, const CommandLine& line, FileSystem& historyDisk,
+                                      const std::string& profilePath,
+                                      const ProfileLineTable& profileLines) {
+  SingleMeasurement m;
+  m.logon = OpenConnection(*run.rfc, run.disk, run.console, true, run.systemProfile,
+                           line.options.logon, &run.r3SystemNumber, &run.logonTurns);
+  if (m.logon.handle == 0) return m;
+  RfcSession session{*run.rfc, m.logon.handle, run.structures};
+  m.server = QueryServer(session, &run.serverClock, &run.systemProfile.hostLabel);
+  if (m.server.ok())
+    m.result = EvaluateWorkload(session, run.serverClock, line.options.workload,
+                                run.systemProfile.destination,
+                                HistoryFile{historyDisk, profilePath, profileLines}, m.document);
+  const Outcome& failed = m.server.ok() ? m.result.outcome : m.server;
+  if (failed.IsLibraryFailure()) m.libraryError = LastRfcError(*run.rfc);
+  return m;
 }
 
 int SingleSystemRun(Run& run, const CommandLine& line, const std::string& banner,
-                    const std::string& profilePath) {
+                    const std::string& profilePath, Deadline deadline) {
   // With "@" no directory was searched and no profile is open.
   if (line.noSearch) return ErrorExit(run, ProfileMissingMessage(line.profileName));
   ProfileLineTable profileLines;
@@ -137,7 +174,7 @@ int SingleSystemRun(Run& run, const CommandLine& line, const std::string& banner
       return ErrorExit(run, ProfileFaultMessage(fault, line.profileName));
   }
 
-  std::string loadError = PrepareLibrary(run);
+  std::string loadError = LoadLibrary(run);
   if (!loadError.empty()) return ErrorExit(run, loadError);
   if (line.progress) {
     Print(run, banner + "\n");
@@ -146,21 +183,41 @@ int SingleSystemRun(Run& run, const CommandLine& line, const std::string& banner
                    ShownParametersOfSingleRun(line.parameters) + " State=Executing\n");
   }
 
-  Logon logon = LogOn(run, line.options, true);
-  if (logon.handle == 0) {
+  // The measurement runs on a thread of its own, so that a system that
+  // does not answer cannot hold the run past its deadline; once the
+  // profile's rewrite has begun it is let finish.
+  SideBySide sides(1, deadline);
+  run.sideBySide = &sides;
+  run.logonTurns.deadline = deadline;
+  RewriteAsLastWord historyDisk(run.disk, sides);
+  SingleMeasurement m;
+  sides.Add([&] {
+    InstallErrorHandler(run);
+    m = MeasureSingleSystem(run, line, historyDisk, profilePath, profileLines);
+  });
+  if (!sides.WaitFor(0)) {
+    if (sides.TakeLastWordForDriver())
+      return sides.Finish(ErrorExit(run, "Error 1017: No answer from " +
+                                             run.systemProfile.destination + " within " +
+                                             std::to_string(line.timeoutSeconds) + " s !"));
+    sides.WaitWithoutDeadline(0);
+  }
+
+  run.connection = m.logon.handle;
+  run.document = m.document;
+  if (m.logon.handle == 0) {
     std::string message = "Error 1011: RFC-Open for " + run.systemProfile.destination + " failed !";
-    if (!logon.refusal.empty()) message += " - " + logon.refusal;
+    if (!m.logon.refusal.empty()) message += " - " + m.logon.refusal;
     return ErrorExit(run, message);
   }
-  RfcSession session{*run.rfc, run.connection, run.structures};
-  Outcome server = QueryServer(run, session);
-  if (!server.ok()) return EndRunWith(run, server, false);
-  WorkloadResult result = EvaluateWorkload(
-      session, run.serverClock, line.options.workload, run.systemProfile.destination,
-      HistoryFile{run.disk, profilePath, profileLines}, run.document);
-  if (result.outcome.IsLibraryFailure()) return EndRunWith(run, result.outcome, false);
+  if (!m.server.ok())
+    return EndRunWith(run, m.server, false, m.libraryError, TraceFileRemark(run.disk));
+  const WorkloadResult& result = m.result;
+  if (result.outcome.IsLibraryFailure())
+    return EndRunWith(run, result.outcome, false, m.libraryError, TraceFileRemark(run.disk));
   CloseConnection(run);
-  if (!result.outcome.ok()) return EndRunWith(run, result.outcome, false);
+  if (!result.outcome.ok())
+    return EndRunWith(run, result.outcome, false, m.libraryError, TraceFileRemark(run.disk));
 
   Print(run, result.dataRows);
   Print(run, run.document.Text());
@@ -179,21 +236,23 @@ struct ItemCounts {
   std::uint32_t failed = 0;
 };
 
-/// Takes the next profile name from the front of the system list: the
-/// characters up to the next "#" or the end of the list.
-std::string TakeNextSystem(std::string& systemList) {
+/// Takes the next profile name from the front of |systemList| and moves
+/// the list past it: the characters up to the next "#" or the end of the
+/// list. The list is walked once, however long it is.
+std::string TakeNextSystem(std::string_view& systemList) {
   size_t mark = systemList.find('#');
-  std::string name = systemList.substr(0, mark);
-  systemList.erase(0, mark == std::string::npos ? std::string::npos : mark + 1);
+  std::string name(systemList.substr(0, mark));
+  systemList.remove_prefix(mark == std::string_view::npos ? systemList.size() : mark + 1);
   return name;
 }
 
-std::string ChannelNameOfSystem(const Run& run, NameKind kind, const std::string& name) {
+std::string ChannelNameOfSystem(const SystemProfile& profile, NameKind kind,
+                                const std::string& name) {
   switch (kind) {
     case NameKind::kAlias:  // without the extension
       return name.size() >= 4 ? name.substr(0, name.size() - 4) : std::string();
-    case NameKind::kHost: return run.systemProfile.hostname;
-    case NameKind::kDestination: return run.systemProfile.destination;
+    case NameKind::kHost: return profile.hostname;
+    case NameKind::kDestination: return profile.destination;
     default: return name;
   }
 }
@@ -201,75 +260,175 @@ std::string ChannelNameOfSystem(const Run& run, NameKind kind, const std::string
 /// How the measurement of one system of an item run ended.
 enum class SystemState { kProcessed, kNotFound, kRfcFailure };
 
-/// Logs on to the current system and measures the item. Returns the exit
-/// code when the run must end here.
-std::optional<int> MeasureItem(Run& run, const CommandLine& line, const GlobalListing& listing,
-                               const MeasureOptions& options, const std::string& channelName,
-                               SystemState* state) {
-  *state = SystemState::kRfcFailure;
-  if (LogOn(run, options, line.progress).handle == 0) return std::nullopt;
-  RfcSession session{*run.rfc, run.connection, run.structures};
-  Outcome server = QueryServer(run, session);
-  if (!server.ok()) return EndRunWith(run, server, true);
-  WorkloadResult result =
-      EvaluateItem(session, run.serverClock, options.workload, run.systemProfile.destination,
-                   listing.itemName, channelName, run.document);
-  if (result.outcome.IsLibraryFailure()) return EndRunWith(run, result.outcome, true);
-  if (!result.outcome.ok()) return std::nullopt;
-  Print(run, result.dataRows);
-  if (!result.itemReported) {
-    *state = SystemState::kNotFound;
-    return std::nullopt;
+/// One system of an item run as the listing and its profile give it, the
+/// keys carried over from the systems before it resolved.
+struct ItemSystem {
+  std::string name;
+  bool skipped = false;  // its profile cannot be read
+  bool faulty = false;   // its profile is incomplete: no logon
+  SystemProfile profile;
+  int r3SystemNumber = 0;
+  /// Whether the profile named the host label; otherwise the label of the
+  /// system before stands, as that system's measurement left it.
+  bool hostLabelRead = false;
+  std::string channelName;
+  std::string stateTime;  // when the system was taken up
+};
+
+/// What measuring one system of an item run found, to be printed in
+/// listing order.
+struct ItemMeasurement {
+  SystemState state = SystemState::kRfcFailure;
+  std::string destinationLine;  // "* SapRfc.Ini..." with progress lines
+  std::string dataRows;
+  std::string channel;
+  /// RFCHOST, when the system information was read.
+  std::optional<std::string> hostLabel;
+  /// A failure after the logon, which ends the run; the library's last
+  /// error and the trace file's remark read right after it.
+  std::optional<Outcome> ending;
+  RfcErrorInfo libraryError{};
+  std::string remark;
+};
+
+/// The console of one measurement: keeps what is written, to be printed
+/// in listing order.
+struct KeptText : Console {
+  void Write(std::string_view text) override { kept += text; }
+  std::string kept;
+};
+
+/// Logs on to one system of an item run and measures the item. The
+/// connection is closed, except after a failure of the library itself,
+/// whose report closes every connection.
+ItemMeasurement MeasureItemSystem(RfcLibrary& rfc, FileSystem& disk, StructureHandles& structures,
+                                  LogonTurns& turns, const MeasureOptions& options,
+                                  const std::string& itemName, bool progress, ItemSystem& system) {
+  ItemMeasurement m;
+  KeptText console;
+  Logon logon = OpenConnection(rfc, disk, console, progress, system.profile, options.logon,
+                               &system.r3SystemNumber, &turns);
+  m.destinationLine = console.kept;
+  if (logon.handle == 0) return m;
+  RfcSession session{rfc, logon.handle, structures};
+  ServerClock clock;
+  std::string hostLabel = system.profile.hostLabel;
+  Outcome outcome = QueryServer(session, &clock, &hostLabel);
+  if (outcome.ok()) {
+    m.hostLabel = hostLabel;
+    ResultDocument document;
+    WorkloadResult result =
+        EvaluateItem(session, clock, options.workload, system.profile.destination, itemName,
+                     system.channelName, document);
+    if (result.outcome.ok()) {
+      m.dataRows = result.dataRows;
+      m.state = result.itemReported ? SystemState::kProcessed : SystemState::kNotFound;
+      if (result.itemReported) m.channel = document.Text();
+    } else if (result.outcome.IsLibraryFailure()) {
+      outcome = result.outcome;
+    }
   }
-  Print(run, run.document.Text());
-  run.document.Clear();
-  *state = SystemState::kProcessed;
-  return std::nullopt;
+  if (!outcome.ok()) {
+    m.ending = outcome;
+    if (outcome.IsLibraryFailure()) {
+      m.libraryError = LastRfcError(rfc);
+      return m;
+    }
+    m.remark = TraceFileRemark(disk);
+  }
+  rfc.RfcClose(logon.handle);
+  return m;
 }
 
-/// Measures the item on the system |name| of the list; counts and reports
-/// it. Returns the exit code when the run must end here.
-std::optional<int> ProcessSystem(Run& run, const CommandLine& line, const GlobalListing& listing,
-                                 const MeasureOptions& options, const std::string& directory,
-                                 const std::string& name, ItemCounts* counts) {
-  ++counts->noSystems;
+/// Reads the profile of the system |name| of the list, on top of the
+/// logon data of the systems before it (|carried|).
+ItemSystem ReadItemSystem(Run& run, const GlobalListing& listing, const MeasureOptions& options,
+                          const std::string& directory, const std::string& name,
+                          SystemProfile& carried, bool progress) {
+  ItemSystem system;
+  system.name = name;
   std::string contents;
-  if (!run.disk.ReadFile(directory + name, &contents)) return std::nullopt;  // skipped
-
+  if (!run.disk.ReadFile(directory + name, &contents)) {
+    system.skipped = true;
+    return system;
+  }
   // Keys that a profile lacks keep the previous system's values, but the
   // user and password never do: logon data must not go to another host. A
   // profile without them is faulty, and a faulty profile is not logged on.
-  run.systemProfile.user.clear();
-  run.systemProfile.password.clear();
-  bool faulty =
-      ParseSystemProfile(contents, &run.systemProfile, nullptr, false) != ProfileFault::kNone;
-  contents.clear();
-  std::string channelName = ChannelNameOfSystem(run, listing.nameKind, name);
-  std::string stateLine = line.progress ? SystemStateLine(run, name) : std::string();
+  carried.user.clear();
+  carried.password.clear();
+  std::string label = carried.hostLabel;
+  carried.hostLabel.clear();
+  system.faulty = ParseSystemProfile(contents, &carried, nullptr, false) != ProfileFault::kNone;
+  system.hostLabelRead = !carried.hostLabel.empty();
+  if (!system.hostLabelRead) carried.hostLabel = label;
+  // The system number a logon leaves for the next, as OpenConnection
+  // takes it.
+  const std::string& sysnr = options.logon.sysnr ? *options.logon.sysnr : carried.sysnr;
+  if (!system.faulty && !sysnr.empty()) run.r3SystemNumber = SystemNumberValue(sysnr);
+  system.r3SystemNumber = run.r3SystemNumber;
+  system.profile = carried;
+  system.channelName = ChannelNameOfSystem(carried, listing.nameKind, name);
+  if (progress) system.stateTime = run.clock.TimeOfDay();
+  return system;
+}
 
-  run.document.Clear();
-  SystemState state = SystemState::kRfcFailure;
-  if (!faulty) {
-    std::string loadError = PrepareLibrary(run);
-    if (!loadError.empty()) return ErrorExitOfItemRun(run, loadError);
-    std::optional<int> end = MeasureItem(run, line, listing, options, channelName, &state);
-    if (end) return end;
+/// A system of an item run on its way: read, being measured, not yet
+/// printed.
+struct PendingSystem {
+  ItemSystem system;
+  ItemMeasurement measurement;
+};
+
+const char* StateWord(SystemState state) {
+  return state == SystemState::kProcessed  ? "Processed"
+         : state == SystemState::kNotFound ? "Not Found"
+                                           : "Rfc Failure";
+}
+
+/// Prints a measured system and counts it, in listing order. |hostLabel|
+/// is the host label the system before left. Returns the exit code when
+/// the run ends with this system.
+std::optional<int> ReportItemSystem(Run& run, const CommandLine& line, PendingSystem& p,
+                                    ItemCounts* counts, std::string* hostLabel) {
+  const ItemSystem& system = p.system;
+  const ItemMeasurement& m = p.measurement;
+  if (system.skipped) return std::nullopt;
+  if (system.hostLabelRead) *hostLabel = system.profile.hostLabel;
+  const SystemProfile& profile = system.profile;
+  std::string stateLine = "* " + system.stateTime + " " + system.name + ", " + *hostLabel + ", " +
+                          profile.destination + ", " + profile.sysnr + ", " + profile.client;
+  Print(run, m.destinationLine);
+  if (m.ending) {
+    run.connection = 0;  // the measurement closed its connection, or the report does
+    return EndRunWith(run, *m.ending, true, m.libraryError, m.remark);
   }
-  CloseConnection(run);
-
-  if (state == SystemState::kProcessed)
+  if (m.hostLabel) *hostLabel = *m.hostLabel;
+  Print(run, m.dataRows);
+  Print(run, m.channel);
+  if (m.state == SystemState::kProcessed)
     ++counts->processed;
   else
     ++counts->failed;
-  const char* stateText = state == SystemState::kProcessed  ? "Processed"
-                          : state == SystemState::kNotFound ? "Not Found"
-                                                            : "Rfc Failure";
-  if (line.progress) Print(run, "\n" + stateLine + " State=" + stateText + "\n");
+  if (line.progress) Print(run, "\n" + stateLine + " State=" + StateWord(m.state) + "\n");
   return std::nullopt;
 }
 
+/// A system that had not answered by the deadline: counted as failed.
+void ReportNoAnswer(Run& run, const CommandLine& line, const PendingSystem& p, ItemCounts* counts,
+                    const std::string& hostLabel) {
+  const ItemSystem& system = p.system;
+  ++counts->failed;
+  if (!line.progress) return;
+  const SystemProfile& profile = system.profile;
+  std::string label = system.hostLabelRead ? profile.hostLabel : hostLabel;
+  Print(run, "\n* " + system.stateTime + " " + system.name + ", " + label + ", " +
+                 profile.destination + ", " + profile.sysnr + ", " + profile.client +
+                 " State=No Answer\n");
+}
+
 int ItemRun(Run& run, const CommandLine& line, const std::string& banner,
-            const std::string& directory, const std::string& listingPath) {
+            const std::string& directory, const std::string& listingPath, Deadline deadline) {
   GlobalListing listing;
   std::string error = ReadGlobalListing(run.disk, listingPath, line.profileName, line.listingKey,
                                         line.argument2, line.itemName, &listing);
@@ -290,12 +449,96 @@ int ItemRun(Run& run, const CommandLine& line, const std::string& banner,
   Print(run, run.document.Text() + "\n");
   run.document.Clear();
 
+  // The systems are read in listing order and measured side by side;
+  // each is printed as soon as the systems before it are.
+  SideBySide sides(line.parallel, deadline);
+  run.sideBySide = &sides;
+  run.logonTurns.deadline = deadline;
+  SharedValue<StructureHandles> structures(run.structures);
   ItemCounts counts;
-  std::string systemList = listing.systemList;
-  while (!systemList.empty()) {
+  SystemProfile carried = run.systemProfile;
+  std::string hostLabel = carried.hostLabel;
+  std::deque<PendingSystem> pending;  // read, not yet printed
+  size_t printed = 0;
+  bool timedOut = false;
+
+  // Prints the systems at the front that are done (waiting for them with
+  // |wait|, until the deadline). Returns the exit code when the run ends.
+  auto printDone = [&](bool wait) -> std::optional<int> {
+    while (!pending.empty()) {
+      bool done = wait ? sides.WaitFor(printed) : sides.IsDone(printed);
+      if (!done) {
+        timedOut = wait;
+        return std::nullopt;
+      }
+      std::optional<int> end = ReportItemSystem(run, line, pending.front(), &counts, &hostLabel);
+      if (end) return end;
+      pending.pop_front();
+      sides.Printed(++printed);
+    }
+    return std::nullopt;
+  };
+
+  std::optional<int> end;
+  std::string_view systemList = listing.systemList;
+  while (!end && !timedOut && !systemList.empty()) {
     std::string name = TakeNextSystem(systemList);
-    std::optional<int> end = ProcessSystem(run, line, listing, options, directory, name, &counts);
-    if (end) return *end;
+    ++counts.noSystems;
+    pending.push_back(
+        {ReadItemSystem(run, listing, options, directory, name, carried, line.progress),
+         ItemMeasurement()});
+    PendingSystem& p = pending.back();
+    std::function<void()> job;
+    if (!p.system.skipped && !p.system.faulty) {
+      std::string loadError = LoadLibrary(run);
+      if (!loadError.empty()) {
+        // The systems before needed no library: they are done.
+        pending.pop_back();
+        end = printDone(false);
+        if (!end) end = ErrorExitOfItemRun(run, loadError);
+        break;
+      }
+      job = [&run, &p, &structures, &options, &listing, progress = line.progress] {
+        InstallErrorHandler(run);
+        StructureHandles handles = structures.Get();
+        p.measurement = MeasureItemSystem(*run.rfc, run.disk, handles, run.logonTurns, options,
+                                          listing.itemName, progress, p.system);
+        structures.Set(handles);
+      };
+    }
+    if (!sides.Add(std::move(job))) {
+      timedOut = true;
+      break;
+    }
+    end = printDone(false);
+  }
+  if (!end && !timedOut) end = printDone(true);
+  if (end) {
+    sides.TakeLastWordForDriver();
+    return sides.Finish(*end);
+  }
+
+  if (timedOut) {
+    // The deadline: what did arrive is printed, the rest counts as failed.
+    if (!sides.TakeLastWordForDriver()) sides.WaitWithoutDeadline(printed);
+    for (PendingSystem& p : pending) {
+      size_t index = printed++;
+      if (p.system.skipped) continue;
+      if (index >= sides.Added() || !sides.IsDone(index)) {
+        ReportNoAnswer(run, line, p, &counts, hostLabel);
+        continue;
+      }
+      // A system that answered with a failure after one that did not
+      // answer: the run goes on to its summary, so it only failed.
+      if (p.measurement.ending) p.measurement = ItemMeasurement();
+      ReportItemSystem(run, line, p, &counts, &hostLabel);
+    }
+    // Names the run never came to.
+    while (!systemList.empty()) {
+      TakeNextSystem(systemList);
+      ++counts.noSystems;
+      ++counts.failed;
+    }
   }
 
   run.document.Clear();
@@ -310,12 +553,13 @@ int ItemRun(Run& run, const CommandLine& line, const std::string& banner,
 
   CloseConnection(run);
   if (line.progress) PrintFinishedLine(run);
-  return 0;
+  return sides.Finish(0);
 }
 
 }  // namespace
 
 int ExecuteRun(Run& run, const std::vector<std::string>& arguments) {
+  const auto start = std::chrono::steady_clock::now();
   const std::string banner = "* " + run.clock.TimeOfDay() + " SAP " + kProgramName + " " + kVersion;
   if (arguments.size() < 2)
     return ErrorExit(run, "Error 1001: Parameter for Profile-Name is missing !");
@@ -330,6 +574,7 @@ int ExecuteRun(Run& run, const std::vector<std::string>& arguments) {
     directory = *found;
     path = directory + line.profileName;
   }
-  return line.itemMode ? ItemRun(run, line, banner, directory, path)
-                       : SingleSystemRun(run, line, banner, path);
+  Deadline deadline = start + std::chrono::seconds(line.timeoutSeconds);
+  return line.itemMode ? ItemRun(run, line, banner, directory, path, deadline)
+                       : SingleSystemRun(run, line, banner, path, deadline);
 }

@@ -39,11 +39,22 @@ std::string ConnectString(const SystemProfile& profile) {
 /// configuration file from the copy until the library has read it.
 Logon OpenWithDestinationFile(RfcLibrary& rfc, FileSystem& disk, Console& console,
                               bool showDestinationLine, const SystemProfile& profile,
-                              const std::string& destinationFile) {
+                              const std::string& destinationFile, LogonTurns* turns) {
   if (showDestinationLine) console.Write("* SapRfc.Ini.......: " + profile.destination + "<\n");
 
-  std::unique_ptr<FileLock> lock = disk.LockFile("SapRfc.ini.lock", kConfigurationLockWait);
-  if (lock == nullptr) return {0, "SapRfc.Ini is locked by another run"};
+  const Logon locked{0, "SapRfc.Ini is locked by another run"};
+  std::unique_lock<std::timed_mutex> turn;
+  std::chrono::milliseconds lockWait = kConfigurationLockWait;
+  if (turns != nullptr) {
+    turn = std::unique_lock<std::timed_mutex>(turns->destinationFile, std::defer_lock);
+    if (!turn.try_lock_until(turns->deadline)) return locked;
+    auto now = std::chrono::steady_clock::now();
+    if (turns->deadline - now < lockWait)
+      lockWait = std::chrono::duration_cast<std::chrono::milliseconds>(turns->deadline - now);
+    if (lockWait.count() < 0) lockWait = std::chrono::milliseconds(0);
+  }
+  std::unique_ptr<FileLock> lock = disk.LockFile("SapRfc.ini.lock", lockWait);
+  if (lock == nullptr) return locked;
   if (!disk.CopyFile(destinationFile, "SapRfc.ini")) return {0, std::string()};
 
   std::string connect = ConnectString(profile);
@@ -97,13 +108,13 @@ int SystemNumberValue(std::string_view text) {
 
 Logon OpenConnection(RfcLibrary& rfc, FileSystem& disk, Console& console, bool showDestinationLine,
                      const SystemProfile& profile, const LogonOverrides& overrides,
-                     int* r3SystemNumber) {
+                     int* r3SystemNumber, LogonTurns* turns) {
   const std::string& sysnr = overrides.sysnr ? *overrides.sysnr : profile.sysnr;
   if (!sysnr.empty()) *r3SystemNumber = SystemNumberValue(sysnr);
 
   std::string destinationFile = "SapRfc." + profile.destination;
   if (disk.CanOpen(destinationFile))
     return OpenWithDestinationFile(rfc, disk, console, showDestinationLine, profile,
-                                   destinationFile);
+                                   destinationFile, turns);
   return {OpenWithOptions(rfc, profile, overrides, *r3SystemNumber), std::string()};
 }

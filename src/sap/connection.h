@@ -1,6 +1,8 @@
 #ifndef BRINDLEMARK_SAP_CONNECTION_H_
 #define BRINDLEMARK_SAP_CONNECTION_H_
 
+#include <chrono>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +28,15 @@ struct Logon {
   std::string refusal;
 };
 
+/// What the logons of one process share when several threads log on:
+/// logons through the destination file take turns, since they share the
+/// library's configuration file, and no wait for a turn or for the lock on
+/// that file lasts past the run's deadline.
+struct LogonTurns {
+  std::timed_mutex destinationFile;
+  std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+};
+
 /// Logs on to the SAP system of |profile|.
 ///
 /// When the destination file "SapRfc." + destination can be read, the line
@@ -43,9 +54,13 @@ struct Logon {
 /// |r3SystemNumber| is the system number of an R/3 logon: a profile (or
 /// override) with an empty system number keeps the one of the system
 /// before.
+///
+/// With |turns|, a logon through the destination file waits for its turn
+/// in the process first, and no longer than the deadline for it and for
+/// the lock (then it is refused as above).
 Logon OpenConnection(RfcLibrary& rfc, FileSystem& disk, Console& console, bool showDestinationLine,
                      const SystemProfile& profile, const LogonOverrides& overrides,
-                     int* r3SystemNumber);
+                     int* r3SystemNumber, LogonTurns* turns = nullptr);
 
 /// The system number a text begins with: leading blanks skipped, then
 /// decimal digits; 0 when no digit follows. Values beyond the range of

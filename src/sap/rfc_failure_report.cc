@@ -38,13 +38,21 @@ void PrintLabelLine(Console& console, std::string_view label, std::string_view v
   console.Write(line);
 }
 
-void ReportRfcFailure(Console& console, RfcLibrary& rfc, std::string_view operation) {
-  Safely([&] { console.Write("RFC error\n"); });
-  Safely([&] { PrintLabelLine(console, "operation/code", operation); });
-
+RfcErrorInfo LastRfcError(RfcLibrary& rfc) {
   RfcErrorInfo info;
   std::memset(&info, 0, sizeof info);
   Safely([&] { rfc.RfcLastError(&info); });
+  return info;
+}
+
+void ReportRfcFailure(Console& console, RfcLibrary& rfc, std::string_view operation) {
+  ReportRfcFailure(console, rfc, operation, LastRfcError(rfc));
+}
+
+void ReportRfcFailure(Console& console, RfcLibrary& rfc, std::string_view operation,
+                      const RfcErrorInfo& info) {
+  Safely([&] { console.Write("RFC error\n"); });
+  Safely([&] { PrintLabelLine(console, "operation/code", operation); });
   Safely([&] { PrintLabelLine(console, "key", FieldText(info.key)); });
   Safely([&] { PrintLabelLine(console, "status", FieldText(info.status)); });
   Safely([&] { PrintLabelLine(console, "message", FieldText(info.message)); });

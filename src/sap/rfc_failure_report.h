@@ -15,6 +15,14 @@ struct Console;
 /// console does stops the report half-way.
 void ReportRfcFailure(Console& console, RfcLibrary& rfc, std::string_view operation);
 
+/// The same report with the last error information |info| read before,
+/// on the thread whose call failed (the library keeps it per thread).
+void ReportRfcFailure(Console& console, RfcLibrary& rfc, std::string_view operation,
+                      const RfcErrorInfo& info);
+
+/// The library's last error information; all empty when it gives none.
+RfcErrorInfo LastRfcError(RfcLibrary& rfc);
+
 /// Prints one labelled line: the label padded with blanks to 15
 /// characters, " : ", the value and a line feed.
 void PrintLabelLine(Console& console, std::string_view label, std::string_view value);

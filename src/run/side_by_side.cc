@@ -1,0 +1,157 @@
+#include "run/side_by_side.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/process.h"
+
+struct SideBySide::Shared {
+  std::mutex mutex;
+  std::condition_variable changed;
+  unsigned parallel = 1;
+  Deadline deadline;
+
+  std::vector<char> done;  // by measurement, in the order added
+  unsigned running = 0;    // started, not done, not waiting for the end
+  std::size_t printed = 0;
+  std::unordered_map<std::thread::id, std::size_t> measurementOf;
+  std::optional<std::thread::id> lastWord;
+
+  /// The calling thread waits for the end of the process: the one who has
+  /// the last word ends it. It sleeps; it holds nothing.
+  [[noreturn]] void WaitForTheEnd(std::unique_lock<std::mutex>& lock) {
+    --running;
+    changed.notify_all();
+    lock.unlock();
+    for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+  }
+};
+
+SideBySide::SideBySide(unsigned parallel, Deadline deadline) : shared_(std::make_shared<Shared>()) {
+  shared_->parallel = parallel < 1 ? 1 : parallel;
+  shared_->deadline = deadline;
+}
+
+SideBySide::~SideBySide() = default;
+
+bool SideBySide::Add(std::function<void()> job) {
+  Shared& s = *shared_;
+  std::unique_lock<std::mutex> lock(s.mutex);
+  if (!s.changed.wait_until(lock, s.deadline, [&] { return s.running < s.parallel; })) return false;
+  std::size_t index = s.done.size();
+  s.done.push_back(job ? 0 : 1);
+  if (!job) return true;
+  ++s.running;
+  lock.unlock();
+
+  auto body = [shared = shared_, index, job = std::move(job)]() mutable {
+    {
+      std::lock_guard<std::mutex> hold(shared->mutex);
+      shared->measurementOf[std::this_thread::get_id()] = index;
+    }
+    job();
+    job = nullptr;  // what it holds goes while the driver still waits
+    std::lock_guard<std::mutex> hold(shared->mutex);
+    shared->done[index] = 1;
+    --shared->running;
+    shared->measurementOf.erase(std::this_thread::get_id());
+    shared->changed.notify_all();
+  };
+  try {
+    std::thread(body).detach();
+  } catch (...) {
+    // No thread to be had: the measurement runs here, without the
+    // deadline's protection, rather than not at all.
+    body();
+  }
+  return true;
+}
+
+std::size_t SideBySide::Added() const {
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  return shared_->done.size();
+}
+
+bool SideBySide::IsDone(std::size_t index) const {
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  return shared_->done[index] != 0;
+}
+
+bool SideBySide::WaitFor(std::size_t index) {
+  Shared& s = *shared_;
+  std::unique_lock<std::mutex> lock(s.mutex);
+  return s.changed.wait_until(lock, s.deadline, [&] { return s.done[index] != 0; });
+}
+
+void SideBySide::WaitWithoutDeadline(std::size_t index) {
+  Shared& s = *shared_;
+  std::unique_lock<std::mutex> lock(s.mutex);
+  s.changed.wait(lock, [&] { return s.done[index] != 0; });
+}
+
+void SideBySide::Printed(std::size_t count) {
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  shared_->printed = count;
+  shared_->changed.notify_all();
+}
+
+void SideBySide::TakeLastWord() {
+  Shared& s = *shared_;
+  std::unique_lock<std::mutex> lock(s.mutex);
+  const std::thread::id me = std::this_thread::get_id();
+  if (s.lastWord == me) return;
+  auto found = s.measurementOf.find(me);
+  std::size_t index = found != s.measurementOf.end() ? found->second : 0;
+  s.changed.wait(lock, [&] { return s.lastWord.has_value() || s.printed >= index; });
+  if (s.lastWord.has_value()) s.WaitForTheEnd(lock);
+  s.lastWord = me;
+}
+
+bool SideBySide::TakeLastWordForDriver() {
+  Shared& s = *shared_;
+  std::lock_guard<std::mutex> lock(s.mutex);
+  const std::thread::id me = std::this_thread::get_id();
+  if (s.lastWord.has_value() && s.lastWord != me) return false;
+  s.lastWord = me;
+  s.changed.notify_all();
+  return true;
+}
+
+int SideBySide::Finish(int exitCode) {
+  Shared& s = *shared_;
+  std::unique_lock<std::mutex> lock(s.mutex);
+  if (s.changed.wait_until(lock, s.deadline, [&] { return s.running == 0; })) return exitCode;
+  lock.unlock();
+  EndProcessAroundThreads(exitCode);
+}
+
+bool RewriteAsLastWord::ReadFile(const std::string& path, std::string* contents) {
+  return disk_.ReadFile(path, contents);
+}
+
+bool RewriteAsLastWord::CanOpen(const std::string& path) { return disk_.CanOpen(path); }
+
+bool RewriteAsLastWord::WriteFile(const std::string& path, std::string_view contents) {
+  sides_.TakeLastWord();
+  return disk_.WriteFile(path, contents);
+}
+
+bool RewriteAsLastWord::ReplaceFile(const std::string& path, std::string_view contents) {
+  sides_.TakeLastWord();
+  return disk_.ReplaceFile(path, contents);
+}
+
+bool RewriteAsLastWord::CopyFile(const std::string& from, const std::string& to) {
+  return disk_.CopyFile(from, to);
+}
+
+bool RewriteAsLastWord::RemoveFile(const std::string& path) { return disk_.RemoveFile(path); }
+
+std::unique_ptr<FileLock> RewriteAsLastWord::LockFile(const std::string& path,
+                                                      std::chrono::milliseconds timeout) {
+  return disk_.LockFile(path, timeout);
+}
