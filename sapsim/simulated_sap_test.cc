@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "measure/server_clock.h"
@@ -29,6 +32,124 @@ std::string LastErrorMessage(SimulatedSap& sap) {
   RfcErrorInfo error;
   sap.RfcLastError(&error);
   return error.message;
+}
+
+/// The simulated system as the stand-in libraries call it: each call holds
+/// its lock, so that threads may share it, one connection per thread.
+struct LockedSap : RfcLibrary {
+  explicit LockedSap(SimulatedSap& sim) : sim(sim) {}
+  void RfcEnvironment(const RfcEnvironmentRecord& e) override {
+    auto entry = sim.Enter();
+    sim.RfcEnvironment(e);
+  }
+  RfcHandle RfcOpen(const RfcOptions& o) override {
+    auto entry = sim.Enter();
+    return sim.RfcOpen(o);
+  }
+  RfcHandle RfcOpenEx(const char* c, RfcErrorInfo* e) override {
+    auto entry = sim.Enter();
+    return sim.RfcOpenEx(c, e);
+  }
+  int RfcInstallStructure(const char* n, const FieldDescriptor* f, unsigned c,
+                          RfcType* h) override {
+    auto entry = sim.Enter();
+    return sim.RfcInstallStructure(n, f, c, h);
+  }
+  int RfcCall(RfcHandle h, const char* f, const RfcParameter* e, RfcTable* t) override {
+    auto entry = sim.Enter();
+    return sim.RfcCall(h, f, e, t);
+  }
+  int RfcReceive(RfcHandle h, const RfcParameter* i, RfcTable* t, char** x) override {
+    auto entry = sim.Enter();
+    return sim.RfcReceive(h, i, t, x);
+  }
+  int RfcLastError(RfcErrorInfo* e) override {
+    auto entry = sim.Enter();
+    return sim.RfcLastError(e);
+  }
+  void RfcClose(RfcHandle h) override {
+    auto entry = sim.Enter();
+    sim.RfcClose(h);
+  }
+  ItHandle ItCreate(const char* n, unsigned l, unsigned o, unsigned m) override {
+    auto entry = sim.Enter();
+    return sim.ItCreate(n, l, o, m);
+  }
+  unsigned ItFill(ItHandle t) override {
+    auto entry = sim.Enter();
+    return sim.ItFill(t);
+  }
+  void* ItGetLine(ItHandle t, unsigned l) override {
+    auto entry = sim.Enter();
+    return sim.ItGetLine(t, l);
+  }
+  int ItDelete(ItHandle t) override {
+    auto entry = sim.Enter();
+    return sim.ItDelete(t);
+  }
+  SimulatedSap& sim;
+};
+
+// A system that never answers holds up neither the other systems nor the
+// other threads; one that takes its time answers all the same; the last
+// error is each thread's own; the journal's lines stay whole.
+TEST(SimulatedSapTest, SystemsTakeTheirTimeOnThreadsOfTheirOwn) {
+  SimulatedRun t(OneSystem(R"({"RFC_SYSTEM_INFO": {"receive": 3, "exception": "BUSY"}})",
+                           R"(, "latency": {"logon": 30, "call": 30}},
+      {"host": "hung", "logon": {"client": "100", "user": "ABC", "password": "secret"},
+       "faults": {"hang": "GET_CPU_ALL"})"));
+  LockedSap sap(t.sim);
+  StructureHandles hungStructures;
+  RfcHandle hung = 0;
+  std::mutex mutex;
+  std::condition_variable called;
+  std::thread([&] {
+    RfcConnectR3 r3{"hung", 0, nullptr, nullptr};
+    RfcOptions options{"HNG", 0, &r3, "100", "ABC", "secret", "E", 0};
+    RfcHandle handle = sap.RfcOpen(options);
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      hung = handle;
+    }
+    called.notify_all();
+    RfcSession session{sap, handle, hungStructures};
+    ServerClock clock;
+    QueryServerClock(session, &clock);  // never returns
+  }).detach();
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    called.wait(lock, [&] { return hung != 0; });
+  }
+
+  std::vector<std::thread> threads;
+  std::vector<std::string> results(4);
+  for (std::string& result : results)
+    threads.emplace_back([&] {
+      int sysnr = 0;
+      RfcHandle handle =
+          OpenConnection(sap, *t.disk, t.console, false, t.run.systemProfile, {}, &sysnr).handle;
+      StructureHandles structures;
+      RfcSession session{sap, handle, structures};
+      ServerClock clock;
+      std::string hostLabel;
+      result = QueryServerClock(session, &clock).ok() ? "clock " : "no clock ";
+      result += QuerySystemInfo(session, &hostLabel).Message();
+      RfcErrorInfo error;
+      sap.RfcLastError(&error);
+      result += std::string(" / ") + error.key;
+      sap.RfcClose(handle);
+    });
+  for (std::thread& thread : threads) thread.join();
+  for (const std::string& result : results)
+    EXPECT_EQ(result, "clock " + CallFailureMessage(3, "BUSY") + " / RFC_ERROR_SYSTEM_FAILURE");
+  EXPECT_EQ(t.Journal("RfcReceive").size(), 8u);  // every line whole, the hung call's missing
+
+#if GTEST_HAS_DEATH_TEST && !defined(_WIN32)
+  // A second thread on the connection of a call under way breaks the
+  // library's rule: the stand-in says so and ends the process.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_DEATH(sap.RfcCall(hung, "RFC_SYSTEM_INFO", nullptr, nullptr), "two threads at once");
+#endif
 }
 
 TEST(SimulatedSapTest, LogonRules) {

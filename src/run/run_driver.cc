@@ -465,7 +465,7 @@ int ItemRun(Run& run, const CommandLine& line, const std::string& banner,
   // Prints the systems at the front that are done (waiting for them with
   // |wait|, until the deadline). Returns the exit code when the run ends.
   auto printDone = [&](bool wait) -> std::optional<int> {
-    while (!pending.empty()) {
+    while (!pending.empty() && printed < sides.Added()) {
       bool done = wait ? sides.WaitFor(printed) : sides.IsDone(printed);
       if (!done) {
         timedOut = wait;
@@ -506,11 +506,15 @@ int ItemRun(Run& run, const CommandLine& line, const std::string& banner,
         structures.Set(handles);
       };
     }
-    if (!sides.Add(std::move(job))) {
+    // What is done is printed before the next measurement starts: one
+    // after another, a failure that ends the run ends it before the next
+    // system is logged on to.
+    if (job && !sides.WaitForRoom()) {
       timedOut = true;
       break;
     }
     end = printDone(false);
+    if (!end && !sides.Add(std::move(job))) timedOut = true;
   }
   if (!end && !timedOut) end = printDone(true);
   if (end) {

@@ -71,6 +71,12 @@ bool SideBySide::Add(std::function<void()> job) {
   return true;
 }
 
+bool SideBySide::WaitForRoom() {
+  Shared& s = *shared_;
+  std::unique_lock<std::mutex> lock(s.mutex);
+  return s.changed.wait_until(lock, s.deadline, [&] { return s.running < s.parallel; });
+}
+
 std::size_t SideBySide::Added() const {
   std::lock_guard<std::mutex> lock(shared_->mutex);
   return shared_->done.size();

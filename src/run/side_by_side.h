@@ -36,6 +36,9 @@ class SideBySide {
   SideBySide& operator=(const SideBySide&) = delete;
   ~SideBySide();
 
+  /// Waits until fewer than |parallel| measurements run: false when the
+  /// deadline passes first.
+  bool WaitForRoom();
   /// Adds the next measurement (numbered from 0 in the order added) and
   /// starts it on a thread of its own as soon as fewer than |parallel|
   /// run; a null |job| is done at once. False when the deadline passed

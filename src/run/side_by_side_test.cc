@@ -1,0 +1,77 @@
+#include "run/side_by_side.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::steady_clock;
+
+// Measurements that end in the opposite order come back in the order
+// added, never more than the limit at once.
+TEST(SideBySideTest, TakenBackInOrderAtMostTheLimitAtOnce) {
+  SideBySide sides(3, steady_clock::now() + std::chrono::minutes(1));
+  constexpr int kJobs = 9;
+  std::vector<int> finished(kJobs, 0);
+  auto running = std::make_shared<std::atomic<int>>(0);
+  auto most = std::make_shared<std::atomic<int>>(0);
+  std::atomic<int> order{0};
+  for (int i = 0; i < kJobs; ++i) {
+    ASSERT_TRUE(sides.WaitForRoom());
+    std::function<void()> job;
+    if (i != 4)  // one needs no thread
+      job = [&, i, running, most] {
+        int now = ++*running;
+        int seen = *most;
+        while (now > seen && !most->compare_exchange_weak(seen, now)) {
+        }
+        std::this_thread::sleep_for(milliseconds(3 * (3 - i % 3)));
+        finished[i] = ++order;
+        --*running;
+      };
+    ASSERT_TRUE(sides.Add(std::move(job)));
+  }
+  for (int i = 0; i < kJobs; ++i) {
+    ASSERT_TRUE(sides.WaitFor(i));
+    sides.Printed(i + 1);
+  }
+  EXPECT_LE(most->load(), 3);
+  EXPECT_EQ(sides.Finish(7), 7);
+}
+
+// A measurement that never ends: the driver's wait ends at the deadline,
+// and whoever takes the last word first keeps it.
+TEST(SideBySideTest, TheDeadlineEndsTheWaitAndTheLastWordIsTakenOnce) {
+  SideBySide sides(1, steady_clock::now() + milliseconds(50));
+  auto never = std::make_shared<std::promise<void>>();
+  std::shared_future<void> forever = never->get_future().share();
+  ASSERT_TRUE(sides.Add([never, forever] { forever.wait(); }));
+  EXPECT_FALSE(sides.WaitFor(0));
+  EXPECT_FALSE(sides.WaitForRoom());
+  EXPECT_TRUE(sides.TakeLastWordForDriver());
+  EXPECT_TRUE(sides.TakeLastWordForDriver());  // the driver still has it
+
+  // A measurement whose turn came after the driver took the last word
+  // waits for the end of the process.
+  SideBySide later(2, steady_clock::now() + std::chrono::minutes(1));
+  std::atomic<bool> spoke{false};
+  ASSERT_TRUE(later.Add([&] {}));
+  ASSERT_TRUE(later.Add([&spoke, &later] {
+    later.TakeLastWord();
+    spoke = true;
+  }));
+  ASSERT_TRUE(later.WaitFor(0));
+  EXPECT_TRUE(later.TakeLastWordForDriver());
+  later.Printed(1);
+  EXPECT_EQ(later.Finish(0), 0);  // the waiting measurement counts as ended
+  EXPECT_FALSE(spoke);
+}
+
+}  // namespace
