@@ -386,6 +386,15 @@ const char* StateWord(SystemState state) {
                                            : "Rfc Failure";
 }
 
+/// The state line of a system of an item run, without its state word;
+/// |hostLabel| is the label the system before left.
+std::string ItemStateLine(const ItemSystem& system, const std::string& hostLabel) {
+  const SystemProfile& p = system.profile;
+  return "* " + system.stateTime + " " + system.name + ", " +
+         (system.hostLabelRead ? p.hostLabel : hostLabel) + ", " + p.destination + ", " + p.sysnr +
+         ", " + p.client;
+}
+
 /// Prints a measured system and counts it, in listing order. |hostLabel|
 /// is the host label the system before left. Returns the exit code when
 /// the run ends with this system.
@@ -394,10 +403,8 @@ std::optional<int> ReportItemSystem(Run& run, const CommandLine& line, PendingSy
   const ItemSystem& system = p.system;
   const ItemMeasurement& m = p.measurement;
   if (system.skipped) return std::nullopt;
+  std::string stateLine = ItemStateLine(system, *hostLabel);
   if (system.hostLabelRead) *hostLabel = system.profile.hostLabel;
-  const SystemProfile& profile = system.profile;
-  std::string stateLine = "* " + system.stateTime + " " + system.name + ", " + *hostLabel + ", " +
-                          profile.destination + ", " + profile.sysnr + ", " + profile.client;
   Print(run, m.destinationLine);
   if (m.ending) {
     run.connection = 0;  // the measurement closed its connection, or the report does
@@ -417,14 +424,8 @@ std::optional<int> ReportItemSystem(Run& run, const CommandLine& line, PendingSy
 /// A system that had not answered by the deadline: counted as failed.
 void ReportNoAnswer(Run& run, const CommandLine& line, const PendingSystem& p, ItemCounts* counts,
                     const std::string& hostLabel) {
-  const ItemSystem& system = p.system;
   ++counts->failed;
-  if (!line.progress) return;
-  const SystemProfile& profile = system.profile;
-  std::string label = system.hostLabelRead ? profile.hostLabel : hostLabel;
-  Print(run, "\n* " + system.stateTime + " " + system.name + ", " + label + ", " +
-                 profile.destination + ", " + profile.sysnr + ", " + profile.client +
-                 " State=No Answer\n");
+  if (line.progress) Print(run, "\n" + ItemStateLine(p.system, hostLabel) + " State=No Answer\n");
 }
 
 int ItemRun(Run& run, const CommandLine& line, const std::string& banner,
@@ -579,6 +580,8 @@ int ExecuteRun(Run& run, const std::vector<std::string>& arguments) {
     path = directory + line.profileName;
   }
   Deadline deadline = start + std::chrono::seconds(line.timeoutSeconds);
-  return line.itemMode ? ItemRun(run, line, banner, directory, path, deadline)
-                       : SingleSystemRun(run, line, banner, path, deadline);
+  int exitCode = line.itemMode ? ItemRun(run, line, banner, directory, path, deadline)
+                               : SingleSystemRun(run, line, banner, path, deadline);
+  run.sideBySide = nullptr;  // the measurements are over
+  return exitCode;
 }
