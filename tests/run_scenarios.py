@@ -37,7 +37,9 @@ Item runs measure their systems side by side; every case with an item
 run is run twice: as written (systems side by side, the default), and
 with "PARALLEL=1" added to the parameters (one after another). Standard
 output must be the same bytes both times (the added option, shown on the
-"State=Executing" line, is taken out first). Side by side, the journal
+"State=Executing" line, is taken out first). Both times "TIMEOUT=900" is
+added too (after the case's own, which wins): a slow machine must not
+turn a long item run into one that ends at the deadline. Side by side, the journal
 and the trace file's order of lines depend on which system answers first:
 the journal is compared in the second run only, the trace file's lines
 in any order.
@@ -123,6 +125,7 @@ def for_library(case_dir, library, rel):
 
 
 SEQUENTIAL = "PARALLEL=1"
+NO_DEADLINE = "TIMEOUT=900"
 
 
 def is_item_run(args):
@@ -136,16 +139,19 @@ def has_item_run(case_dir):
     return any(is_item_run(run.get("args", [])) for run in case["runs"])
 
 
-def one_after_another(args):
-    """|args| of an item run with the parameter that measures its systems
-    one after another."""
+def added_options(sequential):
+    return (SEQUENTIAL + " " if sequential else "") + NO_DEADLINE
+
+
+def with_options(args, options):
+    """|args| of an item run with |options| added to its parameters."""
     if not is_item_run(args):
         return args
     if len(args) == 1:
-        return args + ["", SEQUENTIAL]
+        return args + ["", options]
     if len(args) == 2:
-        return args + [SEQUENTIAL]
-    return args[:2] + [args[2] + " " + SEQUENTIAL] + args[3:]
+        return args + [options]
+    return args[:2] + [args[2] + " " + options] + args[3:]
 
 
 def run_case(case_dir, sensor, windows, wineprefix, library="classic", sequential=False):
@@ -195,14 +201,13 @@ def run_case(case_dir, sensor, windows, wineprefix, library="classic", sequentia
                 with open(path, "rb") as f:
                     stamps[name] = (f.read(), os.stat(path).st_mtime_ns)
             for number, run in enumerate(case["runs"], 1):
-                args = run.get("args", [])
-                if sequential:
-                    args = one_after_another(args)
+                options = added_options(sequential)
+                args = with_options(run.get("args", []), options)
                 command = list(sensor) + args
                 result = subprocess.run(command, cwd=work, env=env, stdout=subprocess.PIPE,
                                         stderr=subprocess.PIPE, timeout=120)
-                if sequential and args != run.get("args", []):
-                    result.stdout = result.stdout.replace(b" " + SEQUENTIAL.encode(), b"")
+                if args != run.get("args", []):
+                    result.stdout = result.stdout.replace(b" " + options.encode(), b"")
                 where = "run %d (%s)" % (number, " ".join(run.get("args", [])))
                 if result.stderr and not windows:
                     raise Failure("%s wrote to standard error:\n%s" % (where, show(result.stderr)))
