@@ -1,6 +1,7 @@
 #include "run/side_by_side.h"
 
 #include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -20,6 +21,46 @@ struct SideBySide::Shared {
   std::size_t printed = 0;
   std::unordered_map<std::thread::id, std::size_t> measurementOf;
   std::optional<std::thread::id> lastWord;
+
+  /// Measurements added, not yet taken up by a worker.
+  struct Job {
+    std::size_t index;
+    std::function<void()> work;
+  };
+  std::deque<Job> queue;
+  unsigned idle = 0;  // workers waiting for a measurement
+
+  /// Runs the measurement at the front of the queue on the calling thread.
+  /// Called and returns with |lock| held.
+  void RunOne(std::unique_lock<std::mutex>& lock) {
+    Job job = std::move(queue.front());
+    queue.pop_front();
+    const std::thread::id me = std::this_thread::get_id();
+    measurementOf[me] = job.index;
+    lock.unlock();
+    job.work();
+    job.work = nullptr;  // what it holds goes while the driver still waits
+    lock.lock();
+    done[job.index] = 1;
+    --running;
+    measurementOf.erase(me);
+    changed.notify_all();
+  }
+
+  /// A worker: takes up the measurements one after another for the life
+  /// of the process. Threads are kept rather than started per system:
+  /// ending and starting threads while others are inside a library costs
+  /// more, and on Windows takes the loader's lock each time.
+  static void Work(std::shared_ptr<Shared> shared) {
+    Shared& s = *shared;
+    std::unique_lock<std::mutex> lock(s.mutex);
+    for (;;) {
+      ++s.idle;
+      s.changed.wait(lock, [&] { return !s.queue.empty(); });
+      --s.idle;
+      s.RunOne(lock);
+    }
+  }
 
   /// The calling thread waits for the end of the process: the one who has
   /// the last word ends it. It sleeps; it holds nothing.
@@ -46,27 +87,17 @@ bool SideBySide::Add(std::function<void()> job) {
   s.done.push_back(job ? 0 : 1);
   if (!job) return true;
   ++s.running;
-  lock.unlock();
-
-  auto body = [shared = shared_, index, job = std::move(job)]() mutable {
-    {
-      std::lock_guard<std::mutex> hold(shared->mutex);
-      shared->measurementOf[std::this_thread::get_id()] = index;
-    }
-    job();
-    job = nullptr;  // what it holds goes while the driver still waits
-    std::lock_guard<std::mutex> hold(shared->mutex);
-    shared->done[index] = 1;
-    --shared->running;
-    shared->measurementOf.erase(std::this_thread::get_id());
-    shared->changed.notify_all();
-  };
+  s.queue.push_back({index, std::move(job)});
+  if (s.queue.size() <= s.idle) {
+    s.changed.notify_all();
+    return true;
+  }
   try {
-    std::thread(body).detach();
+    std::thread(&Shared::Work, shared_).detach();
   } catch (...) {
     // No thread to be had: the measurement runs here, without the
     // deadline's protection, rather than not at all.
-    body();
+    s.RunOne(lock);
   }
   return true;
 }

@@ -15,9 +15,10 @@
 /// The moment by which the run must be over.
 using Deadline = std::chrono::steady_clock::time_point;
 
-/// The measurements of a run, each on a thread of its own, at most a given
+/// The measurements of a run, on threads of their own, at most a given
 /// number at once, taken back by the driver in the order they were added;
-/// and the run's deadline.
+/// and the run's deadline. A thread that has finished a measurement takes
+/// up the next one.
 ///
 /// A thread is never joined and never unwound: one whose system does not
 /// answer is left inside the RFC library, and the process ends around it
@@ -40,8 +41,8 @@ class SideBySide {
   /// deadline passes first.
   bool WaitForRoom();
   /// Adds the next measurement (numbered from 0 in the order added) and
-  /// starts it on a thread of its own as soon as fewer than |parallel|
-  /// run; a null |job| is done at once. False when the deadline passed
+  /// starts it on a thread (an idle one, or a new one) as soon as fewer
+  /// than |parallel| run; a null |job| is done at once. False when the deadline passed
   /// before there was room: nothing was added.
   bool Add(std::function<void()> job);
   /// Number of measurements added.
