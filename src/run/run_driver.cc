@@ -112,7 +112,8 @@ std::string LoadLibrary(Run& run) {
   return run.rfc == nullptr ? message : std::string();
 }
 
-/// Installs the error handler, on the thread that then calls the library.
+/// Installs the error handler, once, before any measurement calls the
+/// library: the library keeps one handler for the process.
 void InstallErrorHandler(Run& run) {
   RfcEnvironmentRecord environment{};
   environment.errorhandler = &HandleLibraryError;
@@ -191,10 +192,8 @@ int SingleSystemRun(Run& run, const CommandLine& line, const std::string& banner
   run.logonTurns.deadline = deadline;
   RewriteAsLastWord historyDisk(run.disk, sides);
   SingleMeasurement m;
-  sides.Add([&] {
-    InstallErrorHandler(run);
-    m = MeasureSingleSystem(run, line, historyDisk, profilePath, profileLines);
-  });
+  InstallErrorHandler(run);
+  sides.Add([&] { m = MeasureSingleSystem(run, line, historyDisk, profilePath, profileLines); });
   if (!sides.WaitFor(0)) {
     if (sides.TakeLastWordForDriver())
       return sides.Finish(ErrorExit(run, "Error 1017: No answer from " +
@@ -491,16 +490,19 @@ int ItemRun(Run& run, const CommandLine& line, const std::string& banner,
     PendingSystem& p = pending.back();
     std::function<void()> job;
     if (!p.system.skipped && !p.system.faulty) {
-      std::string loadError = LoadLibrary(run);
-      if (!loadError.empty()) {
-        // The systems before needed no library: they are done.
-        pending.pop_back();
-        end = printDone(false);
-        if (!end) end = ErrorExitOfItemRun(run, loadError);
-        break;
+      if (run.rfc == nullptr) {
+        std::string loadError = LoadLibrary(run);
+        if (!loadError.empty()) {
+          // The systems before needed no library: they are done.
+          pending.pop_back();
+          end = printDone(false);
+          if (!end) end = ErrorExitOfItemRun(run, loadError);
+          break;
+        }
+        // Once, before any measurement calls the library.
+        InstallErrorHandler(run);
       }
       job = [&run, &p, &structures, &options, &listing, progress = line.progress] {
-        InstallErrorHandler(run);
         StructureHandles handles = structures.Get();
         p.measurement = MeasureItemSystem(*run.rfc, run.disk, handles, run.logonTurns, options,
                                           listing.itemName, progress, p.system);

@@ -34,6 +34,35 @@ std::string ConnectString(const SystemProfile& profile) {
          " LANG=D DEST=" + profile.destination;
 }
 
+/// The turn of a destination-file logon among the threads of the process,
+/// held while the object lives once taken.
+class DestinationFileTurn {
+ public:
+  explicit DestinationFileTurn(LogonTurns* turns) : turns_(turns) {}
+  ~DestinationFileTurn() {
+    if (!taken_) return;
+    std::lock_guard<std::mutex> lock(turns_->mutex);
+    turns_->destinationFileTaken = false;
+    turns_->released.notify_one();
+  }
+  DestinationFileTurn(const DestinationFileTurn&) = delete;
+  DestinationFileTurn& operator=(const DestinationFileTurn&) = delete;
+
+  /// Waits for the turn until the deadline; false when it did not come.
+  bool Take() {
+    std::unique_lock<std::mutex> lock(turns_->mutex);
+    if (!turns_->released.wait_until(lock, turns_->deadline,
+                                     [&] { return !turns_->destinationFileTaken; }))
+      return false;
+    turns_->destinationFileTaken = taken_ = true;
+    return true;
+  }
+
+ private:
+  LogonTurns* turns_;
+  bool taken_ = false;
+};
+
 /// Logon through the destination file: copies it to the library's
 /// configuration file and calls RfcOpenEx, holding the lock on the
 /// configuration file from the copy until the library has read it.
@@ -43,11 +72,10 @@ Logon OpenWithDestinationFile(RfcLibrary& rfc, FileSystem& disk, Console& consol
   if (showDestinationLine) console.Write("* SapRfc.Ini.......: " + profile.destination + "<\n");
 
   const Logon locked{0, "SapRfc.Ini is locked by another run"};
-  std::unique_lock<std::timed_mutex> turn;
+  DestinationFileTurn turn(turns);
   std::chrono::milliseconds lockWait = kConfigurationLockWait;
   if (turns != nullptr) {
-    turn = std::unique_lock<std::timed_mutex>(turns->destinationFile, std::defer_lock);
-    if (!turn.try_lock_until(turns->deadline)) return locked;
+    if (!turn.Take()) return locked;
     auto now = std::chrono::steady_clock::now();
     if (turns->deadline - now < lockWait)
       lockWait = std::chrono::duration_cast<std::chrono::milliseconds>(turns->deadline - now);

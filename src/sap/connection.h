@@ -2,6 +2,7 @@
 #define BRINDLEMARK_SAP_CONNECTION_H_
 
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -33,7 +34,9 @@ struct Logon {
 /// library's configuration file, and no wait for a turn or for the lock on
 /// that file lasts past the run's deadline.
 struct LogonTurns {
-  std::timed_mutex destinationFile;
+  std::mutex mutex;
+  std::condition_variable released;
+  bool destinationFileTaken = false;  // a destination-file logon is under way
   std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
 };
 
