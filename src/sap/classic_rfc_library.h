@@ -50,6 +50,7 @@ class ClassicRfcLibrary : public RfcLibrary {
   unsigned ItFill(ItHandle table) override;
   void* ItGetLine(ItHandle table, unsigned line) override;
   int ItDelete(ItHandle table) override;
+  std::string LibraryKind() const override { return "classic"; }
 
   /// Hands the library's error text to the installed handler.
   void ReportError(const char* text) const;
