@@ -522,7 +522,8 @@ std::unique_ptr<NetWeaverRfcLibrary> NetWeaverRfcLibrary::Open(
 NetWeaverRfcLibrary::~NetWeaverRfcLibrary() { RfcClose(0); }
 
 std::string NetWeaverRfcLibrary::LibraryVersion() const {
-  if (state_->getVersion == nullptr) return std::string();
+  if (state_->getVersion == nullptr)
+    return state_->library != nullptr ? state_->library->FileVersion() : std::string();
   unsigned major = 0, minor = 0, patchLevel = 0;
   state_->getVersion(&major, &minor, &patchLevel);
   return std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(patchLevel);
