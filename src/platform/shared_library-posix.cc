@@ -65,3 +65,5 @@ std::unique_ptr<SharedLibrary> SharedLibrary::Load(const std::string& fileName,
 SharedLibrary::~SharedLibrary() { ::dlclose(handle_); }
 
 void* SharedLibrary::Find(const char* name) const { return ::dlsym(handle_, name); }
+
+std::string SharedLibrary::FileVersion() const { return std::string(); }

@@ -27,6 +27,10 @@ class SharedLibrary {
   /// library does not export it.
   void* Find(const char* name) const;
 
+  /// The file version of the library's version resource, "A.B.C.D";
+  /// empty where libraries carry none (outside Windows) or it lacks one.
+  std::string FileVersion() const;
+
   /// Find() taken as a pointer to a function of type |Function|.
   template <typename Function>
   Function FindFunction(const char* name) const {

@@ -50,6 +50,9 @@ class ClassicRfcLibrary : public RfcLibrary {
   unsigned ItFill(ItHandle table) override;
   void* ItGetLine(ItHandle table, unsigned line) override;
   int ItDelete(ItHandle table) override;
+  std::string LibraryKind() const override { return "classic"; }
+  /// The file version of the library's version resource (Windows).
+  std::string LibraryVersion() const override { return library_->FileVersion(); }
 
   /// Hands the library's error text to the installed handler.
   void ReportError(const char* text) const;

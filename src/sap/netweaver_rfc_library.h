@@ -53,6 +53,10 @@ class NetWeaverRfcLibrary : public RfcLibrary {
   unsigned ItFill(ItHandle table) override;
   void* ItGetLine(ItHandle table, unsigned line) override;
   int ItDelete(ItHandle table) override;
+  std::string LibraryKind() const override { return "NetWeaver"; }
+  /// "MAJOR.MINOR.PATCHLEVEL" from RfcGetVersion; for a library without
+  /// it the file version of its version resource (Windows), else empty.
+  std::string LibraryVersion() const override;
 
  private:
   struct State;

@@ -168,6 +168,12 @@ class RfcLibrary {
   virtual void* ItGetLine(ItHandle table, unsigned line) = 0;
   /// Deletes a table; 0 when deleted.
   virtual int ItDelete(ItHandle table) = 0;
+
+  /// Which of SAP's RFC libraries this is ("classic", "NetWeaver"), for a
+  /// person reading a diagnosis; empty when unknown.
+  virtual std::string LibraryKind() const { return std::string(); }
+  /// The library's version as the library tells it; empty when it does not.
+  virtual std::string LibraryVersion() const { return std::string(); }
 };
 
 /// Gives the RFC library when the first logon needs it.

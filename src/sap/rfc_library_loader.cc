@@ -61,10 +61,13 @@ void DynamicRfcLibraryLoader::Load() {
   for (const RfcLibraryCandidate& candidate : candidates_) {
     std::string error;
     std::unique_ptr<SharedLibrary> file = SharedLibrary::Load(candidate.fileName, &error);
+    attempts_.push_back({candidate.fileName, "beside the program, then the system's search path",
+                         file == nullptr ? "not there" : "loaded"});
     if (file == nullptr) continue;
     std::string missing;
     library_ = candidate.open(std::move(file), &missing);
     if (library_ != nullptr) return;
+    attempts_.back().result = "lacks " + missing;
     if (lacking.empty())
       lacking = "Error 1010: RFC-Library " + candidate.fileName + " lacks " + missing + " !";
   }

@@ -27,6 +27,13 @@ RfcLibraryCandidate ClassicRfcLibraryCandidate();
 /// elsewhere.
 RfcLibraryCandidate NetWeaverRfcLibraryCandidate();
 
+/// What came of looking for one candidate library file.
+struct RfcLibraryAttempt {
+  std::string fileName;  // the file looked for, e.g. "sapnwrfc.dll"
+  std::string where;     // the full path where it was found, or where it was looked for
+  std::string result;    // "not there", "loaded", "could not be loaded: REASON", "lacks FUNCTION"
+};
+
 /// Loads the RFC library from a file at the first call of Get(): the
 /// candidates are tried in order and the first that loads with every
 /// function is kept. When none does, the message names the first
@@ -42,6 +49,10 @@ class DynamicRfcLibraryLoader : public RfcLibraryLoader {
 
   RfcLibrary* Get(std::string* message) override;
 
+  /// Every candidate tried by the load, in the order tried (empty before
+  /// the first Get()).
+  const std::vector<RfcLibraryAttempt>& Attempts() const { return attempts_; }
+
  private:
   void Load();
 
@@ -49,6 +60,7 @@ class DynamicRfcLibraryLoader : public RfcLibraryLoader {
   bool tried_ = false;
   std::unique_ptr<RfcLibrary> library_;
   std::string message_;
+  std::vector<RfcLibraryAttempt> attempts_;
 };
 
 #endif  // BRINDLEMARK_SAP_RFC_LIBRARY_LOADER_H_
