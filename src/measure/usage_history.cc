@@ -6,6 +6,7 @@
 #include "measure/number_text.h"
 #include "measure/server_clock.h"
 #include "platform/file_system.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -97,8 +98,8 @@ std::uint32_t FormerStepTotal(std::string_view dateRecord) {
   return DecimalValue(rest.substr(0, length));
 }
 
-UsageHistory::UsageHistory(const std::vector<std::string>& profileLines)
-    : profileLines_(profileLines) {
+UsageHistory::UsageHistory(const std::vector<std::string>& profileLines, bool byteOrderMark)
+    : profileLines_(profileLines), byteOrderMark_(byteOrderMark) {
   for (const std::string& line : profileLines_) {
     if (!IsHistoryLine(line)) continue;
     std::string_view text(line);
@@ -132,7 +133,7 @@ Outcome UsageHistory::UpdateHistory(FileSystem& disk, const std::string& profile
   if (!dateChanged_ && formerSteps == allClientsStepTotal) return Outcome::Ok();  // untouched
 
   historyRewritten_ = true;
-  std::string contents;
+  std::string contents(byteOrderMark_ ? kByteOrderMark : std::string_view());
   for (const std::string& line : profileLines_) {
     if (IsHistoryLine(line)) continue;
     contents += line;

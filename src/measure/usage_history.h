@@ -63,8 +63,10 @@ std::uint32_t FormerStepTotal(std::string_view dateRecord);
 /// many clients does not scan the whole profile once per client.
 class UsageHistory {
  public:
-  /// |profileLines| must outlive this object unchanged.
-  explicit UsageHistory(const std::vector<std::string>& profileLines);
+  /// |profileLines| must outlive this object unchanged. With
+  /// |byteOrderMark| a rewritten profile begins with the byte-order mark
+  /// that the profile read had in front of its first line.
+  explicit UsageHistory(const std::vector<std::string>& profileLines, bool byteOrderMark = false);
 
   /// The first profile line that begins with |prefix|, or an empty text.
   std::string_view FindProfileLine(std::string_view prefix) const;
@@ -90,6 +92,7 @@ class UsageHistory {
 
  private:
   const std::vector<std::string>& profileLines_;
+  bool byteOrderMark_;
   /// The first history line of each prefix "# Clt " or "# Clx " followed
   /// by zero to three characters of the client columns.
   std::unordered_map<std::string_view, std::string_view> firstLineOf_;

@@ -306,7 +306,7 @@ WorkloadResult EvaluateWorkload(RfcSession& session, const ServerClock& clock,
     Workload workload;
     result.outcome = SumRows(session.rfc, statistic, options.clientFilter, &workload);
     if (!result.outcome.ok()) return result;
-    UsageHistory history(historyFile.lines);
+    UsageHistory history(historyFile.lines, historyFile.byteOrderMark);
     result.outcome = history.UpdateHistory(historyFile.disk, historyFile.path, clock,
                                            workload.slots, workload.allClientsStepTotal);
     if (!result.outcome.ok()) return result;

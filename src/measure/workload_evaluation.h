@@ -39,6 +39,8 @@ struct HistoryFile {
   FileSystem& disk;
   const std::string& path;
   const std::vector<std::string>& lines;
+  /// The profile began with a byte-order mark; a rewrite keeps it.
+  bool byteOrderMark = false;
 };
 
 /// What an evaluation found.
