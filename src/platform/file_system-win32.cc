@@ -100,7 +100,8 @@ void SplitPath(const std::string& path, std::string* directory, std::string* nam
 /// and moving one leaves it behind.
 void RemoveStaleTemporaries(const std::string& directory, const std::string& name) {
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(Widen(directory + name + ".brindlemark-*.tmp").c_str(), &found);
+  std::string pattern = directory + std::string(TemporaryNameStem(name)) + ".brindlemark-*.tmp";
+  HANDLE search = FindFirstFileW(Widen(pattern).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   FILETIME nowTime;
   GetSystemTimeAsFileTime(&nowTime);

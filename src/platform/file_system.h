@@ -43,7 +43,8 @@ struct FileSystem {
   /// the sensor's user may not write, is not replaced (false); the new file
   /// gets the old one's permissions; a symbolic link is replaced at its
   /// target and stays a link. Temporary files are named
-  /// "<name>.brindlemark-<process>-<random>.tmp"; a replacement removes
+  /// "<name>.brindlemark-<process>-<random>.tmp" (a name too long for that
+  /// cut short: TemporaryName); a replacement removes
   /// those of the same file that are older than kStaleTemporaryAge (left
   /// by a run that was killed).
   virtual bool ReplaceFile(const std::string& path, std::string_view contents) = 0;
