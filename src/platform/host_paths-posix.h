@@ -11,7 +11,8 @@ struct FileSystem;
 /// Each drive letter X has its directory <driveRoot>/X; the current drive
 /// is C. "X:\a\b" and "X:a\b" become <driveRoot>/X/a/b, "\a\b" becomes
 /// <driveRoot>/C/a/b, and a relative path "a\b" becomes
-/// <workingDirectory>/a/b (or a/b when workingDirectory is empty).
+/// <workingDirectory>/a/b (or a/b when workingDirectory is empty). A path
+/// that begins with "/" is already the host's and stays as it is.
 struct HostPaths {
   std::string driveRoot = "/";
   std::string workingDirectory;
