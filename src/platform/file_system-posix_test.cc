@@ -4,12 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -137,6 +139,30 @@ TEST_F(PosixFileSystemTest, ReplaceRemovesItsStaleTemporaries) {
   }
   ASSERT_TRUE(disk->ReplaceFile("PRD.P00", "new\n"));
   EXPECT_EQ(Names(), (std::set<std::string>{"PRD.P00", recent, otherProfile, lookalike}));
+}
+
+// A power cut leaves the old profile or the new one: the new file is
+// flushed before the rename, the directory that holds the new name after.
+TEST_F(PosixFileSystemTest, ReplaceFlushesTheFileThenTheDirectory) {
+  Write("PRD.P00", "old\n");
+  std::vector<std::string> flushes;  // what was flushed, and the profile then
+  auto flushing = CreatePosixFileSystem(HostPaths{dir, dir}, [&](int fd) {
+    struct stat st;
+    ::fstat(fd, &st);
+    flushes.push_back((S_ISDIR(st.st_mode) ? "directory / " : "file / ") + Bytes("PRD.P00"));
+    return ::fsync(fd);
+  });
+  ASSERT_TRUE(flushing->ReplaceFile("PRD.P00", "new\n"));
+  EXPECT_EQ(flushes, (std::vector<std::string>{"file / old\n", "directory / new\n"}));
+
+  // A file that cannot be flushed is not put in place.
+  auto failing = CreatePosixFileSystem(HostPaths{dir, dir}, [](int) {
+    errno = EIO;
+    return -1;
+  });
+  EXPECT_FALSE(failing->ReplaceFile("PRD.P00", "newer\n"));
+  EXPECT_EQ(Bytes("PRD.P00"), "new\n");
+  EXPECT_EQ(Names(), std::set<std::string>{"PRD.P00"});
 }
 
 // Profile names up to the file system's limit are rewritten; the cut

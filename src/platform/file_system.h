@@ -36,8 +36,12 @@ struct FileSystem {
   virtual bool WriteFile(const std::string& path, std::string_view contents) = 0;
 
   /// Writes |contents| to a temporary file beside |path| and replaces |path|
-  /// with it only when every byte was written; on any failure |path| keeps
-  /// its old contents and the temporary file is removed.
+  /// with it only when every byte was written and flushed to the disk; on
+  /// any failure before the replacement |path| keeps its old contents and
+  /// the temporary file is removed. The replacement is flushed too (on
+  /// POSIX the directory that holds the name), so that a power cut leaves
+  /// the old file or the new one, whole; a disk that fails that last flush
+  /// gives false with the new contents already in place.
   ///
   /// What the administrator set stays: a file that is read-only, or that
   /// the sensor's user may not write, is not replaced (false); the new file

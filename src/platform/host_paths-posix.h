@@ -1,6 +1,7 @@
 #ifndef BRINDLEMARK_PLATFORM_HOST_PATHS_POSIX_H_
 #define BRINDLEMARK_PLATFORM_HOST_PATHS_POSIX_H_
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -22,8 +23,13 @@ struct HostPaths {
   std::string Map(const std::string& windowsPath) const;
 };
 
+/// Makes what was written to an open file or directory durable, as fsync
+/// does; 0 on success, -1 with errno set on failure.
+using FlushDescriptor = std::function<int(int fd)>;
+
 /// A file system over the host's disk with the given mapping; tests build
-/// one over a sandbox directory.
-std::unique_ptr<FileSystem> CreatePosixFileSystem(HostPaths paths);
+/// one over a sandbox directory. A replacement flushes through |flush|
+/// (fsync when empty); tests pass one that records the calls.
+std::unique_ptr<FileSystem> CreatePosixFileSystem(HostPaths paths, FlushDescriptor flush = {});
 
 #endif  // BRINDLEMARK_PLATFORM_HOST_PATHS_POSIX_H_
