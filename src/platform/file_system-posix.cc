@@ -107,7 +107,8 @@ struct PosixFileLock : FileLock {
 };
 
 struct PosixFileSystem : FileSystem {
-  explicit PosixFileSystem(HostPaths paths) : paths_(std::move(paths)) {}
+  PosixFileSystem(HostPaths paths, FlushDescriptor flush)
+      : paths_(std::move(paths)), flush_(flush ? std::move(flush) : FlushDescriptor(::fsync)) {}
 
   bool ReadFile(const std::string& path, std::string* contents) override {
     int fd = OpenRegular(paths_.Map(path), O_RDONLY);
@@ -174,11 +175,14 @@ struct PosixFileSystem : FileSystem {
         (void)::fchown(fd, st.st_uid, st.st_gid);
       ok = ::fchmod(fd, st.st_mode & 07777) == 0;
     }
-    ok = ok && WriteAll(fd, contents) && ::fsync(fd) == 0;
+    ok = ok && WriteAll(fd, contents) && flush_(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
+    if (!ok) {
+      ::unlink(temp.c_str());
+      return false;
+    }
+    return FlushDirectory(directory);
   }
 
   bool CopyFile(const std::string& from, const std::string& to) override {
@@ -211,13 +215,27 @@ struct PosixFileSystem : FileSystem {
     return nullptr;
   }
 
+  /// Makes a rename in |directory| durable: the new name lives in the
+  /// directory, which the file's own flush does not write, so a power cut
+  /// could otherwise bring the old profile back. A directory that cannot be
+  /// opened for this, or a file system that cannot flush one (EINVAL), is
+  /// passed over: the file is in place either way. A failing disk is not.
+  bool FlushDirectory(const std::string& directory) {
+    int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return true;
+    bool ok = flush_(fd) == 0 || errno == EINVAL;
+    ::close(fd);
+    return ok;
+  }
+
   HostPaths paths_;
+  FlushDescriptor flush_;
 };
 
 }  // namespace
 
-std::unique_ptr<FileSystem> CreatePosixFileSystem(HostPaths paths) {
-  return std::make_unique<PosixFileSystem>(std::move(paths));
+std::unique_ptr<FileSystem> CreatePosixFileSystem(HostPaths paths, FlushDescriptor flush) {
+  return std::make_unique<PosixFileSystem>(std::move(paths), std::move(flush));
 }
 
 namespace {

@@ -1,6 +1,7 @@
 // The file system of a Windows host, through the C runtime and the Win32
 // file functions. Paths go to the system exactly as the sensor builds them.
 
+#include "platform/file_system-win32.h"
 #include "platform/file_system.h"
 
 #include "platform/windows_headers-win32.h"
@@ -100,7 +101,8 @@ void SplitPath(const std::string& path, std::string* directory, std::string* nam
 /// and moving one leaves it behind.
 void RemoveStaleTemporaries(const std::string& directory, const std::string& name) {
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(Widen(directory + name + ".brindlemark-*.tmp").c_str(), &found);
+  std::string pattern = directory + std::string(TemporaryNameStem(name)) + ".brindlemark-*.tmp";
+  HANDLE search = FindFirstFileW(Widen(pattern).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   FILETIME nowTime;
   GetSystemTimeAsFileTime(&nowTime);
@@ -193,6 +195,11 @@ struct Win32FileLock : FileLock {
 };
 
 struct Win32FileSystem : FileSystem {
+  explicit Win32FileSystem(FlushFile flush)
+      : flush_(flush ? std::move(flush) : FlushFile([](void* handle) {
+          return FlushFileBuffers(static_cast<HANDLE>(handle)) != 0;
+        })) {}
+
   // Text as the runtime's text mode gives it, CR LF read as LF, but with
   // one difference: the runtime ends a file at its first Ctrl-Z, and a
   // profile rewritten from such a reading would lose every line after it.
@@ -251,7 +258,9 @@ struct Win32FileSystem : FileSystem {
     }
     bool ok = std::fwrite(contents.data(), 1, contents.size(), file.get()) == contents.size();
     ok = std::fflush(file.get()) == 0 && ok;
-    ok = _commit(_fileno(file.get())) == 0 && ok;  // on the disk before the move
+    // The data on the disk before the move: MOVEFILE_WRITE_THROUGH makes
+    // the move durable, not what was written to the file.
+    ok = ok && flush_(reinterpret_cast<void*>(_get_osfhandle(_fileno(file.get()))));
     ok = std::fclose(file.release()) == 0 && ok;
     // The marks the old file had (hidden, system, archive) go with it.
     constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
@@ -301,11 +310,17 @@ struct Win32FileSystem : FileSystem {
     CloseHandle(file);
     return nullptr;
   }
+
+  FlushFile flush_;
 };
 
 }  // namespace
 
-std::unique_ptr<FileSystem> CreateHostFileSystem() { return std::make_unique<Win32FileSystem>(); }
+std::unique_ptr<FileSystem> CreateWin32FileSystem(FlushFile flush) {
+  return std::make_unique<Win32FileSystem>(std::move(flush));
+}
+
+std::unique_ptr<FileSystem> CreateHostFileSystem() { return CreateWin32FileSystem({}); }
 
 std::unique_ptr<FileSystem> CreateNativeFileSystem() { return CreateHostFileSystem(); }
 

@@ -9,6 +9,7 @@
 #include "measure/workload_evaluation.h"
 #include "output/trace_file_check.h"
 #include "platform/process.h"
+#include "platform/text.h"
 #include "run/command_line.h"
 #include "run/global_listing.h"
 #include "run/run.h"
@@ -128,10 +129,12 @@ int SingleSystemRun(Run& run, const CommandLine& line, const std::string& banner
   // With "@" no directory was searched and no profile is open.
   if (line.noSearch) return ErrorExit(run, ProfileMissingMessage(line.profileName));
   ProfileLineTable profileLines;
+  bool byteOrderMark = false;  // kept by a rewrite
   {
     std::string contents;
     if (!run.disk.ReadFile(profilePath, &contents))
       return ErrorExit(run, ProfileMissingMessage(line.profileName));
+    byteOrderMark = HasByteOrderMark(contents);
     ProfileFault fault = ParseSystemProfile(contents, &run.systemProfile, &profileLines, true);
     if (fault != ProfileFault::kNone)
       return ErrorExit(run, ProfileFaultMessage(fault, line.profileName));
@@ -157,7 +160,7 @@ int SingleSystemRun(Run& run, const CommandLine& line, const std::string& banner
   if (!server.ok()) return EndRunWith(run, server, false);
   WorkloadResult result = EvaluateWorkload(
       session, run.serverClock, line.options.workload, run.systemProfile.destination,
-      HistoryFile{run.disk, profilePath, profileLines}, run.document);
+      HistoryFile{run.disk, profilePath, profileLines, byteOrderMark}, run.document);
   if (result.outcome.IsLibraryFailure()) return EndRunWith(run, result.outcome, false);
   CloseConnection(run);
   if (!result.outcome.ok()) return EndRunWith(run, result.outcome, false);
