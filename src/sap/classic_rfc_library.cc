@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/environment.h"
 #include "sap/classic_rfc_records.h"
 
 namespace {
@@ -117,6 +118,10 @@ RfcHandle ClassicRfcLibrary::RfcOpenEx(const char* connect, RfcErrorInfo* error)
   RfcHandle handle = functions_.rfcOpenEx(Mutable(connect), &record);
   if (error != nullptr) *error = handle != 0 ? RfcErrorInfo{} : classic_rfc::FromClassic(record);
   return handle;
+}
+
+void ClassicRfcLibrary::UseDestinationFile(const std::string& path) {
+  SetEnvironmentValue("RFC_INI", path);
 }
 
 int ClassicRfcLibrary::RfcInstallStructure(const char* name, const FieldDescriptor* fields,

@@ -38,6 +38,8 @@ class ClassicRfcLibrary : public RfcLibrary {
   void RfcEnvironment(const RfcEnvironmentRecord& environment) override;
   RfcHandle RfcOpen(const RfcOptions& options) override;
   RfcHandle RfcOpenEx(const char* connect, RfcErrorInfo* error) override;
+  /// Sets RFC_INI in the process's environment to |path|.
+  void UseDestinationFile(const std::string& path) override;
   int RfcInstallStructure(const char* name, const FieldDescriptor* fields, unsigned entries,
                           RfcType* handle) override;
   int RfcCall(RfcHandle handle, const char* function, const RfcParameter* exporting,

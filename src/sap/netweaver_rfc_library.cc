@@ -159,6 +159,7 @@ struct NetWeaverRfcLibrary::State {
   std::unique_ptr<SharedLibrary> library;  // null when linked directly
   NwRfcFunctions nw;
   std::string directory;
+  std::string destinationFile;  // empty: kIniFile in the directory
   RfcEnvironmentRecord environment{};
 
   std::unordered_map<RfcHandle, NwConnectionHandle> connections;
@@ -539,7 +540,8 @@ RfcHandle NetWeaverRfcLibrary::RfcOpenEx(const char* connect, RfcErrorInfo* erro
   RfcHandle handle = 0;
   std::map<std::string, std::string> values = ParseConnectString(connect != nullptr ? connect : "");
   auto dest = values.find("DEST");
-  std::ifstream in(s.PathOf(kIniFile), std::ios::binary);
+  std::ifstream in(s.destinationFile.empty() ? s.PathOf(kIniFile) : s.destinationFile,
+                   std::ios::binary);
   std::ostringstream ini;
   if (in) ini << in.rdbuf();
   std::optional<Destination> destination;
@@ -559,6 +561,10 @@ RfcHandle NetWeaverRfcLibrary::RfcOpenEx(const char* connect, RfcErrorInfo* erro
   }
   if (error != nullptr) *error = handle == 0 ? s.lastError : RfcErrorInfo{};
   return handle;
+}
+
+void NetWeaverRfcLibrary::UseDestinationFile(const std::string& path) {
+  state_->destinationFile = path;
 }
 
 int NetWeaverRfcLibrary::RfcInstallStructure(const char* name, const FieldDescriptor* fields,

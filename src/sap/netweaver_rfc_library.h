@@ -41,6 +41,9 @@ class NetWeaverRfcLibrary : public RfcLibrary {
   void RfcEnvironment(const RfcEnvironmentRecord& environment) override;
   RfcHandle RfcOpen(const RfcOptions& options) override;
   RfcHandle RfcOpenEx(const char* connect, RfcErrorInfo* error) override;
+  /// The destination file RfcOpenEx reads instead of "SapRfc.ini" in the
+  /// directory.
+  void UseDestinationFile(const std::string& path) override;
   int RfcInstallStructure(const char* name, const FieldDescriptor* fields, unsigned entries,
                           RfcType* handle) override;
   int RfcCall(RfcHandle handle, const char* function, const RfcParameter* exporting,
