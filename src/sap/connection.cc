@@ -12,8 +12,7 @@
 namespace {
 
 constexpr size_t kUserWidth = 12;
-/// The copy of the destination file the library reads.
-constexpr const char kConfigurationFile[] = "SapRfc.ini";
+
 /// The longest wait for the lock on the configuration file: the monitor
 /// ends a measurement that takes much longer, so waiting on would only
 /// pile up processes.
@@ -46,9 +45,9 @@ Logon OpenWithDestinationFile(RfcLibrary& rfc, FileSystem& disk, Console& consol
 
   std::unique_ptr<FileLock> lock = disk.LockFile("SapRfc.ini.lock", kConfigurationLockWait);
   if (lock == nullptr) return {0, "SapRfc.Ini is locked by another run"};
-  if (!disk.CopyFile(destinationFile, kConfigurationFile)) return {0, std::string()};
+  if (!disk.CopyFile(destinationFile, kDestinationFileCopy)) return {0, std::string()};
 
-  rfc.UseDestinationFile(disk.HostPath(kConfigurationFile));
+  rfc.UseDestinationFile(disk.HostPath(kDestinationFileCopy));
   std::string connect = ConnectString(profile);
   RfcErrorInfo error{};
   return {rfc.RfcOpenEx(connect.c_str(), &error), std::string()};

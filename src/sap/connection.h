@@ -11,6 +11,9 @@ struct Console;
 struct FileSystem;
 struct SystemProfile;
 
+/// The copy of the destination file that the RFC library reads.
+inline constexpr char kDestinationFileCopy[] = "SapRfc.ini";
+
 /// The parameters ",HOST=" and ",NO=": a host name and a system number
 /// that take the place of the profile's in an R/3 logon.
 struct LogonOverrides {

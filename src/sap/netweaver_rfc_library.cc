@@ -506,8 +506,8 @@ std::unique_ptr<NetWeaverRfcLibrary> NetWeaverRfcLibrary::Open(
     std::unique_ptr<SharedLibrary> library, std::string* missing) {
   NwRfcFunctions functions;
   missing->clear();
-  ForEachNwRfcFunction(functions, [&](const char* name, void** entry) {
-    *entry = library->Find(name);
+  ForEachNwRfcFunction(functions, [&](const char* name, auto* entry) {
+    *entry = library->FindFunction<std::remove_reference_t<decltype(*entry)>>(name);
     if (*entry == nullptr && missing->empty()) *missing = name;
   });
   if (!missing->empty()) return nullptr;
