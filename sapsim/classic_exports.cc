@@ -29,7 +29,7 @@ namespace {
 // simulated system, working in the current directory, made at the first
 // call.
 SimulatedSap& Sap() {
-  static SimulatedSap sap(".");
+  static SimulatedSap sap(".", "dev_rfc");
   return sap;
 }
 

@@ -41,6 +41,7 @@ void CopyText(char* out, std::size_t size, const std::string& text);
 struct SimulatedSap::State {
   std::string directory;
   std::string destinationFile;  // set by UseDestinationFile
+  std::string traceFile;        // in the directory
   DescriptionCache descriptions;
   SimJournal journal;
   RfcEnvironmentRecord environment{};

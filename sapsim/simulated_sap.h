@@ -16,7 +16,9 @@
 /// and the trace file "Dev_Rfc.Trc" there. See docs/simulated-sap-system.md.
 class SimulatedSap : public RfcLibrary {
  public:
-  explicit SimulatedSap(std::string directory = ".");
+  /// Works in |directory|; faults append their trace lines to |traceFile|
+  /// there (the name the library of the stand-in writes).
+  explicit SimulatedSap(std::string directory = ".", std::string traceFile = "Dev_Rfc.Trc");
   ~SimulatedSap() override;
 
   void RfcEnvironment(const RfcEnvironmentRecord& environment) override;

@@ -89,7 +89,7 @@ TEST(NetWeaverRfcLibraryTest, AnswersEqualThoseOfTheClassicInterface) {
   EXPECT_TRUE(classicOutcome.IsException("NO_DATA_FOUND"));
   EXPECT_TRUE(nwOutcome.IsException("NO_DATA_FOUND"));
   // The failure is in the trace file, where the sensor's check finds it.
-  EXPECT_NE(classic.directory.Read("Dev_Rfc.Trc").find("ERROR NWRFC NO_DATA_FOUND"),
+  EXPECT_NE(classic.directory.Read("dev_rfc.trc").find("ERROR NWRFC NO_DATA_FOUND"),
             std::string::npos);
 }
 

@@ -75,7 +75,7 @@ int EndRunWith(Run& run, const Outcome& outcome, bool itemRun) {
     run.connection = 0;  // every connection is closed
     return 1;
   }
-  std::string message = outcome.Message() + TraceFileRemark(run.disk);
+  std::string message = outcome.Message() + TraceFileRemark(run.disk, run.rfc->TraceFileNames());
   return itemRun ? ErrorExitOfItemRun(run, message) : ErrorExit(run, message);
 }
 
@@ -182,6 +182,7 @@ int SingleSystemRun(Run& run, const CommandLine& line, const std::string& banner
   Print(run, result.dataRows);
   Print(run, run.document.Text());
   run.disk.RemoveFile(kTraceFileName);  // a missing file is no error
+  for (const std::string& name : run.rfc->TraceFileNames()) run.disk.RemoveFile(name);
   if (line.progress) {
     PrintFinishedLine(run);
     return 0;

@@ -52,6 +52,9 @@ class ClassicRfcLibrary : public RfcLibrary {
   unsigned ItFill(ItHandle table) override;
   void* ItGetLine(ItHandle table, unsigned line) override;
   int ItDelete(ItHandle table) override;
+  /// "dev_rfc", which SAP documents as the library's trace file in the
+  /// working directory.
+  std::vector<std::string> TraceFileNames() const override { return {"dev_rfc"}; }
 
   /// Hands the library's error text to the installed handler.
   void ReportError(const char* text) const;

@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr const char kTraceFile[] = "Dev_Rfc.Trc";
 constexpr const char kIniFile[] = "SapRfc.ini";
 /// Longest parameter or table list read; a longer one counts as
 /// unterminated.
@@ -183,7 +182,7 @@ struct NetWeaverRfcLibrary::State {
     StoreTerminated(internal, lastError.internalStatus, sizeof lastError.internalStatus);
     // "ERROR " and six more characters, then the text the trace-file check
     // reports.
-    std::ofstream trace(PathOf(kTraceFile), std::ios::app);
+    std::ofstream trace(PathOf(NetWeaverRfcLibrary::kTraceFileName), std::ios::app);
     std::string text = message.empty() ? key : message;
     for (char& c : text)
       if (c == '\n' || c == '\r') c = ' ';

@@ -56,6 +56,12 @@ class NetWeaverRfcLibrary : public RfcLibrary {
   unsigned ItFill(ItHandle table) override;
   void* ItGetLine(ItHandle table, unsigned line) override;
   int ItDelete(ItHandle table) override;
+  /// "dev_rfc.trc", where the library writes and the adapter appends its
+  /// failures.
+  std::vector<std::string> TraceFileNames() const override { return {kTraceFileName}; }
+
+  /// The NetWeaver library's trace file in the working directory.
+  static constexpr const char kTraceFileName[] = "dev_rfc.trc";
 
  private:
   struct State;

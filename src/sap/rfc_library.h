@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 /// The operations of SAP's classic RFC library that the sensor uses, and
 /// the data shapes it hands over. The sensor's code calls nothing else of
@@ -175,6 +176,11 @@ class RfcLibrary {
   virtual void* ItGetLine(ItHandle table, unsigned line) = 0;
   /// Deletes a table; 0 when deleted.
   virtual int ItDelete(ItHandle table) = 0;
+
+  /// The files in the working directory in which the library writes its
+  /// error log, in the letter case it writes them (which matters where
+  /// file names have case). None: only "Dev_Rfc.Trc" is looked at.
+  virtual std::vector<std::string> TraceFileNames() const { return {}; }
 };
 
 /// Gives the RFC library when the first logon needs it.
