@@ -135,9 +135,7 @@ int ClassicRfcLibrary::RfcCall(RfcHandle handle, const char* function,
                                const RfcParameter* exporting, RfcTable* tables) {
   std::vector<classic_rfc::Parameter> parameters = classic_rfc::ToClassic(exporting);
   std::vector<classic_rfc::Table> tableList = classic_rfc::ToClassic(tables);
-  int result = functions_.rfcCall(handle, Mutable(function),
-                                  exporting != nullptr ? parameters.data() : nullptr,
-                                  tables != nullptr ? tableList.data() : nullptr);
+  int result = functions_.rfcCall(handle, Mutable(function), parameters.data(), tableList.data());
   classic_rfc::CopyBack(tableList, tables);
   return result;
 }
@@ -146,8 +144,7 @@ int ClassicRfcLibrary::RfcReceive(RfcHandle handle, const RfcParameter* importin
                                   char** exception) {
   std::vector<classic_rfc::Parameter> parameters = classic_rfc::ToClassic(importing);
   std::vector<classic_rfc::Table> tableList = classic_rfc::ToClassic(tables);
-  int result = functions_.rfcReceive(handle, importing != nullptr ? parameters.data() : nullptr,
-                                     tables != nullptr ? tableList.data() : nullptr, exception);
+  int result = functions_.rfcReceive(handle, parameters.data(), tableList.data(), exception);
   classic_rfc::CopyBack(tableList, tables);
   return result;
 }

@@ -59,6 +59,10 @@ enum NwRc : int {
   kNwAbapClassException = 27,
   kNwUnknownError = 28,
   kNwAuthorizationFailure = 29,
+  kNwAuthenticationFailure = 30,
+  kNwCryptolibFailure = 31,
+  kNwIoFailure = 32,
+  kNwLockingFailure = 33,
 };
 
 /// The layer an error belongs to (the error record's group).
@@ -71,6 +75,9 @@ enum NwErrorGroup : int {
   kNwGroupExternalRuntimeFailure = 5,
   kNwGroupExternalApplicationFailure = 6,
   kNwGroupExternalAuthorizationFailure = 7,
+  kNwGroupExternalAuthenticationFailure = 8,
+  kNwGroupCryptolibFailure = 9,
+  kNwGroupLockingFailure = 10,
 };
 
 /// Type codes of parameters and fields. The elementary ones have the

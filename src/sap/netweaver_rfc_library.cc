@@ -112,7 +112,11 @@ const char* RcName(NwRc rc) {
                                        "RFC_START_SAPGUI_FAILURE",
                                        "RFC_ABAP_CLASS_EXCEPTION",
                                        "RFC_UNKNOWN_ERROR",
-                                       "RFC_AUTHORIZATION_FAILURE"};
+                                       "RFC_AUTHORIZATION_FAILURE",
+                                       "RFC_AUTHENTICATION_FAILURE",
+                                       "RFC_CRYPTOLIB_FAILURE",
+                                       "RFC_IO_FAILURE",
+                                       "RFC_LOCKING_FAILURE"};
   int index = static_cast<int>(rc);
   return index >= 0 && index < static_cast<int>(std::size(kNames)) ? kNames[index]
                                                                    : "RFC_UNKNOWN_ERROR";
@@ -328,7 +332,8 @@ struct NetWeaverRfcLibrary::State {
         FailFrom(error, "field " + f.name + " of " + s.name);
         return false;
       }
-      if (!ReadValue(data, f.name, field.type, field.nucLength, f.type, f.length, f.decimals,
+      // A packed field's text has the decimals of the system's description.
+      if (!ReadValue(data, f.name, field.type, field.nucLength, f.type, f.length, field.decimals,
                      record + f.offset))
         return false;
     }
@@ -658,9 +663,13 @@ int NetWeaverRfcLibrary::RfcReceive(RfcHandle handle, const RfcParameter* import
   NwRc rc = s.nw.RfcInvoke(connection->second, call.function, &error);
   if (rc != kNwOk) {
     s.FailFrom(error, call.name);
-    int result = rc == kNwAbapException                                ? kRfcException
-                 : rc == kNwAbapRuntimeFailure || rc == kNwAbapMessage ? kRfcSysException
-                                                                       : kRfcFailure;
+    // A lost connection is a system exception, as the classic library
+    // reports it.
+    bool systemException = rc == kNwAbapRuntimeFailure || rc == kNwAbapMessage ||
+                           rc == kNwCommunicationFailure || rc == kNwClosed;
+    int result = rc == kNwAbapException ? kRfcException
+                 : systemException      ? kRfcSysException
+                                        : kRfcFailure;
     if (result != kRfcFailure) {
       s.exception = RecordText(error.key);
       if (exception != nullptr) *exception = s.exception.data();
