@@ -99,9 +99,11 @@ TEST(SimulatedSapTest, OpenExLooksUpTheDestinationInSapRfcIni) {
                     "# another\r\nDEST=PRD\r\n  TYPE = A\r\nASHOST=sapprd\r\n*ASHOST=x\r\n"
                     "SYSNR=00\r\n");
   RfcErrorInfo error;
-  // The password runs to the next keyword, blanks included.
-  EXPECT_NE(t.sim.RfcOpenEx("CLIENT=100 USER=abc PASSWD=my secret LANG=D DEST=PRD", &error), 0u);
+  // A value with blanks is quoted; unquoted it ends at the blank.
+  EXPECT_NE(t.sim.RfcOpenEx("CLIENT=100 USER=abc PASSWD=\"my secret\" LANG=D DEST=PRD", &error),
+            0u);
   EXPECT_STREQ(error.key, "");
+  EXPECT_EQ(t.sim.RfcOpenEx("CLIENT=100 USER=abc PASSWD=my secret LANG=D DEST=PRD", &error), 0u);
   EXPECT_EQ(t.sim.RfcOpenEx("CLIENT=100 USER=ABC PASSWD=my LANG=D DEST=PRD", &error), 0u);
   EXPECT_STREQ(error.key, "RFC_ERROR_LOGON_FAILURE");
   EXPECT_EQ(t.sim.RfcOpenEx("CLIENT=100 USER=ABC PASSWD=my secret LANG=D DEST=QAS", &error), 0u);

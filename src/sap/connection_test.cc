@@ -90,6 +90,16 @@ TEST(ConnectionTest, DestinationFileLogon) {
   EXPECT_TRUE(t.Journal("RfcOpen").empty());
 }
 
+TEST(ConnectionTest, ConnectStringQuotesValuesWithBlanks) {
+  SimulatedRun t(R"({"journal": "journal.jsonl", "systems": [{"host": "sapprd", "sysnr": 0,
+      "logon": {"client": "100", "user": "ABC", "password": "my secret"}}]})");
+  t.run.systemProfile.password = "my secret";
+  t.directory.Write("SapRfc.PRD", kIni);
+  EXPECT_NE(t.Logon().connection, 0u);
+  EXPECT_EQ(t.Journal("RfcOpenEx").back()["connect"],
+            "CLIENT=100 USER=ABC PASSWD=\"my secret\" LANG=D DEST=PRD");
+}
+
 /// A library that notes which locks are held while it reads the
 /// configuration file.
 struct LockNotingLibrary : NoRfcLibrary {
