@@ -202,8 +202,17 @@ RfcHandle SimulatedSap::OpenDestination(const Destination& destination,
   State& s = *state_;
   s.ReadDescription();
   RfcHandle handle = s.Description() ? s.LogonTo(destination, values) : 0;
+  auto logon = [](const std::optional<std::string>& value) {
+    return value ? JournalText(value->c_str()) : json(nullptr);
+  };
+  // The logon data as received, so that a test can tell which went to
+  // which host (the destination's entries name the host).
   s.journal.Write({{"op", "OpenDestination"},
                    {"destination", DestinationEntries(destination)},
+                   {"client", logon(values.client)},
+                   {"user", logon(values.user)},
+                   {"password", logon(values.password)},
+                   {"language", logon(values.language)},
                    {"handle", handle}});
   return handle;
 }

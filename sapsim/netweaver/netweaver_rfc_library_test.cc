@@ -98,6 +98,13 @@ TEST(NetWeaverRfcLibraryTest, LogonFailuresAndR2) {
   NetWeaverRun nw(classic, NetWeaverStandInFunctions());
   nw.profile.password = "wrong";
   EXPECT_EQ(nw.Logon().connection, 0u);
+  // The journal shows which logon data went to which host.
+  nlohmann::json open = classic.Journal("OpenDestination").back();
+  EXPECT_EQ(open["destination"]["ASHOST"], "sapprd");
+  EXPECT_EQ(open["client"], "100");
+  EXPECT_EQ(open["user"], "ABC");
+  EXPECT_EQ(open["password"], "wrong");
+  EXPECT_EQ(open["language"], "E");
   RfcErrorInfo error;
   nw.library.RfcLastError(&error);
   EXPECT_STREQ(error.key, "RFC_ERROR_LOGON_FAILURE");
