@@ -73,6 +73,15 @@ for build in build-win32 build-win64; do
   python3 tests/run_scenarios.py --windows --wineprefix "$WINEPREFIX" --library netweaver \
     --sensor "$(pwd)/$build/standin-netweaver/brindlemark.exe" tests/scenarios/*/ || status=1
   took "$build: scenarios under Wine through the NetWeaver library"
+  # Which library is loaded from where; the other build's librfc32.dll is
+  # of the wrong architecture here.
+  other=build-win64
+  [ "$build" = build-win64 ] && other=build-win32
+  python3 tests/check_library_loading.py --windows --wineprefix "$WINEPREFIX" \
+    --sensor "$build/brindlemark.exe" --classic "$build/librfc32.dll" \
+    --netweaver "$build/standin-netweaver/sapnwrfc.dll" \
+    --other-classic "$other/librfc32.dll" || status=1
+  took "$build: library loading under Wine"
 done
 
 # Last: the release package as an administrator gets it, both

@@ -6,6 +6,16 @@
 #include "platform/environment.h"
 #include "sap/classic_rfc_records.h"
 
+// A 32-bit library may export its functions only under their stdcall
+// names "_Name@N"; N is the argument bytes.
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(SharedLibrary::StdcallArgumentBytes<classic_rfc::RfcEnvironmentFunction>::value == 4);
+static_assert(SharedLibrary::StdcallArgumentBytes<classic_rfc::RfcOpenExFunction>::value == 8);
+static_assert(SharedLibrary::StdcallArgumentBytes<classic_rfc::RfcCallFunction>::value == 16);
+static_assert(SharedLibrary::StdcallArgumentBytes<classic_rfc::ItCreateFunction>::value == 16);
+static_assert(SharedLibrary::StdcallArgumentBytes<classic_rfc::ItGetLineFunction>::value == 8);
+#endif
+
 namespace {
 
 /// The sensor's exit code after a failure of the RFC library.
