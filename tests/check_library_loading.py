@@ -64,7 +64,9 @@ def run(root, windows, wineprefix):
     path_dir = os.path.join(root, "path")
     if windows:
         env["WINEPREFIX"] = wineprefix
-        env["WINEPATH"] = path_dir
+        # Wine adds WINEPATH (Windows paths) to the program's PATH.
+        relative = os.path.relpath(path_dir, os.path.join(wineprefix, "drive_c"))
+        env["WINEPATH"] = "C:\\" + relative.replace("/", "\\")
         command = ["wine", os.path.join(root, "prog", program), "PRD"]
     else:
         env["LD_LIBRARY_PATH"] = path_dir

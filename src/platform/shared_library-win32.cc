@@ -56,13 +56,38 @@ HMODULE LoadQuietly(const std::wstring& name, DWORD flags) {
   return module;
 }
 
-/// The path of a loaded module.
-std::string ModulePath(HMODULE module) {
-  std::wstring path(32768, L'\0');
-  DWORD n = ::GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
-  if (n == 0 || n >= path.size()) return std::string();
-  path.resize(n);
-  return Narrow(path);
+/// Whether |path| names its directory from a drive or a network share.
+bool IsAbsolute(const std::wstring& path) {
+  return (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/')) ||
+         path.rfind(L"\\\\", 0) == 0;
+}
+
+/// The system directory (SysWOW64 for a 32-bit program on 64-bit Windows,
+/// through the file system's redirection), the Windows directory and the
+/// absolute directories of PATH, in this order.
+std::vector<std::wstring> SearchDirectories() {
+  std::vector<std::wstring> directories;
+  wchar_t buffer[MAX_PATH + 1];
+  UINT n = ::GetSystemDirectoryW(buffer, MAX_PATH + 1);
+  if (n > 0 && n <= MAX_PATH) directories.emplace_back(buffer, n);
+  n = ::GetWindowsDirectoryW(buffer, MAX_PATH + 1);
+  if (n > 0 && n <= MAX_PATH) directories.emplace_back(buffer, n);
+  DWORD size = ::GetEnvironmentVariableW(L"PATH", nullptr, 0);
+  if (size == 0) return directories;
+  std::wstring path(size, L'\0');
+  size = ::GetEnvironmentVariableW(L"PATH", path.data(), size);
+  path.resize(size);
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find(L';', start);
+    if (end == std::wstring::npos) end = path.size();
+    std::wstring entry = path.substr(start, end - start);
+    if (entry.size() >= 2 && entry.front() == L'"' && entry.back() == L'"')
+      entry = entry.substr(1, entry.size() - 2);
+    if (IsAbsolute(entry)) directories.push_back(entry);
+    start = end + 1;
+  }
+  return directories;
 }
 
 }  // namespace
@@ -100,20 +125,20 @@ std::unique_ptr<SharedLibrary> SharedLibrary::LoadFromDirectory(
 
 std::unique_ptr<SharedLibrary> SharedLibrary::LoadFromSystemSearch(const std::string& fileName,
                                                                    LibraryLookup* lookup) {
-  std::wstring wide = Widen(fileName);
-  HMODULE module = LoadQuietly(wide, 0);
-  if (module == nullptr) {
-    lookup->error = LastError();
-    // A missing dependency and a missing file give the same code: the file
-    // itself is present when the search finds it as data.
-    HMODULE data = LoadQuietly(wide, LOAD_LIBRARY_AS_DATAFILE);
-    lookup->present = data != nullptr;
-    if (data != nullptr) ::FreeLibrary(data);
-    return nullptr;
+  // The places of Windows' own search, looked through here by name, so
+  // that neither the working directory nor a relative entry of PATH (".")
+  // can supply the library, whatever the system's search mode.
+  std::wstring name = Widen(fileName);
+  for (const std::wstring& directory : SearchDirectories()) {
+    std::wstring path = directory;
+    if (path.back() != L'\\' && path.back() != L'/') path += L'\\';
+    path += name;
+    if (!IsRegularFile(path)) continue;
+    // The first file found decides, as in Windows' search.
+    return LoadPath(Narrow(path), lookup);
   }
-  lookup->present = true;
-  lookup->path = ModulePath(module);
-  return std::unique_ptr<SharedLibrary>(new SharedLibrary(module));
+  lookup->present = false;
+  return nullptr;
 }
 
 SharedLibrary::~SharedLibrary() { ::FreeLibrary(static_cast<HMODULE>(handle_)); }

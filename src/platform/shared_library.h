@@ -33,8 +33,9 @@ class SharedLibrary {
 
   /// Loads |fileName| through the system's search for libraries, which
   /// never includes the working directory: on Windows the system
-  /// directories, the Windows directory and PATH, on Linux the library
-  /// path and the system's cache and directories.
+  /// directory, the Windows directory and the absolute directories of PATH
+  /// (the first file found there decides), on Linux the library path and
+  /// the system's cache and directories.
   static std::unique_ptr<SharedLibrary> LoadFromSystemSearch(const std::string& fileName,
                                                              LibraryLookup* lookup);
 
