@@ -110,7 +110,10 @@ std::unique_ptr<SharedLibrary> SharedLibrary::LoadPath(const std::string& path,
   // The library's own dependencies are looked for beside it.
   HMODULE module = LoadQuietly(wide, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (module == nullptr) {
+    // Windows' texts name the file as "%1".
     lookup->error = LastError();
+    size_t insert = lookup->error.find("%1");
+    if (insert != std::string::npos) lookup->error.replace(insert, 2, path);
     return nullptr;
   }
   return std::unique_ptr<SharedLibrary>(new SharedLibrary(module));
