@@ -73,6 +73,14 @@ for build in build-win32 build-win64; do
   python3 tests/run_scenarios.py --windows --wineprefix "$WINEPREFIX" --library netweaver \
     --sensor "$(pwd)/$build/standin-netweaver/brindlemark.exe" tests/scenarios/*/ || status=1
   took "$build: scenarios under Wine through the NetWeaver library"
+  # The profile tool's set-up test, beside each stand-in library.
+  python3 tests/run_scenarios.py --windows --wineprefix "$WINEPREFIX" \
+    --sensor "$(pwd)/$build/brindlemark-profile.exe" --beside "$build/librfc32.dll" \
+    tests/tool-scenarios/*/ || status=1
+  python3 tests/run_scenarios.py --windows --wineprefix "$WINEPREFIX" --library netweaver \
+    --sensor "$(pwd)/$build/brindlemark-profile.exe" \
+    --beside "$build/standin-netweaver/sapnwrfc.dll" tests/tool-scenarios/*/ || status=1
+  took "$build: set-up test scenarios under Wine"
   # Which library is loaded from where; the other build's librfc32.dll is
   # of the wrong architecture here.
   other=build-win64

@@ -32,6 +32,23 @@ Optional keys of case.json:
               a Python script of the case folder that writes further input
               files; it is run with the working directory as its argument
               after in/ has been copied and before the first run
+  "xml": false
+              the default of the runs' "xml"
+  "written": ["SapRfc.ini"]
+              nothing else is written: every file of the working directory
+              stays as it was and no file is added, except those named
+
+Keys of a run for output that is text for a person:
+
+  "lines":    regular expressions, each of which must match a whole line
+              of standard output
+  "not_shown": texts that standard output must not hold (a password)
+
+With --beside FILE (given once per file) the program is copied into a
+directory of its own together with each FILE and started from there, so
+that it finds those files beside itself; a case with "beside": false gets
+the program alone, and the files of the case's folder bin/ are put beside
+it as well.
 
 With --library netweaver the sensor talks to the simulated system through
 the NetWeaver RFC library: the texts that come from the library itself
@@ -118,7 +135,53 @@ def for_library(case_dir, library, rel):
     return own if library != "classic" and os.path.exists(own) else os.path.join(case_dir, rel)
 
 
-def run_case(case_dir, sensor, windows, wineprefix, library="classic"):
+def snapshot(work):
+    """The files below |work| with their bytes and modification times."""
+    files = {}
+    for root, _, names in os.walk(work):
+        for name in names:
+            path = os.path.join(root, name)
+            files[os.path.relpath(path, work)] = (read_bytes(path), os.stat(path).st_mtime_ns)
+    return files
+
+
+def check_written(before, after, allowed):
+    allowed = {name.lower() for name in allowed}
+    for name in sorted(set(before) | set(after)):
+        if name.lower() in allowed:
+            continue
+        if name not in after:
+            raise Failure("%s was removed" % name)
+        if name not in before:
+            raise Failure("%s was written" % name)
+        if before[name] != after[name]:
+            raise Failure("%s was rewritten" % name)
+
+
+def check_text(where, run, output):
+    text = output.decode("latin-1").replace("\r\n", "\n")
+    for pattern in run.get("lines", []):
+        if not re.search("^" + pattern + "$", text, re.MULTILINE):
+            raise Failure("%s: no line matches %s\n--- output:\n%s" % (where, pattern, text))
+    for absent in run.get("not_shown", []):
+        if absent in text:
+            raise Failure("%s: the output holds %r\n%s" % (where, absent, text))
+
+
+def place_beside(case, case_dir, sensor, beside, scratch):
+    """Copies the program and the files it is to find beside itself into a
+    directory of its own; returns the command that starts the copy."""
+    program = sensor[-1]
+    directory = os.path.join(scratch, "bin")
+    os.makedirs(directory)
+    files = [program] + (beside if case.get("beside", True) else [])
+    for path in files:
+        shutil.copy2(path, directory)
+    copy_tree(os.path.join(case_dir, "bin"), directory)
+    return sensor[:-1] + [os.path.join(directory, os.path.basename(program))]
+
+
+def run_case(case_dir, sensor, windows, wineprefix, library="classic", beside=None):
     with open(os.path.join(case_dir, "case.json")) as f:
         case = json.load(f)
     if library != "classic":
@@ -129,6 +192,8 @@ def run_case(case_dir, sensor, windows, wineprefix, library="classic"):
     try:
         work = os.path.join(scratch, "work")
         os.makedirs(work)
+        if beside is not None:
+            sensor = place_beside(case, case_dir, sensor, beside, scratch)
         copy_tree(os.path.join(case_dir, "in"), work)
         if "generate" in case:
             subprocess.run([sys.executable, os.path.join(case_dir, case["generate"]), work],
@@ -158,6 +223,7 @@ def run_case(case_dir, sensor, windows, wineprefix, library="classic"):
                 path = os.path.join(work, name)
                 with open(path, "rb") as f:
                     stamps[name] = (f.read(), os.stat(path).st_mtime_ns)
+            before = snapshot(work)
             for number, run in enumerate(case["runs"], 1):
                 command = list(sensor) + run.get("args", [])
                 result = subprocess.run(command, cwd=work, env=env, stdout=subprocess.PIPE,
@@ -176,12 +242,15 @@ def run_case(case_dir, sensor, windows, wineprefix, library="classic"):
                     if not pattern_of(expected).match(result.stdout):
                         raise Failure("%s: standard output differs\n--- expected:\n%s\n--- got:\n%s" %
                                       (where, show(expected), show(result.stdout)))
-                if run.get("xml", True):
+                check_text(where, run, result.stdout)
+                if run.get("xml", case.get("xml", True)):
                     try:
                         xml.dom.minidom.parseString(result.stdout)
                     except Exception as e:  # expat's errors
                         raise Failure("%s: output is not well-formed XML: %s\n%s" %
                                       (where, e, show(result.stdout)))
+            if "written" in case:
+                check_written(before, snapshot(work), case["written"])
             for name, (data, mtime) in stamps.items():
                 path = os.path.join(work, name)
                 with open(path, "rb") as f:
@@ -255,6 +324,8 @@ def main():
     parser.add_argument("--wineprefix", help="the Wine prefix (with --windows)")
     parser.add_argument("--library", default="classic", choices=["classic", "netweaver"],
                         help="the RFC library the sensor loads")
+    parser.add_argument("--beside", action="append",
+                        help="a file to copy beside a copy of the program (repeatable)")
     parser.add_argument("cases", nargs="+", help="scenario folders")
     args = parser.parse_args()
     sensor = ["wine", args.sensor] if args.windows else [args.sensor]
@@ -262,7 +333,7 @@ def main():
     for case_dir in args.cases:
         name = os.path.basename(os.path.normpath(case_dir))
         try:
-            run_case(case_dir, sensor, args.windows, args.wineprefix, args.library)
+            run_case(case_dir, sensor, args.windows, args.wineprefix, args.library, args.beside)
             print("PASS %s" % name)
         except (Failure, subprocess.TimeoutExpired) as e:
             failed += 1

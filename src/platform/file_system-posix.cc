@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <random>
 #include <thread>
 
@@ -240,14 +241,29 @@ std::unique_ptr<FileSystem> CreatePosixFileSystem(HostPaths paths) {
   return std::make_unique<PosixFileSystem>(std::move(paths));
 }
 
-std::unique_ptr<FileSystem> CreateHostFileSystem() {
+namespace {
+
+/// The mapping of the host file system the sensor works on.
+HostPaths SensorHostPaths() {
   HostPaths paths;
   // The Windows drives of a Linux build lie below one host directory:
   // "C:\x" is <root>/C/x. BRINDLEMARK_DRIVES names that directory; it is
   // "/" when unset.
   const char* drives = std::getenv("BRINDLEMARK_DRIVES");
   paths.driveRoot = drives != nullptr && *drives != '\0' ? drives : "/";
-  return CreatePosixFileSystem(std::move(paths));
+  return paths;
+}
+
+}  // namespace
+
+std::unique_ptr<FileSystem> CreateHostFileSystem() {
+  return CreatePosixFileSystem(SensorHostPaths());
+}
+
+std::string HostFullPath(const std::string& path) {
+  std::error_code error;
+  std::filesystem::path full = std::filesystem::absolute(SensorHostPaths().Map(path), error);
+  return error ? path : full.lexically_normal().string();
 }
 
 std::unique_ptr<FileSystem> CreateNativeFileSystem() {

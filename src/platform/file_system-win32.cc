@@ -332,3 +332,9 @@ struct Win32FileSystem : FileSystem {
 std::unique_ptr<FileSystem> CreateHostFileSystem() { return std::make_unique<Win32FileSystem>(); }
 
 std::unique_ptr<FileSystem> CreateNativeFileSystem() { return CreateHostFileSystem(); }
+
+std::string HostFullPath(const std::string& path) {
+  char full[MAX_PATH * 4];
+  DWORD n = ::GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  return n == 0 || n >= sizeof full ? path : std::string(full, n);
+}

@@ -6,4 +6,10 @@
 /// Standard output is flushed first.
 [[noreturn]] void EndProcess(int exitCode);
 
+/// Ends the process at once with |exitCode| while another thread may be
+/// stuck inside a library: standard output is flushed, then the process
+/// ends without running destructors, exit handlers or the libraries'
+/// unload code, none of which may wait for or disturb that thread.
+[[noreturn]] void AbandonProcess(int exitCode);
+
 #endif  // BRINDLEMARK_PLATFORM_PROCESS_H_

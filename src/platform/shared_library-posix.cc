@@ -107,3 +107,5 @@ std::unique_ptr<SharedLibrary> SharedLibrary::LoadFromSystemSearch(const std::st
 SharedLibrary::~SharedLibrary() { ::dlclose(handle_); }
 
 void* SharedLibrary::Find(const char* name) const { return ::dlsym(handle_, name); }
+
+std::string SharedLibrary::FileVersion() const { return std::string(); }

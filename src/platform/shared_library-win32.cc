@@ -2,6 +2,8 @@
 
 #include "platform/windows_headers-win32.h"
 
+#include <winver.h>
+
 namespace {
 
 std::wstring Widen(const std::string& text) {
@@ -148,4 +150,26 @@ SharedLibrary::~SharedLibrary() { ::FreeLibrary(static_cast<HMODULE>(handle_)); 
 
 void* SharedLibrary::Find(const char* name) const {
   return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(handle_), name));
+}
+
+std::string SharedLibrary::FileVersion() const {
+  std::wstring path(32768, L'\0');
+  DWORD n = ::GetModuleFileNameW(static_cast<HMODULE>(handle_), path.data(),
+                                 static_cast<DWORD>(path.size()));
+  if (n == 0 || n >= path.size()) return std::string();
+  path.resize(n);
+  DWORD ignored = 0;
+  DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  if (size == 0) return std::string();
+  std::string data(size, '\0');
+  VS_FIXEDFILEINFO* info = nullptr;
+  UINT length = 0;
+  if (!::GetFileVersionInfoW(path.c_str(), 0, size, data.data()) ||
+      !::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length) ||
+      info == nullptr || length < sizeof *info)
+    return std::string();
+  return std::to_string(HIWORD(info->dwFileVersionMS)) + "." +
+         std::to_string(LOWORD(info->dwFileVersionMS)) + "." +
+         std::to_string(HIWORD(info->dwFileVersionLS)) + "." +
+         std::to_string(LOWORD(info->dwFileVersionLS));
 }

@@ -50,6 +50,10 @@ class SharedLibrary {
   /// library does not export it.
   void* Find(const char* name) const;
 
+  /// The file version of the library's version resource, "A.B.C.D";
+  /// empty where libraries carry none (outside Windows) or it lacks one.
+  std::string FileVersion() const;
+
   /// Find() taken as a pointer to a function of type |Function|. A 32-bit
   /// Windows library may export a stdcall function only under its
   /// decorated name "_Name@N" (N the bytes of its arguments): that name is

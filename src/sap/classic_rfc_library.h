@@ -55,6 +55,9 @@ class ClassicRfcLibrary : public RfcLibrary {
   /// "dev_rfc", which SAP documents as the library's trace file in the
   /// working directory.
   std::vector<std::string> TraceFileNames() const override { return {"dev_rfc"}; }
+  std::string LibraryKind() const override { return "classic"; }
+  /// The file version of the library's version resource (Windows).
+  std::string LibraryVersion() const override { return library_->FileVersion(); }
 
   /// Hands the library's error text to the installed handler.
   void ReportError(const char* text) const;

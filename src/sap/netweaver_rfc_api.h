@@ -219,6 +219,10 @@ using NwGetRowCountFn = NwRc(NWRFC_CALL*)(NwDataHandle table, unsigned* rows, Nw
 /// Makes row |index| (from 0) the table's current row.
 using NwMoveToFn = NwRc(NWRFC_CALL*)(NwDataHandle table, unsigned index, NwErrorInfo* error);
 using NwGetCurrentRowFn = NwDataHandle(NWRFC_CALL*)(NwDataHandle table, NwErrorInfo* error);
+/// The library's version numbers, and a text that describes it. Optional:
+/// the sensor works without it.
+using NwGetVersionFn = const NwChar*(NWRFC_CALL*)(unsigned* major, unsigned* minor,
+                                                  unsigned* patchLevel);
 
 }  // extern "C"
 

@@ -161,6 +161,7 @@ void InitializeRecord(const InstalledStructure& s, std::uint8_t* record) {
 struct NetWeaverRfcLibrary::State {
   std::unique_ptr<SharedLibrary> library;  // null when linked directly
   NwRfcFunctions nw;
+  NwGetVersionFn getVersion = nullptr;  // null when the library lacks it
   std::string directory;
   std::string destinationFile;  // empty: kIniFile in the directory
   RfcEnvironmentRecord environment{};
@@ -516,6 +517,7 @@ std::unique_ptr<NetWeaverRfcLibrary> NetWeaverRfcLibrary::Open(
   });
   if (!missing->empty()) return nullptr;
   auto adapter = std::make_unique<NetWeaverRfcLibrary>(functions);
+  adapter->state_->getVersion = library->FindFunction<NwGetVersionFn>("RfcGetVersion");
   adapter->state_->library = std::move(library);
   return adapter;
 }
@@ -523,6 +525,14 @@ std::unique_ptr<NetWeaverRfcLibrary> NetWeaverRfcLibrary::Open(
 // The connections are closed while the library is still loaded: the state
 // releases the library after everything else.
 NetWeaverRfcLibrary::~NetWeaverRfcLibrary() { RfcClose(0); }
+
+std::string NetWeaverRfcLibrary::LibraryVersion() const {
+  if (state_->getVersion == nullptr)
+    return state_->library != nullptr ? state_->library->FileVersion() : std::string();
+  unsigned major = 0, minor = 0, patchLevel = 0;
+  state_->getVersion(&major, &minor, &patchLevel);
+  return std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(patchLevel);
+}
 
 void NetWeaverRfcLibrary::RfcEnvironment(const RfcEnvironmentRecord& environment) {
   state_->environment = environment;

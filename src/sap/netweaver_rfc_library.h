@@ -62,6 +62,10 @@ class NetWeaverRfcLibrary : public RfcLibrary {
 
   /// The NetWeaver library's trace file in the working directory.
   static constexpr const char kTraceFileName[] = "dev_rfc.trc";
+  std::string LibraryKind() const override { return "NetWeaver"; }
+  /// "MAJOR.MINOR.PATCHLEVEL" from RfcGetVersion; for a library without
+  /// it the file version of its version resource (Windows), else empty.
+  std::string LibraryVersion() const override;
 
  private:
   struct State;

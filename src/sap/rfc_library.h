@@ -181,6 +181,11 @@ class RfcLibrary {
   /// error log, in the letter case it writes them (which matters where
   /// file names have case). None: only "Dev_Rfc.Trc" is looked at.
   virtual std::vector<std::string> TraceFileNames() const { return {}; }
+  /// Which of SAP's RFC libraries this is ("classic", "NetWeaver"), for a
+  /// person reading a diagnosis; empty when unknown.
+  virtual std::string LibraryKind() const { return std::string(); }
+  /// The library's version as the library tells it; empty when it does not.
+  virtual std::string LibraryVersion() const { return std::string(); }
 };
 
 /// Gives the RFC library when the first logon needs it.
