@@ -12,10 +12,12 @@ the system's search path (PATH under Wine, LD_LIBRARY_PATH on Linux).
   - a library that is there but cannot be loaded (the other architecture
     under Wine, no library at all on Linux) gives
     "Error 1010: RFC-Library NAME could not be loaded ! - REASON";
-  - a library planted in the working directory is never loaded.
+  - a library planted in the working directory is never loaded;
+  - with --decorated, a 32-bit classic library that exports its functions
+    only under their stdcall names "_Name@N" is used all the same.
 
   check_library_loading.py --sensor PROGRAM --classic LIB --netweaver LIB
-      [--other-classic LIB] [--windows --wineprefix PREFIX]
+      [--other-classic LIB] [--decorated LIB] [--windows --wineprefix PREFIX]
 
 --classic and --netweaver are the stand-ins of the sensor's architecture,
 --other-classic the classic stand-in of the other architecture (the wrong
@@ -130,6 +132,15 @@ def check(args, scratch):
             classic, netweaver) not in out or journal_ops(root):
         raise Failure("planted in the working directory: exit %d\n%s" % (code, out))
 
+    # Only decorated export names.
+    if args.decorated:
+        root = os.path.join(scratch, "decorated")
+        layout(root, build, windows)
+        shutil.copy(args.decorated, os.path.join(root, "prog", classic))
+        code, out = run(root, windows, args.wineprefix)
+        if code != 0 or "RfcOpen" not in journal_ops(root):
+            raise Failure("decorated export names: exit %d\n%s" % (code, out))
+
 
 def main():
     parser = argparse.ArgumentParser()
@@ -137,6 +148,7 @@ def main():
     parser.add_argument("--classic", required=True)
     parser.add_argument("--netweaver", required=True)
     parser.add_argument("--other-classic")
+    parser.add_argument("--decorated")
     parser.add_argument("--windows", action="store_true")
     parser.add_argument("--wineprefix")
     args = parser.parse_args()
