@@ -43,7 +43,7 @@ void SimulatedSap::State::SetError(const std::string& key, const std::string& st
 
 void SimulatedSap::State::Fire(const SimulatedSystem& system, const std::string& key,
                                const std::string& message) {
-  AppendTraceLines(PathOf(kTraceFileName), system.faults.trace);
+  AppendTraceLines(PathOf(traceFile), system.faults.trace);
   SetError(key, "", message, "");
 }
 

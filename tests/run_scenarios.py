@@ -56,7 +56,9 @@ differ, so a file of the folder "netweaver/" of a case (a "stdoutN.txt",
 "expected/NAME") replaces the file of the same name, and the keys of an
 object "netweaver" in case.json replace those of the case. The journal
 records the classic library's calls and is not compared then, nor are
-expected files of the simulated system ("sapsim*").
+expected files of the simulated system ("sapsim*"). Each library writes its
+trace file under its own name ("dev_rfc", "dev_rfc.trc"): the other
+library's is not expected of it.
 
 Every scenario runs in a fresh temporary directory. With --windows the
 sensor is a Windows program run under Wine: the working directory and the
@@ -73,6 +75,9 @@ import subprocess
 import sys
 import tempfile
 import xml.dom.minidom
+
+# The trace file each RFC library writes in the working directory.
+TRACE_FILES = {"classic": "dev_rfc", "netweaver": "dev_rfc.trc"}
 
 
 def read_bytes(path):
@@ -256,12 +261,21 @@ def run_case(case_dir, sensor, windows, wineprefix, library="classic", beside=No
                     raise Failure("%s still exists" % name)
             if "journal" in case:
                 check_journal(case_dir, work, case["journal"])
-            expected_dir = os.path.join(case_dir, "expected")
-            if os.path.isdir(expected_dir):
+            expected_names = set()
+            for expected_dir in [os.path.join(case_dir, "expected")] + \
+                    ([os.path.join(case_dir, library, "expected")] if library != "classic" else []):
                 for root, _, files in os.walk(expected_dir):
                     for name in files:
-                        rel = os.path.relpath(os.path.join(root, name), expected_dir)
+                        expected_names.add(
+                            os.path.relpath(os.path.join(root, name), expected_dir))
+            if expected_names:
+                for rel in sorted(expected_names):
                         if library != "classic" and rel.lower().startswith("sapsim"):
+                            continue
+                        # Each library writes its trace file under its own
+                        # name; the other's is no expectation.
+                        if rel in TRACE_FILES.values() and rel != TRACE_FILES[library] and \
+                                not os.path.exists(os.path.join(case_dir, "in", rel)):
                             continue
                         with open(for_library(case_dir, library, os.path.join("expected", rel)),
                                   "rb") as f:
@@ -280,7 +294,8 @@ def run_case(case_dir, sensor, windows, wineprefix, library="classic", beside=No
                             # the case: its lines keep their line ends, only
                             # the lines added have CR LF.
                             kept = b""
-                            if rel.lower() == "dev_rfc.trc" and os.path.exists(source):
+                            if rel.lower() in ("dev_rfc.trc", "dev_rfc") and \
+                                    os.path.exists(source):
                                 kept = read_bytes(source)
                             if not expected.startswith(kept):
                                 kept = b""

@@ -29,7 +29,7 @@ namespace {
 constexpr size_t kMaxNameLength = 256;
 
 struct StandIn {
-  explicit StandIn(const std::string& directory) : sim(directory) {}
+  explicit StandIn(const std::string& directory) : sim(directory, "dev_rfc.trc") {}
 
   SimulatedSap sim;
   NwDictionary dictionary;

@@ -187,7 +187,28 @@ struct PosixFileSystem : FileSystem {
 
   bool CopyFile(const std::string& from, const std::string& to) override {
     std::string contents;
-    return ReadFile(from, &contents) && WriteFile(to, contents);
+    if (!ReadFile(from, &contents)) return false;
+    // Renamed over |to| itself: a link of that name is replaced, never
+    // followed.
+    std::string target = paths_.Map(to), directory, name, temp;
+    SplitPath(target, &directory, &name);
+    RemoveStaleTemporaries(directory, name);
+    int fd = CreateTemporary(directory, name, 0666, &temp);
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, contents);
+    ok = (::close(fd) == 0) && ok;
+    if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
+  }
+
+  std::string HostPath(const std::string& path) override {
+    std::string host = paths_.Map(path);
+    if (!host.empty() && host[0] == '/') return host;
+    std::string directory(4096, '\0');
+    if (::getcwd(directory.data(), directory.size()) == nullptr) return host;
+    directory.resize(std::char_traits<char>::length(directory.c_str()));
+    return Join(directory, host);
   }
 
   bool RemoveFile(const std::string& path) override {

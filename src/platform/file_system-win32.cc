@@ -281,8 +281,32 @@ struct Win32FileSystem : FileSystem {
       Stream source = OpenRegular(from, "rb");
       if (source == nullptr || !ReadAll(source.get(), &contents)) return false;
     }
-    Stream target(std::fopen(to.c_str(), "wb"));
-    return target != nullptr && WriteAllAndClose(std::move(target), contents);
+    // Written beside |to| and moved over it: a link of that name is
+    // replaced, never followed.
+    std::string directory, name, temp;
+    SplitPath(to, &directory, &name);
+    RemoveStaleTemporaries(directory, name);
+    std::random_device random;
+    int fd = -1;
+    for (unsigned attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+      temp = directory +
+             TemporaryName(name, GetCurrentProcessId(), static_cast<std::uint32_t>(random()));
+      fd = _open(temp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+      if (fd < 0 && errno != EEXIST) return false;
+    }
+    if (fd < 0) return false;
+    Stream target(_fdopen(fd, "wb"));
+    if (target == nullptr) _close(fd);
+    bool ok = target != nullptr && WriteAllAndClose(std::move(target), contents);
+    if (ok) ok = MoveOver(temp, to);
+    if (!ok) DeleteFileW(Widen(temp).c_str());
+    return ok;
+  }
+
+  std::string HostPath(const std::string& path) override {
+    char full[4 * MAX_PATH];
+    DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    return n > 0 && n < sizeof full ? std::string(full, n) : path;
   }
 
   bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }

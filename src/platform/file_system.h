@@ -53,9 +53,16 @@ struct FileSystem {
   /// by a run that was killed).
   virtual bool ReplaceFile(const std::string& path, std::string_view contents) = 0;
 
-  /// Copies a file byte for byte, creating or replacing |to|. Returns false
-  /// when |from| cannot be read or |to| cannot be written.
+  /// Copies a file byte for byte, creating or replacing |to|. The copy is
+  /// written as a new file beside |to| and renamed into place, so a reader
+  /// never sees half of it and a symbolic link named |to| is replaced by
+  /// the copy: the file it led to is never written. Returns false when
+  /// |from| cannot be read or |to| cannot be written.
   virtual bool CopyFile(const std::string& from, const std::string& to) = 0;
+
+  /// The absolute path under which the host's programs (the RFC library)
+  /// find |path|.
+  virtual std::string HostPath(const std::string& path) = 0;
 
   /// Deletes a file. Returns false when there was none or it stays.
   virtual bool RemoveFile(const std::string& path) = 0;

@@ -76,7 +76,7 @@ int EndRunWith(Run& run, const Outcome& outcome, bool itemRun) {
     run.connection = 0;  // every connection is closed
     return 1;
   }
-  std::string message = outcome.Message() + TraceFileRemark(run.disk);
+  std::string message = outcome.Message() + TraceFileRemark(run.disk, run.rfc->TraceFileNames());
   return itemRun ? ErrorExitOfItemRun(run, message) : ErrorExit(run, message);
 }
 
@@ -117,6 +117,22 @@ Logon LogOn(Run& run, const MeasureOptions& options, bool showDestinationLine) {
   return logon;
 }
 
+/// Whether a failed first call of a connection was the system refusing the
+/// logon data: the classic library's RfcOpen only opens the connection and
+/// sends them with the first call, which then fails with the library's
+/// logon error.
+bool LogonRefusedAtFirstCall(Run& run, const Outcome& outcome) {
+  if (!outcome.IsCallResult(kRfcFailure)) return false;
+  RfcErrorInfo error{};
+  run.rfc->RfcLastError(&error);
+  error.key[sizeof error.key - 1] = '\0';
+  return std::string_view(error.key) == "RFC_ERROR_LOGON_FAILURE";
+}
+
+std::string LogonRefusedMessage(const Run& run) {
+  return "Error 1011: RFC-Open for " + run.systemProfile.destination + " failed !";
+}
+
 /// Reads the server clock and the system information.
 Outcome QueryServer(Run& run, RfcSession& session) {
   Outcome outcome = QueryServerClock(session, &run.serverClock);
@@ -151,12 +167,13 @@ int SingleSystemRun(Run& run, const CommandLine& line, const std::string& banner
 
   Logon logon = LogOn(run, line.options, true);
   if (logon.handle == 0) {
-    std::string message = "Error 1011: RFC-Open for " + run.systemProfile.destination + " failed !";
+    std::string message = LogonRefusedMessage(run);
     if (!logon.refusal.empty()) message += " - " + logon.refusal;
     return ErrorExit(run, message);
   }
   RfcSession session{*run.rfc, run.connection, run.structures};
   Outcome server = QueryServer(run, session);
+  if (LogonRefusedAtFirstCall(run, server)) return ErrorExit(run, LogonRefusedMessage(run));
   if (!server.ok()) return EndRunWith(run, server, false);
   WorkloadResult result = EvaluateWorkload(
       session, run.serverClock, line.options.workload, run.systemProfile.destination,
@@ -168,6 +185,7 @@ int SingleSystemRun(Run& run, const CommandLine& line, const std::string& banner
   Print(run, result.dataRows);
   Print(run, run.document.Text());
   run.disk.RemoveFile(kTraceFileName);  // a missing file is no error
+  for (const std::string& name : run.rfc->TraceFileNames()) run.disk.RemoveFile(name);
   if (line.progress) {
     PrintFinishedLine(run);
     return 0;
@@ -213,6 +231,7 @@ std::optional<int> MeasureItem(Run& run, const CommandLine& line, const GlobalLi
   if (LogOn(run, options, line.progress).handle == 0) return std::nullopt;
   RfcSession session{*run.rfc, run.connection, run.structures};
   Outcome server = QueryServer(run, session);
+  if (LogonRefusedAtFirstCall(run, server)) return std::nullopt;  // as a refused logon
   if (!server.ok()) return EndRunWith(run, server, true);
   WorkloadResult result =
       EvaluateItem(session, run.serverClock, options.workload, run.systemProfile.destination,

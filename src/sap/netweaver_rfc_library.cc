@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr const char kTraceFile[] = "Dev_Rfc.Trc";
 constexpr const char kIniFile[] = "SapRfc.ini";
 /// Longest parameter or table list read; a longer one counts as
 /// unterminated.
@@ -113,7 +112,11 @@ const char* RcName(NwRc rc) {
                                        "RFC_START_SAPGUI_FAILURE",
                                        "RFC_ABAP_CLASS_EXCEPTION",
                                        "RFC_UNKNOWN_ERROR",
-                                       "RFC_AUTHORIZATION_FAILURE"};
+                                       "RFC_AUTHORIZATION_FAILURE",
+                                       "RFC_AUTHENTICATION_FAILURE",
+                                       "RFC_CRYPTOLIB_FAILURE",
+                                       "RFC_IO_FAILURE",
+                                       "RFC_LOCKING_FAILURE"};
   int index = static_cast<int>(rc);
   return index >= 0 && index < static_cast<int>(std::size(kNames)) ? kNames[index]
                                                                    : "RFC_UNKNOWN_ERROR";
@@ -160,6 +163,7 @@ struct NetWeaverRfcLibrary::State {
   NwRfcFunctions nw;
   NwGetVersionFn getVersion = nullptr;  // null when the library lacks it
   std::string directory;
+  std::string destinationFile;  // empty: kIniFile in the directory
   RfcEnvironmentRecord environment{};
 
   std::unordered_map<RfcHandle, NwConnectionHandle> connections;
@@ -183,7 +187,7 @@ struct NetWeaverRfcLibrary::State {
     StoreTerminated(internal, lastError.internalStatus, sizeof lastError.internalStatus);
     // "ERROR " and six more characters, then the text the trace-file check
     // reports.
-    std::ofstream trace(PathOf(kTraceFile), std::ios::app);
+    std::ofstream trace(PathOf(NetWeaverRfcLibrary::kTraceFileName), std::ios::app);
     std::string text = message.empty() ? key : message;
     for (char& c : text)
       if (c == '\n' || c == '\r') c = ' ';
@@ -329,7 +333,8 @@ struct NetWeaverRfcLibrary::State {
         FailFrom(error, "field " + f.name + " of " + s.name);
         return false;
       }
-      if (!ReadValue(data, f.name, field.type, field.nucLength, f.type, f.length, f.decimals,
+      // A packed field's text has the decimals of the system's description.
+      if (!ReadValue(data, f.name, field.type, field.nucLength, f.type, f.length, field.decimals,
                      record + f.offset))
         return false;
     }
@@ -506,8 +511,8 @@ std::unique_ptr<NetWeaverRfcLibrary> NetWeaverRfcLibrary::Open(
     std::unique_ptr<SharedLibrary> library, std::string* missing) {
   NwRfcFunctions functions;
   missing->clear();
-  ForEachNwRfcFunction(functions, [&](const char* name, void** entry) {
-    *entry = library->Find(name);
+  ForEachNwRfcFunction(functions, [&](const char* name, auto* entry) {
+    *entry = library->FindFunction<std::remove_reference_t<decltype(*entry)>>(name);
     if (*entry == nullptr && missing->empty()) *missing = name;
   });
   if (!missing->empty()) return nullptr;
@@ -549,7 +554,8 @@ RfcHandle NetWeaverRfcLibrary::RfcOpenEx(const char* connect, RfcErrorInfo* erro
   RfcHandle handle = 0;
   std::map<std::string, std::string> values = ParseConnectString(connect != nullptr ? connect : "");
   auto dest = values.find("DEST");
-  std::ifstream in(s.PathOf(kIniFile), std::ios::binary);
+  std::ifstream in(s.destinationFile.empty() ? s.PathOf(kIniFile) : s.destinationFile,
+                   std::ios::binary);
   std::ostringstream ini;
   if (in) ini << in.rdbuf();
   std::optional<Destination> destination;
@@ -569,6 +575,10 @@ RfcHandle NetWeaverRfcLibrary::RfcOpenEx(const char* connect, RfcErrorInfo* erro
   }
   if (error != nullptr) *error = handle == 0 ? s.lastError : RfcErrorInfo{};
   return handle;
+}
+
+void NetWeaverRfcLibrary::UseDestinationFile(const std::string& path) {
+  state_->destinationFile = path;
 }
 
 int NetWeaverRfcLibrary::RfcInstallStructure(const char* name, const FieldDescriptor* fields,
@@ -663,9 +673,13 @@ int NetWeaverRfcLibrary::RfcReceive(RfcHandle handle, const RfcParameter* import
   NwRc rc = s.nw.RfcInvoke(connection->second, call.function, &error);
   if (rc != kNwOk) {
     s.FailFrom(error, call.name);
-    int result = rc == kNwAbapException                                ? kRfcException
-                 : rc == kNwAbapRuntimeFailure || rc == kNwAbapMessage ? kRfcSysException
-                                                                       : kRfcFailure;
+    // A lost connection is a system exception, as the classic library
+    // reports it.
+    bool systemException = rc == kNwAbapRuntimeFailure || rc == kNwAbapMessage ||
+                           rc == kNwCommunicationFailure || rc == kNwClosed;
+    int result = rc == kNwAbapException ? kRfcException
+                 : systemException      ? kRfcSysException
+                                        : kRfcFailure;
     if (result != kRfcFailure) {
       s.exception = RecordText(error.key);
       if (exception != nullptr) *exception = s.exception.data();

@@ -275,6 +275,20 @@ std::string LogonTarget(const SetupTest& t, bool throughFile,
   return target + ", client " + p.client + ", user " + p.user + ", language " + language;
 }
 
+/// Reports the logon the library refused, with its texts and the sensor's
+/// error; false, to end the steps.
+bool RefusedLogon(SetupTest& t, Stopwatch::time_point start) {
+  t.report.Line("refused after " + Elapsed(start));
+  RfcErrorInfo error{};
+  t.rfc->RfcLastError(&error);
+  std::string record = ErrorRecordText(error);
+  t.report.Line("the library says: " + (record.empty() ? std::string("nothing") : record));
+  if (!t.handlerText.empty()) t.report.Line("the library's error handler: " + t.handlerText);
+  t.report.Line("the sensor reports: Error 1011: RFC-Open for " + t.profile.destination +
+                " failed !");
+  return Fail(t, LogonHint(error));
+}
+
 bool LogOn(SetupTest& t, bool throughFile, const std::optional<Destination>& destination) {
   t.report.Begin("Logon");
   t.report.Line(LogonTarget(t, throughFile, destination));
@@ -284,24 +298,22 @@ bool LogOn(SetupTest& t, bool throughFile, const std::optional<Destination>& des
                                t.line.options.logon, &t.r3SystemNumber);
   t.connection = logon.handle;
   if (logon.handle != 0) {
+    // The classic library's RfcOpen only opens the connection: the system
+    // checks the logon data with the first call.
     t.report.Line("OK in " + Elapsed(start));
+    if (!throughFile && !t.netweaver)
+      t.report.Line("the system checks the logon data with the first call (GET_CPU_ALL)");
     return true;
   }
-  t.report.Line("refused after " + Elapsed(start));
-  std::string sensorError = "Error 1011: RFC-Open for " + t.profile.destination + " failed !";
   if (!logon.refusal.empty()) {
+    t.report.Line("refused after " + Elapsed(start));
+    std::string sensorError = "Error 1011: RFC-Open for " + t.profile.destination + " failed !";
     t.report.Line("the sensor reports: " + sensorError + " - " + logon.refusal);
     return Fail(t,
                 "another sensor of this directory held SapRfc.ini for 20 s: its "
                 "logon hangs, or too many sensors share the directory");
   }
-  RfcErrorInfo error{};
-  t.rfc->RfcLastError(&error);
-  std::string record = ErrorRecordText(error);
-  t.report.Line("the library says: " + (record.empty() ? std::string("nothing") : record));
-  if (!t.handlerText.empty()) t.report.Line("the library's error handler: " + t.handlerText);
-  t.report.Line("the sensor reports: " + sensorError);
-  return Fail(t, LogonHint(error));
+  return RefusedLogon(t, start);
 }
 
 // --- Function modules ------------------------------------------------------
@@ -375,13 +387,22 @@ bool CallModule(SetupTest& t, const char* module, const std::function<Outcome()>
     t.report.Line((t.netweaver ? "description and call OK in " : "OK in ") + Elapsed(start));
     return true;
   }
-  t.report.Line("failed after " + Elapsed(start));
   RfcErrorInfo error{};
   t.rfc->RfcLastError(&error);
+  error.key[sizeof error.key - 1] = '\0';
+  if (outcome.IsCallResult(kRfcFailure) &&
+      std::string_view(error.key) == "RFC_ERROR_LOGON_FAILURE") {
+    // The logon data went with this first call and were refused: the
+    // sensor reports the refused logon.
+    t.report.Begin("Logon");
+    return RefusedLogon(t, start);
+  }
+  t.report.Line("failed after " + Elapsed(start));
   if (outcome.IsLibraryFailure())
     t.report.Line("the library's own operation " + outcome.Operation() + " failed");
   else
-    t.report.Line("the sensor reports: " + outcome.Message() + TraceFileRemark(t.platform.disk));
+    t.report.Line("the sensor reports: " + outcome.Message() +
+                  TraceFileRemark(t.platform.disk, t.rfc->TraceFileNames()));
   std::string record = ErrorRecordText(error);
   if (!record.empty()) t.report.Line("the library's last error: " + record);
   if (!t.handlerText.empty()) t.report.Line("the library's error handler: " + t.handlerText);
