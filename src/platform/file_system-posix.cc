@@ -278,12 +278,6 @@ std::unique_ptr<FileSystem> CreateHostFileSystem() {
   return CreatePosixFileSystem(SensorHostPaths());
 }
 
-std::string HostFullPath(const std::string& path) {
-  std::error_code error;
-  std::filesystem::path full = std::filesystem::absolute(SensorHostPaths().Map(path), error);
-  return error ? path : full.lexically_normal().string();
-}
-
 std::unique_ptr<FileSystem> CreateNativeFileSystem() {
   HostPaths paths;
   paths.native = true;

@@ -347,9 +347,3 @@ std::unique_ptr<FileSystem> CreateWin32FileSystem(FlushFile flush) {
 std::unique_ptr<FileSystem> CreateHostFileSystem() { return CreateWin32FileSystem({}); }
 
 std::unique_ptr<FileSystem> CreateNativeFileSystem() { return CreateHostFileSystem(); }
-
-std::string HostFullPath(const std::string& path) {
-  char full[MAX_PATH * 4];
-  DWORD n = ::GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
-  return n == 0 || n >= sizeof full ? path : std::string(full, n);
-}

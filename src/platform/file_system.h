@@ -103,11 +103,6 @@ void ForEachLine(std::string_view contents, Visit&& visit) {
 /// The file system of the machine the sensor runs on.
 std::unique_ptr<FileSystem> CreateHostFileSystem();
 
-/// Where the sensor's |path| (as CreateHostFileSystem takes it) lies on
-/// the host, as a full path for a person to read; |path| itself when that
-/// cannot be found.
-std::string HostFullPath(const std::string& path);
-
 /// The host's file system with the host's own path syntax, for tools that
 /// take a path from their user (on Windows the same as the sensor's).
 std::unique_ptr<FileSystem> CreateNativeFileSystem();

@@ -62,7 +62,8 @@ std::string LogonHint(const RfcErrorInfo& error) {
     return "host or gateway not reached: check Hostname and Sysnr (or ASHOST and SYSNR of the "
            "destination file), that the host name resolves on this machine, and that the "
            "network lets this machine reach the gateway's port 33NN (NN the system number)";
-  return "see the library's texts above and its trace file Dev_Rfc.Trc";
+  return "see the library's texts above and its trace file in the working directory (dev_rfc, "
+         "or dev_rfc.trc from the NetWeaver library)";
 }
 
 bool IsAuthorisationFailure(std::string_view exception, const RfcErrorInfo& error) {

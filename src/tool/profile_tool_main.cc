@@ -7,6 +7,7 @@
 
 #include "platform/console.h"
 #include "platform/file_system.h"
+#include "sap/connection.h"
 #include "sap/rfc_library_loader.h"
 #include "tool/profile_tool.h"
 #include "tool/setup_test.h"
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
     auto sensorDisk = CreateHostFileSystem();
     auto console = CreateStandardOutput();
     DynamicRfcLibraryLoader loader;
+    loader.SetDestinationFile(sensorDisk->HostPath(kDestinationFileCopy));
     SetupTestPlatform platform{*sensorDisk, *console, loader};
     int code = RunSetupTest(args, platform, &err);
     std::fwrite(err.data(), 1, err.size(), stderr);

@@ -134,9 +134,9 @@ std::string ProfileFaultHint(ProfileFault fault) {
 /// Where the sensor looked for a profile it did not find.
 std::string WhereSearched(FileSystem& disk) {
   if (disk.CanOpen(kPathFile))
-    return std::string("the path file ") + kPathFile + " (" + HostFullPath(kPathFile) +
+    return std::string("the path file ") + kPathFile + " (" + disk.HostPath(kPathFile) +
            ") exists, so the sensor looks only in the directory it names";
-  return "looked in the working directory " + HostFullPath(".") +
+  return "looked in the working directory " + disk.HostPath(".") +
          " and in the monitor's standard directories on the current drive";
 }
 
@@ -159,7 +159,7 @@ bool ReadProfile(SetupTest& t) {
                        "runs the sensor");
   }
   const std::string path = *directory + name;
-  t.report.Line(name + " found: " + HostFullPath(path));
+  t.report.Line(name + " found: " + disk.HostPath(path));
   if (!disk.ReadFile(path, &contents))
     return Fail(t, missing + " - give the sensor's user read access");
   ProfileFault fault = ParseSystemProfile(contents, &t.profile, &t.lines, true);
@@ -202,9 +202,9 @@ bool LoadLibrary(SetupTest& t) {
 // --- Destination file ------------------------------------------------------
 
 /// Whether the library reads the sensor's copy of the destination file.
-std::string RfcIniLine() {
+std::string RfcIniLine(FileSystem& disk) {
   const char* value = std::getenv("RFC_INI");
-  const std::string copy = HostFullPath("SapRfc.ini");
+  const std::string copy = disk.HostPath(kDestinationFileCopy);
   if (value == nullptr || *value == '\0')
     return "RFC_INI is not set: the library reads SapRfc.ini in the working directory, the "
            "sensor's copy " +
@@ -225,8 +225,8 @@ bool ShowDestinationFile(SetupTest& t, std::optional<Destination>* found) {
   std::string text;
   // The sensor logs on through the file whenever it can open it.
   if (!t.platform.disk.CanOpen(file)) {
-    t.report.Line("none (no " + file + " in the working directory " + HostFullPath(".") +
-                  "): the logon uses the profile's data");
+    t.report.Line("none (no " + file + " in the working directory " +
+                  t.platform.disk.HostPath(".") + "): the logon uses the profile's data");
     return false;
   }
   t.report.Line(
@@ -237,7 +237,6 @@ bool ShowDestinationFile(SetupTest& t, std::optional<Destination>* found) {
     bool secret = UpperCased(key).find("PASSW") != std::string::npos;
     t.report.Line("  " + key + "=" + (secret ? "(set)" : value));
   }
-  t.report.Line(RfcIniLine());
   return true;
 }
 
@@ -297,6 +296,8 @@ bool LogOn(SetupTest& t, bool throughFile, const std::optional<Destination>& des
   Logon logon = OpenConnection(*t.rfc, t.platform.disk, t.platform.console, false, t.profile,
                                t.line.options.logon, &t.r3SystemNumber);
   t.connection = logon.handle;
+  // The sensor names its copy in RFC_INI for the logon itself.
+  if (throughFile) t.report.Line(RfcIniLine(t.platform.disk));
   if (logon.handle != 0) {
     // The classic library's RfcOpen only opens the connection: the system
     // checks the logon data with the first call.
@@ -358,23 +359,29 @@ Outcome FetchStatistics(SetupTest& t, RfcSession& session) {
   return call;
 }
 
+/// The trace file the loaded library writes in the working directory.
+const char* TraceFileOf(const SetupTest& t) { return t.netweaver ? "dev_rfc.trc" : "dev_rfc"; }
+
 /// What to do about a failed call of |module|.
 std::string CallHint(const SetupTest& t, const char* module, const Outcome& outcome,
                      const RfcErrorInfo& error) {
+  const std::string trace = TraceFileOf(t);
   std::string message = outcome.IsLibraryFailure() ? std::string() : outcome.Message();
   if (IsAuthorisationFailure(message + " " + t.handlerText, error))
     return AuthorisationHint(module, t.netweaver);
   if (outcome.IsLibraryFailure())
     return "the RFC library failed in its own work (a run ends here with its \"RFC error\" "
-           "block): see its trace file Dev_Rfc.Trc, and use a current version of the library";
+           "block): see its trace file " +
+           trace + ", and use a current version of the library";
   if (message.rfind("Error 1012", 0) == 0)
     return "the function module raised an exception: see the system log (transaction SM21) "
-           "and the trace file Dev_Rfc.Trc";
+           "and the trace file " +
+           trace;
   if (message.rfind("Error 1013", 0) == 0)
     return "a system failure in SAP (a short dump or an error message): see transactions ST22 "
            "and SM21";
-  return "the connection or the library failed during the call: see the trace file Dev_Rfc.Trc "
-         "and the system log (transaction SM21)";
+  return "the connection or the library failed during the call: see the trace file " + trace +
+         " and the system log (transaction SM21)";
 }
 
 /// Calls one function module through |call| and reports how it went.
