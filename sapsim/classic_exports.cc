@@ -30,7 +30,7 @@ namespace {
 // call. Every function holds its lock (threads take turns; a system that
 // takes its time lets it go).
 SimulatedSap& Sap() {
-  static SimulatedSap sap(".");
+  static SimulatedSap sap(".", "dev_rfc");
   return sap;
 }
 
@@ -53,10 +53,11 @@ int ErrorGroup(const std::string& key) {
   return classic_rfc::kErrorProgram;
 }
 
-/// A list pointer for the simulated system: null stays null.
-template <typename Entry>
-Entry* ListOrNull(const void* original, std::vector<Entry>& list) {
-  return original != nullptr ? list.data() : nullptr;
+/// The library reads a parameter or table list up to its end entry
+/// without looking at the pointer first: an empty list is an array whose
+/// first entry has a null name, and a null list is refused here.
+bool ListsGiven(const void* parameters, const void* tables) {
+  return parameters != nullptr && tables != nullptr;
 }
 
 }  // namespace
@@ -131,11 +132,11 @@ RFC_EXPORT classic_rfc::ReturnCode CLASSIC_RFC_CALL RfcCall(classic_rfc::Handle 
                                                             classic_rfc::Parameter* exporting,
                                                             classic_rfc::Table* tables) {
   try {
+    if (!ListsGiven(exporting, tables)) return classic_rfc::kFailure;
     SimulatedSap::Entry entry = Sap().Enter();
     std::vector<RfcParameter> parameters = classic_rfc::FromClassic(exporting);
     std::vector<RfcTable> tableList = classic_rfc::FromClassic(tables);
-    int result = Sap().RfcCall(handle, function, ListOrNull(exporting, parameters),
-                               ListOrNull(tables, tableList));
+    int result = Sap().RfcCall(handle, function, parameters.data(), tableList.data());
     classic_rfc::CopyBack(tableList, tables);
     return result;
   } catch (...) {
@@ -148,11 +149,11 @@ RFC_EXPORT classic_rfc::ReturnCode CLASSIC_RFC_CALL RfcReceive(classic_rfc::Hand
                                                                classic_rfc::Table* tables,
                                                                char** exception) {
   try {
+    if (!ListsGiven(importing, tables)) return classic_rfc::kFailure;
     SimulatedSap::Entry entry = Sap().Enter();
     std::vector<RfcParameter> parameters = classic_rfc::FromClassic(importing);
     std::vector<RfcTable> tableList = classic_rfc::FromClassic(tables);
-    int result = Sap().RfcReceive(handle, ListOrNull(importing, parameters),
-                                  ListOrNull(tables, tableList), exception);
+    int result = Sap().RfcReceive(handle, parameters.data(), tableList.data(), exception);
     classic_rfc::CopyBack(tableList, tables);
     return result;
   } catch (...) {

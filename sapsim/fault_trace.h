@@ -4,9 +4,6 @@
 #include <string>
 #include <vector>
 
-/// The name of the RFC library's trace file.
-constexpr const char kTraceFileName[] = "Dev_Rfc.Trc";
-
 /// Appends |lines|, each with a line feed, to the trace file at |path|, as
 /// the library does when a fault of a system fires. No lines, no write:
 /// the file is neither created nor touched.

@@ -5,32 +5,34 @@
 #include <vector>
 
 ConnectValues ParseConnectString(const std::string& connect) {
-  static const char* const kKeywords[] = {"CLIENT=", "USER=", "PASSWD=", "LANG=", "DEST="};
-  struct Mark {
-    std::size_t keywordStart, valueStart;
-    int keyword;
-  };
-  std::vector<Mark> marks;
-  for (int k = 0; k < 5; ++k) {
-    std::string keyword = kKeywords[k];
-    for (std::size_t at = connect.find(keyword); at != std::string::npos;
-         at = connect.find(keyword, at + 1)) {
-      if (at == 0 || connect[at - 1] == ' ') {
-        marks.push_back({at, at + keyword.size(), k});
-        break;  // the first occurrence counts
-      }
-    }
-  }
-  std::sort(marks.begin(), marks.end(),
-            [](const Mark& a, const Mark& b) { return a.keywordStart < b.keywordStart; });
+  static const char* const kKeywords[] = {"CLIENT", "USER", "PASSWD", "LANG", "DEST"};
   ConnectValues values;
   std::optional<std::string>* slots[] = {&values.client, &values.user, &values.password,
                                          &values.language, &values.destination};
-  for (std::size_t i = 0; i < marks.size(); ++i) {
-    std::size_t end = i + 1 < marks.size() ? marks[i + 1].keywordStart - 1 : connect.size();
-    if (end < marks[i].valueStart)  // two keywords overlap
-      end = marks[i].valueStart;
-    *slots[marks[i].keyword] = connect.substr(marks[i].valueStart, end - marks[i].valueStart);
+  std::size_t at = 0;
+  while (at < connect.size()) {
+    if (connect[at] == ' ') {
+      ++at;
+      continue;
+    }
+    std::size_t equals = connect.find('=', at);
+    if (equals == std::string::npos) break;
+    std::string key = connect.substr(at, equals - at);
+    std::size_t start = equals + 1, end;
+    std::string value;
+    if (start < connect.size() && connect[start] == '"') {
+      end = connect.find('"', start + 1);
+      if (end == std::string::npos) end = connect.size();
+      value = connect.substr(start + 1, end - start - 1);
+      at = end + 1;
+    } else {
+      end = connect.find(' ', start);
+      if (end == std::string::npos) end = connect.size();
+      value = connect.substr(start, end - start);
+      at = end;
+    }
+    for (int k = 0; k < 5; ++k)
+      if (key == kKeywords[k] && !*slots[k]) *slots[k] = value;  // the first counts
   }
   return values;
 }

@@ -11,10 +11,11 @@ struct ConnectValues {
   std::optional<std::string> client, user, password, language, destination;
 };
 
-/// Splits a connect string such as "CLIENT=100 USER=ABC PASSWD=a b LANG=D
-/// DEST=PRD" at its keywords (CLIENT=, USER=, PASSWD=, LANG=, DEST=, each
-/// at the start or after a blank), not at blanks, so that a password may
-/// hold blanks; a value ends at the blank before the next keyword.
+/// Reads a connect string such as "CLIENT=100 USER=ABC PASSWD="a b" LANG=D
+/// DEST=PRD" as RfcOpenEx does: KEY=value pairs separated by blanks, a
+/// value ending at the next blank unless it is written in double quotes
+/// (then it runs to the closing quote, blanks included). The first value of
+/// CLIENT, USER, PASSWD, LANG and DEST counts; other keys are passed over.
 ConnectValues ParseConnectString(const std::string& connect);
 
 /// Why a logon is refused, or empty when the logon data are those of

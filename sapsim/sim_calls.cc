@@ -34,6 +34,13 @@ int SimulatedSap::RfcCall(RfcHandle handle, const char* function, const RfcParam
   SimConnection* connection = s.Find(handle);
   if (connection == nullptr) return kRfcFailure;
   connection->pending = false;
+  if (!connection->logonRefusal.empty()) {
+    // The logon data went with this call and were refused: the system
+    // ends the connection.
+    s.RefuseLogon(*connection->system, connection->logonRefusal);
+    s.connections.erase(handle);
+    return kRfcFailure;
+  }
   if (function == nullptr) {
     s.SetError("RFC_ERROR_PROGRAM", "", "no function module named", "");
     return kRfcFailure;

@@ -14,11 +14,22 @@
 using nlohmann::json;
 
 namespace {
-constexpr const char kIniFile[] = "SapRfc.ini";
+/// The destination file the library reads when RFC_INI names none, in the
+/// working directory: in lower case, which matters where file names have
+/// case.
+constexpr const char kIniFile[] = "saprfc.ini";
 }  // namespace
 
+std::string SimulatedSap::State::DestinationFilePath() const {
+  if (!destinationFile.empty()) return destinationFile;
+  const char* named = std::getenv("RFC_INI");
+  if (named != nullptr && *named != '\0') return named;
+  return PathOf(kIniFile);
+}
+
 RfcHandle SimulatedSap::State::Logon(const SimulatedSystem* system, const std::string& partner,
-                                     const char* client, const char* user, const char* password) {
+                                     const char* client, const char* user, const char* password,
+                                     bool checkAtFirstCall) {
   std::shared_ptr<const SimDescription> description = Description();
   Mine().faultDescription = description;
   Mine().faultSystem = system;
@@ -34,13 +45,10 @@ RfcHandle SimulatedSap::State::Logon(const SimulatedSystem* system, const std::s
              "CPIC-CALL: 'ThSAPOCMINIT' : cmRc=2 thRc=279");
     return 0;
   }
-  if (system->faults.logon) {
-    Fire(*system, "RFC_ERROR_LOGON_FAILURE", *system->faults.logon);
-    return 0;
-  }
-  std::string refusal = CheckCredentials(*system, client, user, password);
-  if (!refusal.empty()) {
-    SetError("RFC_ERROR_LOGON_FAILURE", "", refusal, "");
+  std::string refusal = system->faults.logon ? *system->faults.logon
+                                             : CheckCredentials(*system, client, user, password);
+  if (!refusal.empty() && !checkAtFirstCall) {
+    RefuseLogon(*system, refusal);
     return 0;
   }
   // Handles count up, skipping 0 and any still open after a wrap-around.
@@ -50,7 +58,15 @@ RfcHandle SimulatedSap::State::Logon(const SimulatedSystem* system, const std::s
   SimConnection& connection = connections[handle];
   connection.description = description;
   connection.system = system;
+  connection.logonRefusal = refusal;
   return handle;
+}
+
+void SimulatedSap::State::RefuseLogon(const SimulatedSystem& system, const std::string& refusal) {
+  if (system.faults.logon)
+    Fire(system, "RFC_ERROR_LOGON_FAILURE", refusal);
+  else
+    SetError("RFC_ERROR_LOGON_FAILURE", "", refusal, "");
 }
 
 RfcHandle SimulatedSap::RfcOpen(const RfcOptions& options) {
@@ -85,7 +101,10 @@ RfcHandle SimulatedSap::RfcOpen(const RfcOptions& options) {
     partner = r2->gwhost ? r2->gwhost : "";
     if (s.Description() && r2->gwhost) system = s.Description()->FindR2(r2->gwhost);
   }
-  RfcHandle handle = s.Logon(system, partner, options.client, options.user, options.password);
+  // RfcOpen only opens the connection: the logon data go with the first
+  // call, which fails when they are refused.
+  RfcHandle handle = s.Logon(system, partner, options.client, options.user, options.password,
+                             /*checkAtFirstCall=*/true);
   entry["handle"] = handle;
   s.journal.Write(entry);
   return handle;
@@ -165,11 +184,11 @@ RfcHandle SimulatedSap::RfcOpenEx(const char* connect, RfcErrorInfo* error) {
     std::optional<Destination> destination;
     if (!values.destination) {
       s.RefuseDestination("DEST= is missing in the connect string");
-    } else if (!ReadIniFile(s.PathOf(kIniFile), &ini)) {
-      s.RefuseDestination("SapRfc.ini: cannot be opened");
+    } else if (!ReadIniFile(s.DestinationFilePath(), &ini)) {
+      s.RefuseDestination(s.DestinationFilePath() + ": cannot be opened");
     } else if (!(destination = FindDestination(ini, *values.destination))) {
-      s.RefuseDestination("Entry for destination " + *values.destination +
-                          " in SapRfc.ini not found");
+      s.RefuseDestination("Entry for destination " + *values.destination + " in " +
+                          s.DestinationFilePath() + " not found");
     } else {
       entry["destination"] = DestinationEntries(*destination);
       handle = s.LogonTo(*destination, values);
@@ -183,13 +202,24 @@ RfcHandle SimulatedSap::RfcOpenEx(const char* connect, RfcErrorInfo* error) {
   return handle;
 }
 
+void SimulatedSap::UseDestinationFile(const std::string& path) { state_->destinationFile = path; }
+
 RfcHandle SimulatedSap::OpenDestination(const Destination& destination,
                                         const ConnectValues& values) {
   State& s = *state_;
   s.ReadDescription();
   RfcHandle handle = s.Description() ? s.LogonTo(destination, values) : 0;
+  auto logon = [](const std::optional<std::string>& value) {
+    return value ? JournalText(value->c_str()) : json(nullptr);
+  };
+  // The logon data as received, so that a test can tell which went to
+  // which host (the destination's entries name the host).
   s.journal.Write({{"op", "OpenDestination"},
                    {"destination", DestinationEntries(destination)},
+                   {"client", logon(values.client)},
+                   {"user", logon(values.user)},
+                   {"password", logon(values.password)},
+                   {"language", logon(values.language)},
                    {"handle", handle}});
   return handle;
 }

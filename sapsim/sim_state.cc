@@ -70,7 +70,7 @@ void SimulatedSap::State::Release(RfcHandle handle) { busy.erase(handle); }
 
 void SimulatedSap::State::Fire(const SimulatedSystem& system, const std::string& key,
                                const std::string& message) {
-  AppendTraceLines(PathOf(kTraceFileName), system.faults.trace);
+  AppendTraceLines(PathOf(traceFile), system.faults.trace);
   SetError(key, "", message, "");
 }
 

@@ -24,6 +24,9 @@ struct SimConnection {
   // one, but this connection keeps answering from its own.
   std::shared_ptr<const SimDescription> description;
   const SimulatedSystem* system = nullptr;
+  // Why the system refuses the logon data, which an RfcOpen connection
+  // sends with its first call; empty when it accepts them.
+  std::string logonRefusal;
 
   bool pending = false;  // RfcCall done, RfcReceive not yet
   std::string function;  // of the pending call
@@ -55,6 +58,8 @@ struct SimulatedSap::State {
   std::thread::id holder;
 
   std::string directory;
+  std::string destinationFile;  // set by UseDestinationFile
+  std::string traceFile;        // in the directory
   DescriptionCache descriptions;
   SimJournal journal;
   RfcEnvironmentRecord environment{};
@@ -95,6 +100,9 @@ struct SimulatedSap::State {
   void Release(RfcHandle handle);
   std::unordered_map<RfcHandle, std::thread::id> busy;
 
+  /// The destination file of RfcOpenEx: the one the caller named, else the
+  /// one RFC_INI names, else "saprfc.ini" in the directory.
+  std::string DestinationFilePath() const;
   /// |name| taken relative to the directory unless it is absolute.
   std::string PathOf(const std::string& name) const;
   /// The description of the latest reading, or null.
@@ -116,9 +124,15 @@ struct SimulatedSap::State {
   /// The open connection |handle|, or null (with the last error set).
   SimConnection* Find(RfcHandle handle);
   /// Checks the logon data against |system| (null: no system answered) and
-  /// opens a connection; 0 when the logon is refused.
+  /// opens a connection; 0 when the logon is refused. With
+  /// |checkAtFirstCall| a connection to a system that answers is opened
+  /// whatever the logon data, and its first call fails when they are
+  /// refused.
   RfcHandle Logon(const SimulatedSystem* system, const std::string& partner, const char* client,
-                  const char* user, const char* password);
+                  const char* user, const char* password, bool checkAtFirstCall = false);
+  /// Sets the last error of a refused logon (firing the system's logon
+  /// fault when it has one).
+  void RefuseLogon(const SimulatedSystem& system, const std::string& refusal);
 
   /// Logs on to the system an RfcOpenEx destination leads to; 0 when the
   /// destination is unusable or the logon is refused.

@@ -7,8 +7,10 @@
 
 using nlohmann::json;
 
-SimulatedSap::SimulatedSap(std::string directory) : state_(std::make_unique<State>()) {
+SimulatedSap::SimulatedSap(std::string directory, std::string traceFile)
+    : state_(std::make_unique<State>()) {
   state_->directory = std::move(directory);
+  state_->traceFile = std::move(traceFile);
 }
 
 SimulatedSap::~SimulatedSap() = default;

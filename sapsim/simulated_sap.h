@@ -12,7 +12,8 @@
 /// A simulated SAP system standing in for the RFC library. It answers
 /// logons and the function modules the sensor calls from the description
 /// file "SapSim.json" in its directory (read at each logon), looks up
-/// RfcOpenEx destinations in "SapRfc.ini" there, and writes its journal
+/// RfcOpenEx destinations in the file RFC_INI names or "saprfc.ini"
+/// there, and writes its journal
 /// and the trace file "Dev_Rfc.Trc" there. See docs/simulated-sap-system.md.
 ///
 /// Several threads may call it, one connection per thread: callers that
@@ -25,7 +26,9 @@ class SimulatedSap : public RfcLibrary {
   /// shared by the simulated library's source files only.
   struct State;
 
-  explicit SimulatedSap(std::string directory = ".");
+  /// Works in |directory|; faults append their trace lines to |traceFile|
+  /// there (the name the library of the stand-in writes).
+  explicit SimulatedSap(std::string directory = ".", std::string traceFile = "Dev_Rfc.Trc");
   ~SimulatedSap() override;
 
   /// The lock on the simulated system, held while it is returned.
@@ -44,6 +47,10 @@ class SimulatedSap : public RfcLibrary {
   void RfcEnvironment(const RfcEnvironmentRecord& environment) override;
   RfcHandle RfcOpen(const RfcOptions& options) override;
   RfcHandle RfcOpenEx(const char* connect, RfcErrorInfo* error) override;
+  /// The file RfcOpenEx reads; without it, the file the environment
+  /// variable RFC_INI names, else "saprfc.ini" in the directory, as the
+  /// classic library does.
+  void UseDestinationFile(const std::string& path) override;
   /// Logs on to the system |destination| leads to, as RfcOpenEx does once
   /// it has found the destination: the NetWeaver stand-in's logon, whose
   /// parameters name the same things. 0 when refused (RfcLastError says

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "measure/server_clock.h"
 #include "measure/system_info.h"
 #include "measure/system_usage_call.h"
+#include "platform/environment.h"
 #include "sap/connection.h"
 #include "testing/simulated_run.h"
 
@@ -178,8 +180,25 @@ TEST(SimulatedSapTest, LogonRules) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.host ? c.host : "(null)") + " " + c.client + " " + c.user);
-    EXPECT_EQ(Open(t.sim, c.host, c.sysnr, c.client, c.user, c.password, c.mode) != 0, c.accepted);
+    // The logon data go with the first call: a system that answers opens
+    // the connection whatever they are.
+    RfcHandle h = Open(t.sim, c.host, c.sysnr, c.client, c.user, c.password, c.mode);
+    EXPECT_EQ(h != 0 && t.sim.RfcCall(h, "RFC_SYSTEM_INFO", nullptr, nullptr) == 0, c.accepted);
   }
+
+  // Refused logon data fail the first call with the logon error, and the
+  // system ends the connection.
+  RfcHandle refused = Open(t.sim, "sapprd", 0, "100", "ABC", "wrong");
+  ASSERT_NE(refused, 0u);
+  EXPECT_EQ(t.sim.RfcCall(refused, "RFC_SYSTEM_INFO", nullptr, nullptr), 1);
+  RfcErrorInfo error;
+  t.sim.RfcLastError(&error);
+  EXPECT_STREQ(error.key, "RFC_ERROR_LOGON_FAILURE");
+  EXPECT_EQ(t.sim.RfcCall(refused, "RFC_SYSTEM_INFO", nullptr, nullptr), 1);
+  // RfcOpenEx checks them at once.
+  t.directory.Write("saprfc.ini", "DEST=PRD\nTYPE=A\nASHOST=sapprd\nSYSNR=00\n");
+  EXPECT_EQ(t.sim.RfcOpenEx("CLIENT=100 USER=ABC PASSWD=wrong LANG=D DEST=PRD", &error), 0u);
+  EXPECT_STREQ(error.key, "RFC_ERROR_LOGON_FAILURE");
 
   // Handles are distinct; a closed handle takes no calls; RfcClose(0)
   // closes all.
@@ -196,19 +215,43 @@ TEST(SimulatedSapTest, LogonRules) {
 TEST(SimulatedSapTest, OpenExLooksUpTheDestinationInSapRfcIni) {
   SimulatedRun t(R"({"systems": [{"host": "sapprd", "sysnr": 0,
       "logon": {"client": "100", "user": "ABC", "password": "my secret"}}]})");
-  t.directory.Write("SapRfc.ini",
+  t.directory.Write("saprfc.ini",
                     "* destinations\r\nDEST=QAS\r\nTYPE=A\r\nASHOST=sapprd\r\nSYSNR=05\r\n"
                     "# another\r\nDEST=PRD\r\n  TYPE = A\r\nASHOST=sapprd\r\n*ASHOST=x\r\n"
                     "SYSNR=00\r\n");
   RfcErrorInfo error;
-  // The password runs to the next keyword, blanks included.
-  EXPECT_NE(t.sim.RfcOpenEx("CLIENT=100 USER=abc PASSWD=my secret LANG=D DEST=PRD", &error), 0u);
+  // A value with blanks is quoted; unquoted it ends at the blank.
+  EXPECT_NE(t.sim.RfcOpenEx("CLIENT=100 USER=abc PASSWD=\"my secret\" LANG=D DEST=PRD", &error),
+            0u);
   EXPECT_STREQ(error.key, "");
+  EXPECT_EQ(t.sim.RfcOpenEx("CLIENT=100 USER=abc PASSWD=my secret LANG=D DEST=PRD", &error), 0u);
   EXPECT_EQ(t.sim.RfcOpenEx("CLIENT=100 USER=ABC PASSWD=my LANG=D DEST=PRD", &error), 0u);
   EXPECT_STREQ(error.key, "RFC_ERROR_LOGON_FAILURE");
   EXPECT_EQ(t.sim.RfcOpenEx("CLIENT=100 USER=ABC PASSWD=my secret LANG=D DEST=QAS", &error), 0u);
   EXPECT_EQ(t.sim.RfcOpenEx("CLIENT=100 USER=ABC PASSWD=my secret LANG=D DEST=DEV", &error), 0u);
   EXPECT_NE(std::string(error.message).find("DEV"), std::string::npos);
+}
+
+TEST(SimulatedSapTest, OpenExReadsTheFileRfcIniNames) {
+  SimulatedRun t;
+  const char* connect = "CLIENT=100 USER=ABC PASSWD=secret LANG=D DEST=PRD";
+  t.directory.Write("named.ini", "DEST=PRD\nTYPE=A\nASHOST=sapprd\nSYSNR=00\n");
+  t.directory.Write("saprfc.ini", "DEST=PRD\nTYPE=A\nASHOST=elsewhere\nSYSNR=00\n");
+  RfcErrorInfo error;
+  ASSERT_TRUE(SetEnvironmentValue("RFC_INI", t.directory.File("named.ini")));
+  EXPECT_NE(t.sim.RfcOpenEx(connect, &error), 0u);
+  ASSERT_TRUE(SetEnvironmentValue("RFC_INI", ""));  // empty counts as unset
+  EXPECT_EQ(t.sim.RfcOpenEx(connect, &error), 0u);  // saprfc.ini leads elsewhere
+#ifndef _WIN32
+  // Where names have case, "SapRfc.ini" is not the library's file.
+  std::filesystem::remove(t.directory.File("saprfc.ini"));
+  t.directory.Write("SapRfc.ini", "DEST=PRD\nTYPE=A\nASHOST=sapprd\nSYSNR=00\n");
+  EXPECT_EQ(t.sim.RfcOpenEx(connect, &error), 0u);
+  EXPECT_NE(std::string(error.message).find("saprfc.ini: cannot be opened"), std::string::npos);
+#endif
+  // A file named by the caller goes before both.
+  t.sim.UseDestinationFile(t.directory.File("named.ini"));
+  EXPECT_NE(t.sim.RfcOpenEx(connect, &error), 0u);
 }
 
 TEST(SimulatedSapTest, InvalidDescriptionRefusesEveryLogon) {

@@ -11,6 +11,10 @@ their own, as INSTALL.txt tells, and there
     error 1010 (the RFC library not found), exit code 2.
 The last check needs the stand-in in the package; --require-standin makes
 a package without it a failure instead of a skipped check.
+
+Before that: the package's programs and libraries carry no debug sections,
+and the debug archive beside it (NAME-debug.zip) holds each of them
+unstripped under the same path.
 """
 
 import argparse
@@ -26,6 +30,7 @@ PROGRAMS = ("brindlemark.exe", "brindlemark-profile.exe")
 DEMO_FILES = ("demo/README.txt", "demo/SapSim.json", "demo/PRD.P00", "demo/Tessaron.Prf")
 STANDINS = ("librfc32.dll", "sapnwrfc.dll")
 NOT_FOUND = b"Error 1010: RFC-Library librfc32.dll or sapnwrfc.dll not found !"
+OBJDUMP = "x86_64-w64-mingw32-objdump"  # reads both PE formats
 
 
 class Failure(Exception):
@@ -41,6 +46,31 @@ def check_layout(names):
     missing = sorted(expected - set(names))
     if unexpected or missing:
         raise Failure("package layout: unexpected %s, missing %s" % (unexpected, missing))
+
+
+def debug_sections(path):
+    dump = subprocess.run([OBJDUMP, "-h", path], stdout=subprocess.PIPE, check=True).stdout
+    return [line.split()[1] for line in dump.decode("latin-1").splitlines()
+            if len(line.split()) > 1 and line.split()[1].startswith(".debug")]
+
+
+def check_stripped(package, unpacked, binaries):
+    """Stripped binaries in the package, unstripped ones in the debug archive."""
+    for name in binaries:
+        sections = debug_sections(os.path.join(unpacked, name))
+        if sections:
+            raise Failure("%s carries debug sections %s" % (name, sections))
+    root, extension = os.path.splitext(package)
+    debug = root + "-debug" + extension
+    if not os.path.exists(debug):
+        raise Failure("the debug archive %s is missing" % debug)
+    with zipfile.ZipFile(debug) as z:
+        missing = sorted(set(binaries) - set(z.namelist()))
+        smaller = [name for name in binaries if name not in missing and
+                   z.getinfo(name).file_size <= os.path.getsize(os.path.join(unpacked, name))]
+    if missing or smaller:
+        raise Failure("debug archive: missing %s, not larger than the shipped one %s" %
+                      (missing, smaller))
 
 
 def run(program, args, cwd):
@@ -118,7 +148,9 @@ def main():
             if b"@VERSION@" in install or install.count(b"\n") != install.count(b"\r\n"):
                 raise Failure("INSTALL.txt: version not filled in or not CR LF")
             z.extractall(unpacked)
-    except Failure as e:
+            binaries = [name for name in z.namelist() if name.endswith((".exe", ".dll"))]
+        check_stripped(args.package, unpacked, binaries)
+    except (Failure, subprocess.CalledProcessError) as e:
         print("release package: FAILED: %s" % e)
         return 1
     status = 0

@@ -1,5 +1,6 @@
 #!/bin/sh
-# Builds the sensor and runs its main job on the demo: the system profile
+# Builds the sensor and runs its main job on the demo: the set-up test of
+# the profile tool once, then the sensor on the system profile
 # demo/PRD.P00 against the simulated SAP system described in
 # demo/SapSim.json, whose clock is "now" and whose counters grow with the
 # time of day. The sensor runs twice, a few seconds apart: the first run
@@ -17,6 +18,9 @@ cp -r demo "$run_dir"
 cd "$run_dir"
 sensor=../brindlemark
 
+echo "== Set-up test: brindlemark-profile test PRD"
+status=0; ../brindlemark-profile test PRD || status=$?
+echo "== exit code $status"
 echo "== First run: brindlemark PRD"
 status=0; $sensor PRD || status=$?
 echo "== exit code $status"

@@ -7,6 +7,11 @@ runtime DLL (libstdc++, libgcc, libwinpthread) would be missing on the
 probe, and the programs must load the RFC library at run time, never
 through their import table: only then does a missing library give the
 sensor's own error document instead of the Windows loader's message box.
+
+The package holds the binaries stripped of their symbols and debug
+sections; the unstripped ones go, under the same paths, into a debug
+archive beside it (NAME-debug.zip for NAME.zip), for the analysis of a
+crash of the shipped build.
 """
 
 import argparse
@@ -14,6 +19,7 @@ import os
 import re
 import subprocess
 import sys
+import tempfile
 import zipfile
 
 # Machine names as objdump reports them, per package folder.
@@ -23,6 +29,7 @@ PROGRAMS = ("brindlemark.exe", "brindlemark-profile.exe")
 STANDINS = ("librfc32.dll", "sapnwrfc.dll")
 DEMO_FILES = ("SapSim.json", "PRD.P00", "Tessaron.Prf")
 OBJDUMP = "x86_64-w64-mingw32-objdump"  # reads both PE formats
+STRIP = {"x86": "i686-w64-mingw32-strip", "x64": "x86_64-w64-mingw32-strip"}
 
 
 def crlf(path, version=None):
@@ -45,6 +52,27 @@ def check_binary(path, arch):
         if lower.startswith("lib") or lower in STANDINS:
             return "%s imports %s, which Windows does not have" % (path, name)
     return None
+
+
+def debug_archive_name(target):
+    """dist/brindlemark-4.3-windows.zip -> dist/brindlemark-4.3-windows-debug.zip"""
+    root, extension = os.path.splitext(target)
+    return root + "-debug" + extension
+
+
+def stripped(path, arch, directory):
+    """A copy of |path| without symbols and debug sections, in |directory|."""
+    out = os.path.join(directory, arch + "-" + os.path.basename(path))
+    subprocess.run([STRIP[arch], "--strip-all", "-o", out, path], check=True)
+    return out
+
+
+def write_zip(target, write):
+    """Writes the zip |target| through |write| as a whole or not at all."""
+    temporary = target + ".part"
+    with zipfile.ZipFile(temporary, "w", zipfile.ZIP_DEFLATED) as z:
+        write(z)
+    os.replace(temporary, target)
 
 
 def main():
@@ -76,15 +104,24 @@ def main():
         print("\n".join(faults), file=sys.stderr)
         return 1
 
-    temporary = args.target + ".part"
-    with zipfile.ZipFile(temporary, "w", zipfile.ZIP_DEFLATED) as z:
+    def write_package(z):
         z.writestr("INSTALL.txt", crlf("packaging/INSTALL.txt", args.version))
-        for package_path, path in entries:
+        for package_path, path in shipped:
             z.write(path, package_path)
         z.writestr("demo/README.txt", crlf("packaging/demo-README.txt", args.version))
         for name in DEMO_FILES:
             z.writestr("demo/" + name, crlf("demo/" + name))
-    os.replace(temporary, args.target)
+
+    def write_debug(z):
+        for package_path, path in entries:
+            z.write(path, package_path)
+
+    with tempfile.TemporaryDirectory() as directory:
+        shipped = [(package_path, stripped(path, package_path.split("/")[-2], directory))
+                   for package_path, path in entries]
+        # The debug archive first: a package never stands without it.
+        write_zip(debug_archive_name(args.target), write_debug)
+        write_zip(args.target, write_package)
     print(args.target)
     return 0
 

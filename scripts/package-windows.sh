@@ -9,7 +9,10 @@
 #                demo/x64/librfc32.dll, when the project builds it), its
 #                description SapSim.json and a profile and listing for it
 #   INSTALL.txt  the installation text
-# Text files get CR LF line ends. Prints the package's path.
+# Text files get CR LF line ends; programs and libraries are stripped. The
+# unstripped ones, for crash analysis, go into
+# dist/brindlemark-VERSION-windows-debug.zip beside it. Prints the
+# package's path.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-windows-tools.sh

@@ -73,6 +73,25 @@ for build in build-win32 build-win64; do
   python3 tests/run_scenarios.py --windows --wineprefix "$WINEPREFIX" --library netweaver \
     --sensor "$(pwd)/$build/standin-netweaver/brindlemark.exe" tests/scenarios/*/ || status=1
   took "$build: scenarios under Wine through the NetWeaver library"
+  # The profile tool's set-up test, beside each stand-in library.
+  python3 tests/run_scenarios.py --windows --wineprefix "$WINEPREFIX" \
+    --sensor "$(pwd)/$build/brindlemark-profile.exe" --beside "$build/librfc32.dll" \
+    tests/tool-scenarios/*/ || status=1
+  python3 tests/run_scenarios.py --windows --wineprefix "$WINEPREFIX" --library netweaver \
+    --sensor "$(pwd)/$build/brindlemark-profile.exe" \
+    --beside "$build/standin-netweaver/sapnwrfc.dll" tests/tool-scenarios/*/ || status=1
+  took "$build: set-up test scenarios under Wine"
+  # Which library is loaded from where; the other build's librfc32.dll is
+  # of the wrong architecture here.
+  # The 32-bit build also has a stand-in with only stdcall export names.
+  other=build-win64 decorated="--decorated $build/standin-decorated/librfc32.dll"
+  [ "$build" = build-win64 ] && other=build-win32 decorated=""
+  # shellcheck disable=SC2086
+  python3 tests/check_library_loading.py --windows --wineprefix "$WINEPREFIX" \
+    --sensor "$build/brindlemark.exe" --classic "$build/librfc32.dll" \
+    --netweaver "$build/standin-netweaver/sapnwrfc.dll" \
+    --other-classic "$other/librfc32.dll" $decorated || status=1
+  took "$build: library loading under Wine"
 done
 
 # Last: the release package as an administrator gets it, both

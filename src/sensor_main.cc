@@ -8,6 +8,7 @@
 #include "platform/file_system.h"
 #include "run/run.h"
 #include "run/run_driver.h"
+#include "sap/connection.h"
 #include "sap/rfc_library_loader.h"
 
 int main(int argc, char** argv) {
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
   auto console = CreateStandardOutput();
   // The RFC library is loaded when the first logon needs it.
   DynamicRfcLibraryLoader loader;
+  loader.SetDestinationFile(disk->HostPath(kDestinationFileCopy));
   Run run(*disk, *clock, *console, loader);
   return ExecuteRun(run, arguments);
 }

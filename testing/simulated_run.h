@@ -51,6 +51,7 @@ struct SandboxFileSystem : FileSystem {
     return host->CopyFile(In(from), In(to));
   }
   bool RemoveFile(const std::string& p) override { return host->RemoveFile(In(p)); }
+  std::string HostPath(const std::string& p) override { return host->HostPath(In(p)); }
   std::unique_ptr<FileLock> LockFile(const std::string& p,
                                      std::chrono::milliseconds timeout) override {
     return host->LockFile(In(p), timeout);

@@ -16,6 +16,8 @@ struct VirtualFileSystem : FileSystem {
   bool WriteFile(const std::string& path, std::string_view contents) override;
   bool ReplaceFile(const std::string& path, std::string_view contents) override;
   bool CopyFile(const std::string& from, const std::string& to) override;
+  /// Paths are their own host paths.
+  std::string HostPath(const std::string& path) override { return path; }
   bool RemoveFile(const std::string& path) override;
   /// A lock held already is never released while the caller waits (the
   /// tests run in one thread): null at once.

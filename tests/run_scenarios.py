@@ -32,6 +32,23 @@ Optional keys of case.json:
               a Python script of the case folder that writes further input
               files; it is run with the working directory as its argument
               after in/ has been copied and before the first run
+  "xml": false
+              the default of the runs' "xml"
+  "written": ["SapRfc.ini"]
+              nothing else is written: every file of the working directory
+              stays as it was and no file is added, except those named
+
+Keys of a run for output that is text for a person:
+
+  "lines":    regular expressions, each of which must match a whole line
+              of standard output
+  "not_shown": texts that standard output must not hold (a password)
+
+With --beside FILE (given once per file) the program is copied into a
+directory of its own together with each FILE and started from there, so
+that it finds those files beside itself; a case with "beside": false gets
+the program alone, and the files of the case's folder bin/ are put beside
+it as well.
 
 Item runs measure their systems side by side; every case with an item
 run is run twice: as written (systems side by side, the default), and
@@ -50,7 +67,9 @@ differ, so a file of the folder "netweaver/" of a case (a "stdoutN.txt",
 "expected/NAME") replaces the file of the same name, and the keys of an
 object "netweaver" in case.json replace those of the case. The journal
 records the classic library's calls and is not compared then, nor are
-expected files of the simulated system ("sapsim*").
+expected files of the simulated system ("sapsim*"). Each library writes its
+trace file under its own name ("dev_rfc", "dev_rfc.trc"): the other
+library's is not expected of it.
 
 Every scenario runs in a fresh temporary directory. With --windows the
 sensor is a Windows program run under Wine: the working directory and the
@@ -67,6 +86,9 @@ import subprocess
 import sys
 import tempfile
 import xml.dom.minidom
+
+# The trace file each RFC library writes in the working directory.
+TRACE_FILES = {"classic": "dev_rfc", "netweaver": "dev_rfc.trc"}
 
 
 def read_bytes(path):
@@ -124,6 +146,52 @@ def for_library(case_dir, library, rel):
     return own if library != "classic" and os.path.exists(own) else os.path.join(case_dir, rel)
 
 
+def snapshot(work):
+    """The files below |work| with their bytes and modification times."""
+    files = {}
+    for root, _, names in os.walk(work):
+        for name in names:
+            path = os.path.join(root, name)
+            files[os.path.relpath(path, work)] = (read_bytes(path), os.stat(path).st_mtime_ns)
+    return files
+
+
+def check_written(before, after, allowed):
+    allowed = {name.lower() for name in allowed}
+    for name in sorted(set(before) | set(after)):
+        if name.lower() in allowed:
+            continue
+        if name not in after:
+            raise Failure("%s was removed" % name)
+        if name not in before:
+            raise Failure("%s was written" % name)
+        if before[name] != after[name]:
+            raise Failure("%s was rewritten" % name)
+
+
+def check_text(where, run, output):
+    text = output.decode("latin-1").replace("\r\n", "\n")
+    for pattern in run.get("lines", []):
+        if not re.search("^" + pattern + "$", text, re.MULTILINE):
+            raise Failure("%s: no line matches %s\n--- output:\n%s" % (where, pattern, text))
+    for absent in run.get("not_shown", []):
+        if absent in text:
+            raise Failure("%s: the output holds %r\n%s" % (where, absent, text))
+
+
+def place_beside(case, case_dir, sensor, beside, scratch):
+    """Copies the program and the files it is to find beside itself into a
+    directory of its own; returns the command that starts the copy."""
+    program = sensor[-1]
+    directory = os.path.join(scratch, "bin")
+    os.makedirs(directory)
+    files = [program] + (beside if case.get("beside", True) else [])
+    for path in files:
+        shutil.copy2(path, directory)
+    copy_tree(os.path.join(case_dir, "bin"), directory)
+    return sensor[:-1] + [os.path.join(directory, os.path.basename(program))]
+
+
 SEQUENTIAL = "PARALLEL=1"
 NO_DEADLINE = "TIMEOUT=900"
 
@@ -154,7 +222,8 @@ def with_options(args, options):
     return args[:2] + [args[2] + " " + options] + args[3:]
 
 
-def run_case(case_dir, sensor, windows, wineprefix, library="classic", sequential=False):
+def run_case(case_dir, sensor, windows, wineprefix, library="classic", beside=None,
+             sequential=False):
     """Runs one case; |sequential| adds PARALLEL=1 to its item runs.
     Without it, the journal is not compared and the trace file's lines
     are compared in any order."""
@@ -171,6 +240,8 @@ def run_case(case_dir, sensor, windows, wineprefix, library="classic", sequentia
     try:
         work = os.path.join(scratch, "work")
         os.makedirs(work)
+        if beside is not None:
+            sensor = place_beside(case, case_dir, sensor, beside, scratch)
         copy_tree(os.path.join(case_dir, "in"), work)
         if "generate" in case:
             subprocess.run([sys.executable, os.path.join(case_dir, case["generate"]), work],
@@ -200,6 +271,7 @@ def run_case(case_dir, sensor, windows, wineprefix, library="classic", sequentia
                 path = os.path.join(work, name)
                 with open(path, "rb") as f:
                     stamps[name] = (f.read(), os.stat(path).st_mtime_ns)
+            before = snapshot(work)
             for number, run in enumerate(case["runs"], 1):
                 options = added_options(sequential)
                 args = with_options(run.get("args", []), options)
@@ -222,12 +294,15 @@ def run_case(case_dir, sensor, windows, wineprefix, library="classic", sequentia
                     if not pattern_of(expected).match(result.stdout):
                         raise Failure("%s: standard output differs\n--- expected:\n%s\n--- got:\n%s" %
                                       (where, show(expected), show(result.stdout)))
-                if run.get("xml", True):
+                check_text(where, run, result.stdout)
+                if run.get("xml", case.get("xml", True)):
                     try:
                         xml.dom.minidom.parseString(result.stdout)
                     except Exception as e:  # expat's errors
                         raise Failure("%s: output is not well-formed XML: %s\n%s" %
                                       (where, e, show(result.stdout)))
+            if "written" in case:
+                check_written(before, snapshot(work), case["written"])
             for name, (data, mtime) in stamps.items():
                 path = os.path.join(work, name)
                 with open(path, "rb") as f:
@@ -238,13 +313,22 @@ def run_case(case_dir, sensor, windows, wineprefix, library="classic", sequentia
                     raise Failure("%s still exists" % name)
             if "journal" in case:
                 check_journal(case_dir, work, case["journal"])
-            expected_dir = os.path.join(case_dir, "expected")
-            if os.path.isdir(expected_dir):
+            expected_names = set()
+            for expected_dir in [os.path.join(case_dir, "expected")] + \
+                    ([os.path.join(case_dir, library, "expected")] if library != "classic" else []):
                 for root, _, files in os.walk(expected_dir):
                     for name in files:
-                        rel = os.path.relpath(os.path.join(root, name), expected_dir)
+                        expected_names.add(
+                            os.path.relpath(os.path.join(root, name), expected_dir))
+            if expected_names:
+                for rel in sorted(expected_names):
                         if (library != "classic" or side_by_side) and \
                                 rel.lower().startswith("sapsim"):
+                            continue
+                        # Each library writes its trace file under its own
+                        # name; the other's is no expectation.
+                        if rel in TRACE_FILES.values() and rel != TRACE_FILES[library] and \
+                                not os.path.exists(os.path.join(case_dir, "in", rel)):
                             continue
                         with open(for_library(case_dir, library, os.path.join("expected", rel)),
                                   "rb") as f:
@@ -263,7 +347,8 @@ def run_case(case_dir, sensor, windows, wineprefix, library="classic", sequentia
                             # the case: its lines keep their line ends, only
                             # the lines added have CR LF.
                             kept = b""
-                            if rel.lower() == "dev_rfc.trc" and os.path.exists(source):
+                            if rel.lower() in ("dev_rfc.trc", "dev_rfc") and \
+                                    os.path.exists(source):
                                 kept = read_bytes(source)
                             if not expected.startswith(kept):
                                 kept = b""
@@ -273,7 +358,7 @@ def run_case(case_dir, sensor, windows, wineprefix, library="classic", sequentia
                             raise Failure("%s is missing" % rel)
                         with open(got_path, "rb") as f:
                             got = f.read()
-                        if side_by_side and rel.lower() == "dev_rfc.trc":
+                        if side_by_side and rel.lower() in ("dev_rfc.trc", "dev_rfc"):
                             got = b"".join(sorted(got.splitlines(keepends=True)))
                             expected = b"".join(sorted(expected.splitlines(keepends=True)))
                         if got != expected:
@@ -295,6 +380,8 @@ def main():
     parser.add_argument("--wineprefix", help="the Wine prefix (with --windows)")
     parser.add_argument("--library", default="classic", choices=["classic", "netweaver"],
                         help="the RFC library the sensor loads")
+    parser.add_argument("--beside", action="append",
+                        help="a file to copy beside a copy of the program (repeatable)")
     parser.add_argument("cases", nargs="+", help="scenario folders")
     args = parser.parse_args()
     sensor = ["wine", args.sensor] if args.windows else [args.sensor]
@@ -302,10 +389,10 @@ def main():
     for case_dir in args.cases:
         name = os.path.basename(os.path.normpath(case_dir))
         try:
-            run_case(case_dir, sensor, args.windows, args.wineprefix, args.library)
+            run_case(case_dir, sensor, args.windows, args.wineprefix, args.library, args.beside)
             if has_item_run(case_dir):
                 run_case(case_dir, sensor, args.windows, args.wineprefix, args.library,
-                         sequential=True)
+                         args.beside, sequential=True)
             print("PASS %s" % name)
         except (Failure, subprocess.TimeoutExpired) as e:
             failed += 1

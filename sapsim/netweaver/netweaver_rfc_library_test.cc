@@ -89,7 +89,7 @@ TEST(NetWeaverRfcLibraryTest, AnswersEqualThoseOfTheClassicInterface) {
   EXPECT_TRUE(classicOutcome.IsException("NO_DATA_FOUND"));
   EXPECT_TRUE(nwOutcome.IsException("NO_DATA_FOUND"));
   // The failure is in the trace file, where the sensor's check finds it.
-  EXPECT_NE(classic.directory.Read("Dev_Rfc.Trc").find("ERROR NWRFC NO_DATA_FOUND"),
+  EXPECT_NE(classic.directory.Read("dev_rfc.trc").find("ERROR NWRFC NO_DATA_FOUND"),
             std::string::npos);
 }
 
@@ -98,6 +98,13 @@ TEST(NetWeaverRfcLibraryTest, LogonFailuresAndR2) {
   NetWeaverRun nw(classic, NetWeaverStandInFunctions());
   nw.profile.password = "wrong";
   EXPECT_EQ(nw.Logon().connection, 0u);
+  // The journal shows which logon data went to which host.
+  nlohmann::json open = classic.Journal("OpenDestination").back();
+  EXPECT_EQ(open["destination"]["ASHOST"], "sapprd");
+  EXPECT_EQ(open["client"], "100");
+  EXPECT_EQ(open["user"], "ABC");
+  EXPECT_EQ(open["password"], "wrong");
+  EXPECT_EQ(open["language"], "E");
   RfcErrorInfo error;
   nw.library.RfcLastError(&error);
   EXPECT_STREQ(error.key, "RFC_ERROR_LOGON_FAILURE");
@@ -154,6 +161,45 @@ NwRc NWRFC_CALL ShortParameters(NwFunctionDescHandle desc, const NwChar* name, N
   NwRc rc = NetWeaverStandInFunctions().RfcGetParameterDescByName(desc, name, out, error);
   if (rc == kNwOk && out->type == kNwTypeChar) out->nucLength = 2;
   return rc;
+}
+
+// S_DATA_VOL described with two decimals: the library gives its text with
+// a decimal point.
+NwRc NWRFC_CALL TwoDecimalsField(NwTypeDescHandle type, const NwChar* name, NwFieldDesc* out,
+                                 NwErrorInfo* error) {
+  NwRc rc = NetWeaverStandInFunctions().RfcGetFieldDescByName(type, name, out, error);
+  if (rc == kNwOk && std::u16string_view(out->name) == u"S_DATA_VOL") out->decimals = 2;
+  return rc;
+}
+
+NwRc NWRFC_CALL TextWithTwoDecimals(NwDataHandle data, const NwChar* name, NwChar* buffer,
+                                    unsigned bufferLength, unsigned* length, NwErrorInfo* error) {
+  NwRc rc =
+      NetWeaverStandInFunctions().RfcGetString(data, name, buffer, bufferLength, length, error);
+  if (rc != kNwOk || std::u16string_view(name) != u"S_DATA_VOL") return rc;
+  std::u16string text(buffer, *length);
+  while (text.size() < 3 || text.size() - (text[0] == u'-') < 3) text.insert(text[0] == u'-', u"0");
+  text.insert(text.size() - 2, u".");
+  std::copy(text.begin(), text.end(), buffer);
+  buffer[text.size()] = 0;
+  *length = static_cast<unsigned>(text.size());
+  return rc;
+}
+
+TEST(NetWeaverRfcLibraryTest, PackedFieldsTakeTheDecimalsOfTheirDescription) {
+  SimulatedRun classic(OneSystem("{}", kStatistics));
+  NwRfcFunctions f = NetWeaverStandInFunctions();
+  f.RfcGetFieldDescByName = &TwoDecimalsField;
+  f.RfcGetString = &TextWithTwoDecimals;
+  NetWeaverRun nw(classic, f);
+  RfcSession session = nw.Logon();
+  ASSERT_NE(session.connection, 0u);
+  RfcSession plain = classic.Logon();
+  Outcome outcome = Outcome::Ok(), plainOutcome = Outcome::Ok();
+  std::string rows = StatisticBytes(session, "20240305", &outcome);
+  ASSERT_TRUE(outcome.ok()) << outcome.Message();
+  // "-12.34" of two decimals is the packed -1234 of the system's field.
+  EXPECT_EQ(rows, StatisticBytes(plain, "20240305", &plainOutcome));
 }
 
 TEST(NetWeaverRfcLibraryTest, BadDescriptionsFailThroughTheErrorPath) {

@@ -30,7 +30,7 @@ namespace {
 constexpr size_t kMaxNameLength = 256;
 
 struct StandIn {
-  explicit StandIn(const std::string& directory) : sim(directory) {}
+  explicit StandIn(const std::string& directory) : sim(directory, "dev_rfc.trc") {}
 
   SimulatedSap sim;
   NwDictionary dictionary;
@@ -599,6 +599,16 @@ NWSTANDIN_EXPORT NwDataHandle NWRFC_CALL RfcGetCurrentRow(NwDataHandle table, Nw
     Ok(error);
     return table->rows[table->current].get();
   });
+}
+
+/// The stand-in's version: that of the library it stands in for, with a
+/// text that says what it is.
+NWSTANDIN_EXPORT const NwChar* NWRFC_CALL RfcGetVersion(unsigned* major, unsigned* minor,
+                                                        unsigned* patchLevel) {
+  if (major != nullptr) *major = 7500;
+  if (minor != nullptr) *minor = 0;
+  if (patchLevel != nullptr) *patchLevel = 0;
+  return u"7500.0.0 (simulated SAP system)";
 }
 
 }  // extern "C"

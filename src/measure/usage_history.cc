@@ -6,6 +6,7 @@
 #include "measure/number_text.h"
 #include "measure/server_clock.h"
 #include "platform/file_system.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -19,6 +20,9 @@ constexpr Column kClientColumns[UsageCounters::kCount] = {
     {9, 12}, {21, 14}, {35, 14}, {49, 14}, {63, 14}, {77, 12}, {89, 12},
 };
 constexpr size_t kClientWidth = 3;
+/// The longest prefix of a history line that the index holds: the marker
+/// and the client columns.
+constexpr size_t kIndexedPrefixLength = kCurrentHistoryPrefix.size() + kClientWidth;
 
 bool IsAsciiAlnum(char c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -94,7 +98,24 @@ std::uint32_t FormerStepTotal(std::string_view dateRecord) {
   return DecimalValue(rest.substr(0, length));
 }
 
+UsageHistory::UsageHistory(const std::vector<std::string>& profileLines, bool byteOrderMark)
+    : profileLines_(profileLines), byteOrderMark_(byteOrderMark) {
+  for (const std::string& line : profileLines_) {
+    if (!IsHistoryLine(line)) continue;
+    std::string_view text(line);
+    for (size_t length = kCurrentHistoryPrefix.size();
+         length <= kIndexedPrefixLength && length <= text.size(); ++length)
+      firstLineOf_.try_emplace(text.substr(0, length), text);  // the first line counts
+  }
+}
+
 std::string_view UsageHistory::FindProfileLine(std::string_view prefix) const {
+  // A client's records are looked up by "# Clt " or "# Clx " and the
+  // client: at most three characters, all of them in the index.
+  if (prefix.size() <= kIndexedPrefixLength && IsHistoryLine(prefix)) {
+    auto found = firstLineOf_.find(prefix);
+    return found == firstLineOf_.end() ? std::string_view() : found->second;
+  }
   for (const std::string& line : profileLines_)
     if (std::string_view(line).starts_with(prefix)) return line;
   return {};
@@ -112,7 +133,7 @@ Outcome UsageHistory::UpdateHistory(FileSystem& disk, const std::string& profile
   if (!dateChanged_ && formerSteps == allClientsStepTotal) return Outcome::Ok();  // untouched
 
   historyRewritten_ = true;
-  std::string contents;
+  std::string contents(byteOrderMark_ ? kByteOrderMark : std::string_view());
   for (const std::string& line : profileLines_) {
     if (IsHistoryLine(line)) continue;
     contents += line;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "measure/usage_counters.h"
@@ -57,13 +58,15 @@ std::uint32_t FormerStepTotal(std::string_view dateRecord);
 /// The history of one system during one evaluation of its workload.
 ///
 /// Created from the profile lines as they were read; every lookup sees
-/// those lines, also after the profile has been rewritten. A profile holds
-/// a few history lines per client, so a lookup scans them.
+/// those lines, also after the profile has been rewritten. The history
+/// lines are indexed once by their client columns, so that a run over
+/// many clients does not scan the whole profile once per client.
 class UsageHistory {
  public:
-  /// |profileLines| must outlive this object unchanged.
-  explicit UsageHistory(const std::vector<std::string>& profileLines)
-      : profileLines_(profileLines) {}
+  /// |profileLines| must outlive this object unchanged. With
+  /// |byteOrderMark| a rewritten profile begins with the byte-order mark
+  /// that the profile read had in front of its first line.
+  explicit UsageHistory(const std::vector<std::string>& profileLines, bool byteOrderMark = false);
 
   /// The first profile line that begins with |prefix|, or an empty text.
   std::string_view FindProfileLine(std::string_view prefix) const;
@@ -89,6 +92,10 @@ class UsageHistory {
 
  private:
   const std::vector<std::string>& profileLines_;
+  bool byteOrderMark_;
+  /// The first history line of each prefix "# Clt " or "# Clx " followed
+  /// by zero to three characters of the client columns.
+  std::unordered_map<std::string_view, std::string_view> firstLineOf_;
   bool dateChanged_ = false;
   bool historyRewritten_ = false;
 };

@@ -235,8 +235,9 @@ void WriteDocument(std::string_view destination, const WorkloadOptions& options,
   document.CloseDocument();
 }
 
-/// The channels of one system in an item run.
-void WriteItem(const Workload& workload, const WorkloadOptions& options, std::string_view itemName,
+/// The channels of one system in an item run. Returns whether any was
+/// written: an item the options or its name leave unmeasured is not.
+bool WriteItem(const Workload& workload, const WorkloadOptions& options, std::string_view itemName,
                std::string_view channelName, ResultDocument& document) {
   ClientChannel option = options.clientChannel;
   ValueRule rule = ClientChannelRule(option);
@@ -244,13 +245,15 @@ void WriteItem(const Workload& workload, const WorkloadOptions& options, std::st
                    option != ClientChannel::kBatch;
   if (perClient) {
     WriteSlotChannels(workload, rule, std::string(channelName) + " ", document);
-  } else {
-    for (const TotalChannel& channel : kTotalChannels) {
-      if (option != ClientChannel::kNone && channel.rule.counter != rule.counter) continue;
-      if (itemName != channel.name) continue;
-      document.WriteChannel(channelName, Decimal(channel.rule.Of(workload.totals)), "");
-    }
+    return !workload.slots.empty();
   }
+  for (const TotalChannel& channel : kTotalChannels) {
+    if (option != ClientChannel::kNone && channel.rule.counter != rule.counter) continue;
+    if (itemName != channel.name) continue;
+    document.WriteChannel(channelName, Decimal(channel.rule.Of(workload.totals)), "");
+    return true;
+  }
+  return false;
 }
 
 /// The result of an evaluation that ended with |outcome| before it found
@@ -303,7 +306,7 @@ WorkloadResult EvaluateWorkload(RfcSession& session, const ServerClock& clock,
     Workload workload;
     result.outcome = SumRows(session.rfc, statistic, options.clientFilter, &workload);
     if (!result.outcome.ok()) return result;
-    UsageHistory history(historyFile.lines);
+    UsageHistory history(historyFile.lines, historyFile.byteOrderMark);
     result.outcome = history.UpdateHistory(historyFile.disk, historyFile.path, clock,
                                            workload.slots, workload.allClientsStepTotal);
     if (!result.outcome.ok()) return result;
@@ -331,8 +334,7 @@ WorkloadResult EvaluateItem(RfcSession& session, const ServerClock& clock,
       if (!result.outcome.ok()) return result;
     }
     document.Clear();
-    WriteItem(workload, options, itemName, channelName, document);
-    result.itemReported = true;
+    result.itemReported = WriteItem(workload, options, itemName, channelName, document);
     return result;
   });
 }

@@ -39,6 +39,8 @@ struct HistoryFile {
   FileSystem& disk;
   const std::string& path;
   const std::vector<std::string>& lines;
+  /// The profile began with a byte-order mark; a rewrite keeps it.
+  bool byteOrderMark = false;
 };
 
 /// What an evaluation found.
@@ -49,7 +51,9 @@ struct WorkloadResult {
   /// The system had no statistics for the day ("NO_DATA_FOUND"): the
   /// document is the no-data document.
   bool noData = false;
-  /// Item run: the system's item (or per-client channels) were written.
+  /// Item run: the system's item (or per-client channels) were written; an
+  /// item that no channel carries (an unknown name, or one the option
+  /// "DIALOG" or "BATCH" excludes) is not reported.
   bool itemReported = false;
   /// "DATA": the lines to print before the document.
   std::string dataRows;

@@ -27,9 +27,12 @@ void ExamineLine(std::string_view line, std::string* errorText) {
 
 }  // namespace
 
-std::string TraceFileRemark(FileSystem& disk) {
+std::string TraceFileRemark(FileSystem& disk, const std::vector<std::string>& libraryFiles) {
   std::string contents;
-  if (!disk.ReadFile(kTraceFileName, &contents)) return " - Look for Trace-File";
+  bool read = false;
+  for (const std::string& name : libraryFiles)
+    if (!read) read = disk.ReadFile(name, &contents);
+  if (!read && !disk.ReadFile(kTraceFileName, &contents)) return " - Look for Trace-File";
   std::string errorText;
   ForEachLine(contents, [&](std::string_view line) { ExamineLine(line, &errorText); });
   if (errorText.empty()) return " - Please Check Trace-File !";

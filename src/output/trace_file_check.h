@@ -2,6 +2,7 @@
 #define BRINDLEMARK_OUTPUT_TRACE_FILE_CHECK_H_
 
 #include <string>
+#include <vector>
 
 struct FileSystem;
 
@@ -11,8 +12,10 @@ inline constexpr const char kTraceFileName[] = "Dev_Rfc.Trc";
 /// The remark on a failure that the RFC library left in its trace file,
 /// to be added to the error message: " - " and the last error text of the
 /// file, " - Please Check Trace-File !" when it names none, or " - Look for
-/// Trace-File" when it cannot be read. The file is only read, never
-/// changed or deleted.
-std::string TraceFileRemark(FileSystem& disk);
+/// Trace-File" when it cannot be read. The file read is the first of
+/// |libraryFiles| (the names the loaded library writes, see
+/// RfcLibrary::TraceFileNames) that can be read, else kTraceFileName. The
+/// file is only read, never changed or deleted.
+std::string TraceFileRemark(FileSystem& disk, const std::vector<std::string>& libraryFiles = {});
 
 #endif  // BRINDLEMARK_OUTPUT_TRACE_FILE_CHECK_H_

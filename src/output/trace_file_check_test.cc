@@ -42,4 +42,14 @@ TEST(TraceFileCheckTest, LastErrorLineOfTheTraceFile) {
   }
 }
 
+TEST(TraceFileCheckTest, TheLoadedLibrarysOwnFileComesFirst) {
+  VirtualFileSystem disk;
+  disk.Create(kTraceFileName, "ERROR abcdefold run\n");
+  EXPECT_EQ(TraceFileRemark(disk, {"dev_rfc"}), " - old run");  // only the specified file
+  disk.Create("dev_rfc", "ERROR abcdefthis run\n");
+  EXPECT_EQ(TraceFileRemark(disk, {"dev_rfc"}), " - this run");
+  disk.files.clear();
+  EXPECT_EQ(TraceFileRemark(disk, {"dev_rfc"}), " - Look for Trace-File");
+}
+
 }  // namespace

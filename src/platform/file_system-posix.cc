@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <random>
 #include <thread>
 
@@ -106,7 +107,8 @@ struct PosixFileLock : FileLock {
 };
 
 struct PosixFileSystem : FileSystem {
-  explicit PosixFileSystem(HostPaths paths) : paths_(std::move(paths)) {}
+  PosixFileSystem(HostPaths paths, FlushDescriptor flush)
+      : paths_(std::move(paths)), flush_(flush ? std::move(flush) : FlushDescriptor(::fsync)) {}
 
   bool ReadFile(const std::string& path, std::string* contents) override {
     int fd = OpenRegular(paths_.Map(path), O_RDONLY);
@@ -173,16 +175,40 @@ struct PosixFileSystem : FileSystem {
         (void)::fchown(fd, st.st_uid, st.st_gid);
       ok = ::fchmod(fd, st.st_mode & 07777) == 0;
     }
-    ok = ok && WriteAll(fd, contents) && ::fsync(fd) == 0;
+    ok = ok && WriteAll(fd, contents) && flush_(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) {
+      ::unlink(temp.c_str());
+      return false;
+    }
+    return FlushDirectory(directory);
+  }
+
+  bool CopyFile(const std::string& from, const std::string& to) override {
+    std::string contents;
+    if (!ReadFile(from, &contents)) return false;
+    // Renamed over |to| itself: a link of that name is replaced, never
+    // followed.
+    std::string target = paths_.Map(to), directory, name, temp;
+    SplitPath(target, &directory, &name);
+    RemoveStaleTemporaries(directory, name);
+    int fd = CreateTemporary(directory, name, 0666, &temp);
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, contents);
     ok = (::close(fd) == 0) && ok;
     if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) ::unlink(temp.c_str());
     return ok;
   }
 
-  bool CopyFile(const std::string& from, const std::string& to) override {
-    std::string contents;
-    return ReadFile(from, &contents) && WriteFile(to, contents);
+  std::string HostPath(const std::string& path) override {
+    std::string host = paths_.Map(path);
+    if (!host.empty() && host[0] == '/') return host;
+    std::string directory(4096, '\0');
+    if (::getcwd(directory.data(), directory.size()) == nullptr) return host;
+    directory.resize(std::char_traits<char>::length(directory.c_str()));
+    return Join(directory, host);
   }
 
   bool RemoveFile(const std::string& path) override {
@@ -210,23 +236,46 @@ struct PosixFileSystem : FileSystem {
     return nullptr;
   }
 
+  /// Makes a rename in |directory| durable: the new name lives in the
+  /// directory, which the file's own flush does not write, so a power cut
+  /// could otherwise bring the old profile back. A directory that cannot be
+  /// opened for this, or a file system that cannot flush one (EINVAL), is
+  /// passed over: the file is in place either way. A failing disk is not.
+  bool FlushDirectory(const std::string& directory) {
+    int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return true;
+    bool ok = flush_(fd) == 0 || errno == EINVAL;
+    ::close(fd);
+    return ok;
+  }
+
   HostPaths paths_;
+  FlushDescriptor flush_;
 };
 
 }  // namespace
 
-std::unique_ptr<FileSystem> CreatePosixFileSystem(HostPaths paths) {
-  return std::make_unique<PosixFileSystem>(std::move(paths));
+std::unique_ptr<FileSystem> CreatePosixFileSystem(HostPaths paths, FlushDescriptor flush) {
+  return std::make_unique<PosixFileSystem>(std::move(paths), std::move(flush));
 }
 
-std::unique_ptr<FileSystem> CreateHostFileSystem() {
+namespace {
+
+/// The mapping of the host file system the sensor works on.
+HostPaths SensorHostPaths() {
   HostPaths paths;
   // The Windows drives of a Linux build lie below one host directory:
   // "C:\x" is <root>/C/x. BRINDLEMARK_DRIVES names that directory; it is
   // "/" when unset.
   const char* drives = std::getenv("BRINDLEMARK_DRIVES");
   paths.driveRoot = drives != nullptr && *drives != '\0' ? drives : "/";
-  return CreatePosixFileSystem(std::move(paths));
+  return paths;
+}
+
+}  // namespace
+
+std::unique_ptr<FileSystem> CreateHostFileSystem() {
+  return CreatePosixFileSystem(SensorHostPaths());
 }
 
 std::unique_ptr<FileSystem> CreateNativeFileSystem() {

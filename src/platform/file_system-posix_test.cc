@@ -4,12 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -139,6 +141,44 @@ TEST_F(PosixFileSystemTest, ReplaceRemovesItsStaleTemporaries) {
   EXPECT_EQ(Names(), (std::set<std::string>{"PRD.P00", recent, otherProfile, lookalike}));
 }
 
+// A power cut leaves the old profile or the new one: the new file is
+// flushed before the rename, the directory that holds the new name after.
+TEST_F(PosixFileSystemTest, ReplaceFlushesTheFileThenTheDirectory) {
+  Write("PRD.P00", "old\n");
+  std::vector<std::string> flushes;  // what was flushed, and the profile then
+  auto flushing = CreatePosixFileSystem(HostPaths{dir, dir}, [&](int fd) {
+    struct stat st;
+    ::fstat(fd, &st);
+    flushes.push_back((S_ISDIR(st.st_mode) ? "directory / " : "file / ") + Bytes("PRD.P00"));
+    return ::fsync(fd);
+  });
+  ASSERT_TRUE(flushing->ReplaceFile("PRD.P00", "new\n"));
+  EXPECT_EQ(flushes, (std::vector<std::string>{"file / old\n", "directory / new\n"}));
+
+  // A file that cannot be flushed is not put in place.
+  auto failing = CreatePosixFileSystem(HostPaths{dir, dir}, [](int) {
+    errno = EIO;
+    return -1;
+  });
+  EXPECT_FALSE(failing->ReplaceFile("PRD.P00", "newer\n"));
+  EXPECT_EQ(Bytes("PRD.P00"), "new\n");
+  EXPECT_EQ(Names(), std::set<std::string>{"PRD.P00"});
+}
+
+// Profile names up to the file system's limit are rewritten; the cut
+// temporary names of a long one are still cleaned up.
+TEST_F(PosixFileSystemTest, ReplacesAFileWithALongName) {
+  std::string name = std::string(226, 'P') + ".P00";
+  Write(name, "old\n");
+  std::string stale = TemporaryName(name, 4294967295UL, 0xabcdef01);
+  EXPECT_LE(stale.size(), kMaxFileNameLength);
+  Write(stale, "leftover");
+  fs::last_write_time(At(stale), fs::last_write_time(At(stale)) - std::chrono::minutes(16));
+  ASSERT_TRUE(disk->ReplaceFile(name, "new\n"));
+  EXPECT_EQ(Bytes(name), "new\n");
+  EXPECT_EQ(Names(), std::set<std::string>{name});
+}
+
 TEST(TemporaryNameTest, NamesOfOneFileOnly) {
   std::string name = TemporaryName("PRD.P00", 123, 0xbeef);
   EXPECT_EQ(name, "PRD.P00.brindlemark-123-0000beef.tmp");
@@ -149,6 +189,12 @@ TEST(TemporaryNameTest, NamesOfOneFileOnly) {
                             "PRD.P00.brindlemark-1-zz.tmp", "PRD.P00.brindlemark-12.tmp",
                             "PRD.P0.brindlemark-1-a.tmp", "PRD.P00.brindlemark-1-a.tmp.x"})
     EXPECT_FALSE(IsTemporaryNameOf(other, "PRD.P00", true)) << other;
+
+  // A long name is cut before the UTF-8 character that would overrun.
+  std::string head(218, 'a');
+  std::string longName = head + "\xC3\xA9" + std::string(40, 'b');
+  EXPECT_EQ(TemporaryNameStem(longName), head);
+  EXPECT_TRUE(IsTemporaryNameOf(TemporaryName(longName, 1, 2), longName, true));
 }
 
 }  // namespace

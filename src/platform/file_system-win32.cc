@@ -1,6 +1,7 @@
 // The file system of a Windows host, through the C runtime and the Win32
 // file functions. Paths go to the system exactly as the sensor builds them.
 
+#include "platform/file_system-win32.h"
 #include "platform/file_system.h"
 
 #include "platform/windows_headers-win32.h"
@@ -100,7 +101,8 @@ void SplitPath(const std::string& path, std::string* directory, std::string* nam
 /// and moving one leaves it behind.
 void RemoveStaleTemporaries(const std::string& directory, const std::string& name) {
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(Widen(directory + name + ".brindlemark-*.tmp").c_str(), &found);
+  std::string pattern = directory + std::string(TemporaryNameStem(name)) + ".brindlemark-*.tmp";
+  HANDLE search = FindFirstFileW(Widen(pattern).c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   FILETIME nowTime;
   GetSystemTimeAsFileTime(&nowTime);
@@ -193,6 +195,11 @@ struct Win32FileLock : FileLock {
 };
 
 struct Win32FileSystem : FileSystem {
+  explicit Win32FileSystem(FlushFile flush)
+      : flush_(flush ? std::move(flush) : FlushFile([](void* handle) {
+          return FlushFileBuffers(static_cast<HANDLE>(handle)) != 0;
+        })) {}
+
   // Text as the runtime's text mode gives it, CR LF read as LF, but with
   // one difference: the runtime ends a file at its first Ctrl-Z, and a
   // profile rewritten from such a reading would lose every line after it.
@@ -251,7 +258,9 @@ struct Win32FileSystem : FileSystem {
     }
     bool ok = std::fwrite(contents.data(), 1, contents.size(), file.get()) == contents.size();
     ok = std::fflush(file.get()) == 0 && ok;
-    ok = _commit(_fileno(file.get())) == 0 && ok;  // on the disk before the move
+    // The data on the disk before the move: MOVEFILE_WRITE_THROUGH makes
+    // the move durable, not what was written to the file.
+    ok = ok && flush_(reinterpret_cast<void*>(_get_osfhandle(_fileno(file.get()))));
     ok = std::fclose(file.release()) == 0 && ok;
     // The marks the old file had (hidden, system, archive) go with it.
     constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
@@ -272,8 +281,32 @@ struct Win32FileSystem : FileSystem {
       Stream source = OpenRegular(from, "rb");
       if (source == nullptr || !ReadAll(source.get(), &contents)) return false;
     }
-    Stream target(std::fopen(to.c_str(), "wb"));
-    return target != nullptr && WriteAllAndClose(std::move(target), contents);
+    // Written beside |to| and moved over it: a link of that name is
+    // replaced, never followed.
+    std::string directory, name, temp;
+    SplitPath(to, &directory, &name);
+    RemoveStaleTemporaries(directory, name);
+    std::random_device random;
+    int fd = -1;
+    for (unsigned attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+      temp = directory +
+             TemporaryName(name, GetCurrentProcessId(), static_cast<std::uint32_t>(random()));
+      fd = _open(temp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+      if (fd < 0 && errno != EEXIST) return false;
+    }
+    if (fd < 0) return false;
+    Stream target(_fdopen(fd, "wb"));
+    if (target == nullptr) _close(fd);
+    bool ok = target != nullptr && WriteAllAndClose(std::move(target), contents);
+    if (ok) ok = MoveOver(temp, to);
+    if (!ok) DeleteFileW(Widen(temp).c_str());
+    return ok;
+  }
+
+  std::string HostPath(const std::string& path) override {
+    char full[4 * MAX_PATH];
+    DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    return n > 0 && n < sizeof full ? std::string(full, n) : path;
   }
 
   bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
@@ -301,10 +334,16 @@ struct Win32FileSystem : FileSystem {
     CloseHandle(file);
     return nullptr;
   }
+
+  FlushFile flush_;
 };
 
 }  // namespace
 
-std::unique_ptr<FileSystem> CreateHostFileSystem() { return std::make_unique<Win32FileSystem>(); }
+std::unique_ptr<FileSystem> CreateWin32FileSystem(FlushFile flush) {
+  return std::make_unique<Win32FileSystem>(std::move(flush));
+}
+
+std::unique_ptr<FileSystem> CreateHostFileSystem() { return CreateWin32FileSystem({}); }
 
 std::unique_ptr<FileSystem> CreateNativeFileSystem() { return CreateHostFileSystem(); }

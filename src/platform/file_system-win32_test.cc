@@ -11,9 +11,11 @@
 #include <cstdio>
 #include <set>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "platform/file_system-win32.h"
 #include "platform/file_system.h"
 #include "testing/simulated_run.h"
 
@@ -180,6 +182,30 @@ TEST_F(Win32FileSystemTest, ReplacesALinkAtItsTarget) {
   ASSERT_TRUE(disk->ReplaceFile(At("QAS.P00"), "new\n"));
   EXPECT_TRUE(std::filesystem::is_symlink(At("QAS.P00")));
   EXPECT_EQ(Bytes("real\\QAS.P00"), "new\r\n");
+}
+
+// The new file's data reaches the disk before the move puts it in place:
+// the flush is made on the temporary file while the profile still holds
+// the old contents, and it succeeds.
+TEST_F(Win32FileSystemTest, ReplaceFlushesTheNewFileBeforeTheMove) {
+  dir.Write("PRD.P00", "old\r\n");
+  std::vector<std::string> flushed;  // the flushed file's name, the profile then
+  std::unique_ptr<FileSystem> flushing = CreateWin32FileSystem([&](void* handle) {
+    wchar_t name[4 * MAX_PATH];
+    DWORD n = GetFinalPathNameByHandleW(static_cast<HANDLE>(handle), name, 4 * MAX_PATH, 0);
+    std::string file = std::filesystem::path(std::wstring(name, n)).filename().string();
+    flushed.push_back(file.substr(0, file.find(".brindlemark-")) + " / " + Bytes("PRD.P00"));
+    return FlushFileBuffers(static_cast<HANDLE>(handle)) != 0;
+  });
+  ASSERT_TRUE(flushing->ReplaceFile(At("PRD.P00"), "new\n"));
+  EXPECT_EQ(flushed, std::vector<std::string>{"PRD.P00 / old\r\n"});
+  EXPECT_EQ(Bytes("PRD.P00"), "new\r\n");
+
+  // A failed flush leaves the old file.
+  std::unique_ptr<FileSystem> failing = CreateWin32FileSystem([](void*) { return false; });
+  EXPECT_FALSE(failing->ReplaceFile(At("PRD.P00"), "newer\n"));
+  EXPECT_EQ(Bytes("PRD.P00"), "new\r\n");
+  EXPECT_EQ(Names(), std::set<std::string>{"PRD.P00"});
 }
 
 TEST_F(Win32FileSystemTest, LockWaitsAtMostTheTimeout) {

@@ -36,21 +36,33 @@ struct FileSystem {
   virtual bool WriteFile(const std::string& path, std::string_view contents) = 0;
 
   /// Writes |contents| to a temporary file beside |path| and replaces |path|
-  /// with it only when every byte was written; on any failure |path| keeps
-  /// its old contents and the temporary file is removed.
+  /// with it only when every byte was written and flushed to the disk; on
+  /// any failure before the replacement |path| keeps its old contents and
+  /// the temporary file is removed. The replacement is flushed too (on
+  /// POSIX the directory that holds the name), so that a power cut leaves
+  /// the old file or the new one, whole; a disk that fails that last flush
+  /// gives false with the new contents already in place.
   ///
   /// What the administrator set stays: a file that is read-only, or that
   /// the sensor's user may not write, is not replaced (false); the new file
   /// gets the old one's permissions; a symbolic link is replaced at its
   /// target and stays a link. Temporary files are named
-  /// "<name>.brindlemark-<process>-<random>.tmp"; a replacement removes
+  /// "<name>.brindlemark-<process>-<random>.tmp" (a name too long for that
+  /// cut short: TemporaryName); a replacement removes
   /// those of the same file that are older than kStaleTemporaryAge (left
   /// by a run that was killed).
   virtual bool ReplaceFile(const std::string& path, std::string_view contents) = 0;
 
-  /// Copies a file byte for byte, creating or replacing |to|. Returns false
-  /// when |from| cannot be read or |to| cannot be written.
+  /// Copies a file byte for byte, creating or replacing |to|. The copy is
+  /// written as a new file beside |to| and renamed into place, so a reader
+  /// never sees half of it and a symbolic link named |to| is replaced by
+  /// the copy: the file it led to is never written. Returns false when
+  /// |from| cannot be read or |to| cannot be written.
   virtual bool CopyFile(const std::string& from, const std::string& to) = 0;
+
+  /// The absolute path under which the host's programs (the RFC library)
+  /// find |path|.
+  virtual std::string HostPath(const std::string& path) = 0;
 
   /// Deletes a file. Returns false when there was none or it stays.
   virtual bool RemoveFile(const std::string& path) = 0;

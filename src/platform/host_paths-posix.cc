@@ -13,7 +13,10 @@ std::string Join(const std::string& dir, const std::string& rest) {
 }  // namespace
 
 std::string HostPaths::Map(const std::string& windowsPath) const {
-  if (native) return windowsPath;
+  // A path that begins with a slash is the host's own absolute path (a
+  // profile name given as /srv/sensors/PRD): the paths the sensor builds
+  // begin with a backslash, a drive or a name.
+  if (native || windowsPath.starts_with('/')) return windowsPath;
   std::string path = windowsPath;
   for (char& c : path)
     if (c == '\\') c = '/';

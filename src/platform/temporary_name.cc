@@ -29,13 +29,27 @@ bool AllOf(std::string_view text, Accept accept) {
 
 }  // namespace
 
+std::string_view TemporaryNameStem(std::string_view fileName) {
+  // Room for the mark, a process id of ten digits, "-", eight digits and
+  // the end.
+  constexpr size_t kLongestTail = kMark.size() + 10 + 1 + 8 + kEnd.size();
+  constexpr size_t kLongestStem = kMaxFileNameLength - kLongestTail;
+  if (fileName.size() <= kLongestStem) return fileName;
+  size_t length = kLongestStem;
+  // A byte 10xxxxxx continues a UTF-8 character.
+  while (length > 0 && (static_cast<unsigned char>(fileName[length]) & 0xC0) == 0x80) --length;
+  return fileName.substr(0, length);
+}
+
 std::string TemporaryName(std::string_view fileName, unsigned long process, std::uint32_t random) {
   char tail[48];
-  std::snprintf(tail, sizeof tail, "%lu-%08lx", process, static_cast<unsigned long>(random));
-  return std::string(fileName) + std::string(kMark) + tail + std::string(kEnd);
+  std::snprintf(tail, sizeof tail, "%lu-%08lx", process & 0xFFFFFFFFUL,
+                static_cast<unsigned long>(random));
+  return std::string(TemporaryNameStem(fileName)) + std::string(kMark) + tail + std::string(kEnd);
 }
 
 bool IsTemporaryNameOf(std::string_view name, std::string_view fileName, bool caseMatters) {
+  fileName = TemporaryNameStem(fileName);
   size_t head = fileName.size() + kMark.size();
   if (name.size() < head + kEnd.size()) return false;
   if (!SameText(name.substr(0, fileName.size()), fileName, caseMatters) ||

@@ -31,4 +31,19 @@ inline std::string_view From(std::string_view text, size_t start) {
   return text.size() > start ? text.substr(start) : std::string_view();
 }
 
+/// The UTF-8 byte-order mark that Windows editors (Notepad saving as
+/// UTF-8) put at the start of a file. It belongs to the file, not to its
+/// first line.
+inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+/// Whether the contents of a file begin with the byte-order mark.
+inline bool HasByteOrderMark(std::string_view contents) {
+  return contents.starts_with(kByteOrderMark);
+}
+
+/// The contents of a file without a byte-order mark at its start.
+inline std::string_view WithoutByteOrderMark(std::string_view contents) {
+  return HasByteOrderMark(contents) ? contents.substr(kByteOrderMark.size()) : contents;
+}
+
 #endif  // BRINDLEMARK_PLATFORM_TEXT_H_

@@ -42,7 +42,7 @@ void ApplyNameKeywords(std::string_view line, NameKind* kind) {
 /// The sensor profile of an "ITEM=" run: only its "# Gsng: " lines count,
 /// letters exactly as shown; the key field is not looked at.
 void ReadSensorProfile(std::string_view contents, GlobalListing* listing) {
-  ForEachLine(contents, [&](std::string_view line) {
+  ForEachLine(WithoutByteOrderMark(contents), [&](std::string_view line) {
     if (line.substr(0, 6) == "# Gsng" && line.substr(6, 2) == ": ")
       listing->systemList += From(line, kSystemListStart);
   });
@@ -61,7 +61,7 @@ std::string ReadGlobalSensor(std::string_view contents, const std::string& listi
 
   std::string sensorText;
   std::string error;
-  ForEachLine(contents, [&](std::string_view line) {
+  ForEachLine(WithoutByteOrderMark(contents), [&](std::string_view line) {
     if (!error.empty()) return;
     std::string head = UpperCased(line.substr(0, kPrefixLength));
     if (head == systemPrefix) {

@@ -12,6 +12,7 @@
 #include "measure/workload_evaluation.h"
 #include "output/trace_file_check.h"
 #include "platform/process.h"
+#include "platform/text.h"
 #include "run/command_line.h"
 #include "run/global_listing.h"
 #include "run/run.h"
@@ -122,6 +123,27 @@ void InstallErrorHandler(Run& run) {
   run.rfc->RfcEnvironment(environment);
 }
 
+/// Whether a failed first call of a connection was the system refusing the
+/// logon data: the classic library's RfcOpen only opens the connection and
+/// sends them with the first call, which then fails with the library's
+/// logon error. Asked on the thread whose call failed.
+bool LogonRefusedAtFirstCall(RfcLibrary& rfc, const Outcome& outcome) {
+  if (!outcome.IsCallResult(kRfcFailure)) return false;
+  RfcErrorInfo error{};
+  rfc.RfcLastError(&error);
+  error.key[sizeof error.key - 1] = '\0';
+  return std::string_view(error.key) == "RFC_ERROR_LOGON_FAILURE";
+}
+
+std::string LogonRefusedMessage(const Run& run) {
+  return "Error 1011: RFC-Open for " + run.systemProfile.destination + " failed !";
+}
+
+/// The trace file's remark after a failed step, for the library loaded.
+std::string RemarkOfTraceFile(FileSystem& disk, const RfcLibrary& rfc) {
+  return TraceFileRemark(disk, rfc.TraceFileNames());
+}
+
 /// Reads the server clock and the system information.
 Outcome QueryServer(RfcSession& session, ServerClock* clock, std::string* hostLabel) {
   Outcome outcome = QueryServerClock(session, clock);
@@ -132,6 +154,8 @@ Outcome QueryServer(RfcSession& session, ServerClock* clock, std::string* hostLa
 /// The measurement of a single-system run, from the logon on.
 struct SingleMeasurement {
   Logon logon;
+  /// The system refused the logon data with the first call.
+  bool refusedAtFirstCall = false;
   /// The server queries' outcome, then the evaluation's.
   Outcome server = Outcome::Ok();
   WorkloadResult result;
@@ -145,17 +169,18 @@ struct SingleMeasurement {
 /// line that names a destination file is printed before the document.
 SingleMeasurement MeasureSingleSystem(Run& run, const CommandLine& line, FileSystem& historyDisk,
                                       const std::string& profilePath,
-                                      const ProfileLineTable& profileLines) {
+                                      const ProfileLineTable& profileLines, bool byteOrderMark) {
   SingleMeasurement m;
   m.logon = OpenConnection(*run.rfc, run.disk, run.console, true, run.systemProfile,
                            line.options.logon, &run.r3SystemNumber, &run.logonTurns);
   if (m.logon.handle == 0) return m;
   RfcSession session{*run.rfc, m.logon.handle, run.structures};
   m.server = QueryServer(session, &run.serverClock, &run.systemProfile.hostLabel);
+  m.refusedAtFirstCall = LogonRefusedAtFirstCall(*run.rfc, m.server);
   if (m.server.ok())
-    m.result = EvaluateWorkload(session, run.serverClock, line.options.workload,
-                                run.systemProfile.destination,
-                                HistoryFile{historyDisk, profilePath, profileLines}, m.document);
+    m.result = EvaluateWorkload(
+        session, run.serverClock, line.options.workload, run.systemProfile.destination,
+        HistoryFile{historyDisk, profilePath, profileLines, byteOrderMark}, m.document);
   const Outcome& failed = m.server.ok() ? m.result.outcome : m.server;
   if (failed.IsLibraryFailure()) m.libraryError = LastRfcError(*run.rfc);
   return m;
@@ -166,10 +191,12 @@ int SingleSystemRun(Run& run, const CommandLine& line, const std::string& banner
   // With "@" no directory was searched and no profile is open.
   if (line.noSearch) return ErrorExit(run, ProfileMissingMessage(line.profileName));
   ProfileLineTable profileLines;
+  bool byteOrderMark = false;  // kept by a rewrite
   {
     std::string contents;
     if (!run.disk.ReadFile(profilePath, &contents))
       return ErrorExit(run, ProfileMissingMessage(line.profileName));
+    byteOrderMark = HasByteOrderMark(contents);
     ProfileFault fault = ParseSystemProfile(contents, &run.systemProfile, &profileLines, true);
     if (fault != ProfileFault::kNone)
       return ErrorExit(run, ProfileFaultMessage(fault, line.profileName));
@@ -193,7 +220,9 @@ int SingleSystemRun(Run& run, const CommandLine& line, const std::string& banner
   RewriteAsLastWord historyDisk(run.disk, sides);
   SingleMeasurement m;
   InstallErrorHandler(run);
-  sides.Add([&] { m = MeasureSingleSystem(run, line, historyDisk, profilePath, profileLines); });
+  sides.Add([&] {
+    m = MeasureSingleSystem(run, line, historyDisk, profilePath, profileLines, byteOrderMark);
+  });
   if (!sides.WaitFor(0)) {
     if (sides.TakeLastWordForDriver())
       return sides.Finish(ErrorExit(run, "Error 1017: No answer from " +
@@ -205,22 +234,26 @@ int SingleSystemRun(Run& run, const CommandLine& line, const std::string& banner
   run.connection = m.logon.handle;
   run.document = m.document;
   if (m.logon.handle == 0) {
-    std::string message = "Error 1011: RFC-Open for " + run.systemProfile.destination + " failed !";
+    std::string message = LogonRefusedMessage(run);
     if (!m.logon.refusal.empty()) message += " - " + m.logon.refusal;
     return ErrorExit(run, message);
   }
+  if (m.refusedAtFirstCall) return ErrorExit(run, LogonRefusedMessage(run));
   if (!m.server.ok())
-    return EndRunWith(run, m.server, false, m.libraryError, TraceFileRemark(run.disk));
+    return EndRunWith(run, m.server, false, m.libraryError, RemarkOfTraceFile(run.disk, *run.rfc));
   const WorkloadResult& result = m.result;
   if (result.outcome.IsLibraryFailure())
-    return EndRunWith(run, result.outcome, false, m.libraryError, TraceFileRemark(run.disk));
+    return EndRunWith(run, result.outcome, false, m.libraryError,
+                      RemarkOfTraceFile(run.disk, *run.rfc));
   CloseConnection(run);
   if (!result.outcome.ok())
-    return EndRunWith(run, result.outcome, false, m.libraryError, TraceFileRemark(run.disk));
+    return EndRunWith(run, result.outcome, false, m.libraryError,
+                      RemarkOfTraceFile(run.disk, *run.rfc));
 
   Print(run, result.dataRows);
   Print(run, run.document.Text());
   run.disk.RemoveFile(kTraceFileName);  // a missing file is no error
+  for (const std::string& name : run.rfc->TraceFileNames()) run.disk.RemoveFile(name);
   if (line.progress) {
     PrintFinishedLine(run);
     return 0;
@@ -313,6 +346,10 @@ ItemMeasurement MeasureItemSystem(RfcLibrary& rfc, FileSystem& disk, StructureHa
   ServerClock clock;
   std::string hostLabel = system.profile.hostLabel;
   Outcome outcome = QueryServer(session, &clock, &hostLabel);
+  if (LogonRefusedAtFirstCall(rfc, outcome)) {  // as a refused logon
+    rfc.RfcClose(logon.handle);
+    return m;
+  }
   if (outcome.ok()) {
     m.hostLabel = hostLabel;
     ResultDocument document;
@@ -333,7 +370,7 @@ ItemMeasurement MeasureItemSystem(RfcLibrary& rfc, FileSystem& disk, StructureHa
       m.libraryError = LastRfcError(rfc);
       return m;
     }
-    m.remark = TraceFileRemark(disk);
+    m.remark = RemarkOfTraceFile(disk, rfc);
   }
   rfc.RfcClose(logon.handle);
   return m;

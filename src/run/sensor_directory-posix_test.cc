@@ -25,6 +25,12 @@ TEST(SensorDirectoryPosixTest, SearchOnTheHostDisk) {
   };
   const std::string sub = "PRTG Network Monitor/Custom Sensors/ExeXml/";
 
+  // A profile name with a host directory in front, absolute or relative to
+  // the working directory, names the profile itself.
+  put("elsewhere/QAS.P00");
+  EXPECT_EQ(LocateSensorDirectory(*disk, root.File("elsewhere/QAS.P00")).value_or("missing"), "");
+  EXPECT_EQ(LocateSensorDirectory(*disk, "../elsewhere/QAS.P00").value_or("missing"), "");
+
   // A directory where the profile is expected does not count.
   fs::create_directories(fs::path(root.path) / "cwd" / "PRD.P00");
   fs::create_directories(drives / "C" / "Programme" / sub / "PRD.P00");

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/file_system.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -24,10 +25,11 @@ bool LooksLikeDirectory(std::string_view line) {
 }
 
 /// The directory named by the path file: its last directory line (kept
-/// whole, however long), ending in a backslash.
+/// whole, however long), ending in a backslash. A byte-order mark in front
+/// of the first line (Notepad's UTF-8) is passed over.
 std::string DirectoryFromPathFile(std::string_view contents) {
   std::string directory;
-  ForEachLine(contents, [&](std::string_view line) {
+  ForEachLine(WithoutByteOrderMark(contents), [&](std::string_view line) {
     if (LooksLikeDirectory(line)) directory = std::string(line);
   });
   if (directory.empty() || directory.back() != '\\') directory += '\\';

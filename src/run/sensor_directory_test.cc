@@ -30,6 +30,12 @@ TEST(SensorDirectoryTest, PathFileDecides) {
       {"D:\\Monitor\r\n",
        {"D:\\Monitor\\Custom Sensors\\ExeXml\\PRD.P00"},
        "D:\\Monitor\\Custom Sensors\\ExeXml\\"},
+      // Saved by Notepad as UTF-8: the byte-order mark is no part of the
+      // first line.
+      {"\xEF\xBB\xBF"
+       "D:\\Monitor\r\n",
+       {"D:\\Monitor\\Custom Sensors\\ExeXml\\PRD.P00"},
+       "D:\\Monitor\\Custom Sensors\\ExeXml\\"},
       // The directory above it, after a remark line: the long sub-path.
       {"Monitor lies below:\nE:\\Tools\\\n",
        {"E:\\Tools\\" + kSubPath + "PRD.P00"},

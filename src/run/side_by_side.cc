@@ -186,6 +186,8 @@ bool RewriteAsLastWord::CopyFile(const std::string& from, const std::string& to)
   return disk_.CopyFile(from, to);
 }
 
+std::string RewriteAsLastWord::HostPath(const std::string& path) { return disk_.HostPath(path); }
+
 bool RewriteAsLastWord::RemoveFile(const std::string& path) { return disk_.RemoveFile(path); }
 
 std::unique_ptr<FileLock> RewriteAsLastWord::LockFile(const std::string& path,

@@ -109,6 +109,7 @@ class RewriteAsLastWord : public FileSystem {
   bool WriteFile(const std::string& path, std::string_view contents) override;
   bool ReplaceFile(const std::string& path, std::string_view contents) override;
   bool CopyFile(const std::string& from, const std::string& to) override;
+  std::string HostPath(const std::string& path) override;
   bool RemoveFile(const std::string& path) override;
   std::unique_ptr<FileLock> LockFile(const std::string& path,
                                      std::chrono::milliseconds timeout) override;

@@ -55,8 +55,9 @@ enum : ReturnCode {
 enum : int {
   kModeR3Only = 0,  // |connopt| points to a ConnectR3
   kModeCpic = 1,    // R/2 through a gateway: |connopt| points to a ConnectCpic
-  kModeVersion3 = 2,
-  kModeParameter = 3,
+  kModeVersion3 = 3,
+  kModeParameter = 4,
+  kModeCpicExt = 5,
 };
 
 /// Error groups of the extended error record.

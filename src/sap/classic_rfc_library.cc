@@ -3,7 +3,18 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/environment.h"
 #include "sap/classic_rfc_records.h"
+
+// A 32-bit library may export its functions only under their stdcall
+// names "_Name@N"; N is the argument bytes.
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(SharedLibrary::StdcallArgumentBytes<classic_rfc::RfcEnvironmentFunction>::value == 4);
+static_assert(SharedLibrary::StdcallArgumentBytes<classic_rfc::RfcOpenExFunction>::value == 8);
+static_assert(SharedLibrary::StdcallArgumentBytes<classic_rfc::RfcCallFunction>::value == 16);
+static_assert(SharedLibrary::StdcallArgumentBytes<classic_rfc::ItCreateFunction>::value == 16);
+static_assert(SharedLibrary::StdcallArgumentBytes<classic_rfc::ItGetLineFunction>::value == 8);
+#endif
 
 namespace {
 
@@ -119,6 +130,10 @@ RfcHandle ClassicRfcLibrary::RfcOpenEx(const char* connect, RfcErrorInfo* error)
   return handle;
 }
 
+void ClassicRfcLibrary::UseDestinationFile(const std::string& path) {
+  SetEnvironmentValue("RFC_INI", path);
+}
+
 int ClassicRfcLibrary::RfcInstallStructure(const char* name, const FieldDescriptor* fields,
                                            unsigned entries, RfcType* handle) {
   std::vector<classic_rfc::TypeElement> elements = classic_rfc::ToClassic(fields, entries);
@@ -130,9 +145,7 @@ int ClassicRfcLibrary::RfcCall(RfcHandle handle, const char* function,
                                const RfcParameter* exporting, RfcTable* tables) {
   std::vector<classic_rfc::Parameter> parameters = classic_rfc::ToClassic(exporting);
   std::vector<classic_rfc::Table> tableList = classic_rfc::ToClassic(tables);
-  int result = functions_.rfcCall(handle, Mutable(function),
-                                  exporting != nullptr ? parameters.data() : nullptr,
-                                  tables != nullptr ? tableList.data() : nullptr);
+  int result = functions_.rfcCall(handle, Mutable(function), parameters.data(), tableList.data());
   classic_rfc::CopyBack(tableList, tables);
   return result;
 }
@@ -141,8 +154,7 @@ int ClassicRfcLibrary::RfcReceive(RfcHandle handle, const RfcParameter* importin
                                   char** exception) {
   std::vector<classic_rfc::Parameter> parameters = classic_rfc::ToClassic(importing);
   std::vector<classic_rfc::Table> tableList = classic_rfc::ToClassic(tables);
-  int result = functions_.rfcReceive(handle, importing != nullptr ? parameters.data() : nullptr,
-                                     tables != nullptr ? tableList.data() : nullptr, exception);
+  int result = functions_.rfcReceive(handle, parameters.data(), tableList.data(), exception);
   classic_rfc::CopyBack(tableList, tables);
   return result;
 }

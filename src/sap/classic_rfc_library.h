@@ -38,6 +38,8 @@ class ClassicRfcLibrary : public RfcLibrary {
   void RfcEnvironment(const RfcEnvironmentRecord& environment) override;
   RfcHandle RfcOpen(const RfcOptions& options) override;
   RfcHandle RfcOpenEx(const char* connect, RfcErrorInfo* error) override;
+  /// Sets RFC_INI in the process's environment to |path|.
+  void UseDestinationFile(const std::string& path) override;
   int RfcInstallStructure(const char* name, const FieldDescriptor* fields, unsigned entries,
                           RfcType* handle) override;
   int RfcCall(RfcHandle handle, const char* function, const RfcParameter* exporting,
@@ -50,6 +52,12 @@ class ClassicRfcLibrary : public RfcLibrary {
   unsigned ItFill(ItHandle table) override;
   void* ItGetLine(ItHandle table, unsigned line) override;
   int ItDelete(ItHandle table) override;
+  /// "dev_rfc", which SAP documents as the library's trace file in the
+  /// working directory.
+  std::vector<std::string> TraceFileNames() const override { return {"dev_rfc"}; }
+  std::string LibraryKind() const override { return "classic"; }
+  /// The file version of the library's version resource (Windows).
+  std::string LibraryVersion() const override { return library_->FileVersion(); }
 
   /// Hands the library's error text to the installed handler.
   void ReportError(const char* text) const;

@@ -1,5 +1,5 @@
 // Sensors started at the same moment for different destinations share the
-// one "SapRfc.ini" of their working directory.
+// one "SapRfc.ini" of their working directory, which may be a link.
 
 #include "sap/connection.h"
 
@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "measure/system_info.h"
 #include "testing/simulated_run.h"
@@ -72,6 +74,19 @@ TEST(ConnectionTest, ConcurrentSensorsEachReachTheirOwnSystem) {
     }
   }
   EXPECT_EQ(wrong, 0);
+}
+
+TEST(ConnectionTest, LinkNamedSapRfcIniIsReplacedNotWrittenThrough) {
+  SimulatedRun t;
+  const std::string shared = "DEST=SITE\nTYPE=A\nASHOST=site\nSYSNR=00\n";
+  t.directory.Write("shared.ini", shared);
+  ASSERT_EQ(
+      ::symlink(t.directory.File("shared.ini").c_str(), t.directory.File("SapRfc.ini").c_str()), 0);
+  t.directory.Write("SapRfc.PRD", "DEST=PRD\nTYPE=A\nASHOST=sapprd\nSYSNR=00\n");
+  EXPECT_NE(t.Logon().connection, 0u);
+  EXPECT_EQ(t.directory.Read("shared.ini"), shared);
+  EXPECT_FALSE(std::filesystem::is_symlink(t.directory.File("SapRfc.ini")));
+  EXPECT_EQ(t.directory.Read("SapRfc.ini"), t.directory.Read("SapRfc.PRD"));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 namespace {
 
 constexpr size_t kUserWidth = 12;
+
 /// The longest wait for the lock on the configuration file: the monitor
 /// ends a measurement that takes much longer, so waiting on would only
 /// pile up processes.
@@ -28,10 +29,17 @@ std::string PadRight(const std::string& text, size_t width) {
 /// A text for a connection record: null when it is empty.
 const char* TextOrNull(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
 
+/// A value of the connect string: one with blanks in double quotes, which
+/// RfcOpenEx requires (it ends an unquoted value at a blank).
+std::string ConnectValue(const std::string& value) {
+  return value.find(' ') == std::string::npos ? value : "\"" + value + "\"";
+}
+
 /// The connect string of a logon through the destination file.
 std::string ConnectString(const SystemProfile& profile) {
-  return "CLIENT=" + profile.client + " USER=" + profile.user + " PASSWD=" + profile.password +
-         " LANG=D DEST=" + profile.destination;
+  return "CLIENT=" + ConnectValue(profile.client) + " USER=" + ConnectValue(profile.user) +
+         " PASSWD=" + ConnectValue(profile.password) +
+         " LANG=D DEST=" + ConnectValue(profile.destination);
 }
 
 /// The turn of a destination-file logon among the threads of the process,
@@ -83,8 +91,9 @@ Logon OpenWithDestinationFile(RfcLibrary& rfc, FileSystem& disk, Console& consol
   }
   std::unique_ptr<FileLock> lock = disk.LockFile("SapRfc.ini.lock", lockWait);
   if (lock == nullptr) return locked;
-  if (!disk.CopyFile(destinationFile, "SapRfc.ini")) return {0, std::string()};
+  if (!disk.CopyFile(destinationFile, kDestinationFileCopy)) return {0, std::string()};
 
+  rfc.UseDestinationFile(disk.HostPath(kDestinationFileCopy));
   std::string connect = ConnectString(profile);
   RfcErrorInfo error{};
   return {rfc.RfcOpenEx(connect.c_str(), &error), std::string()};

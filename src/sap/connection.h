@@ -14,6 +14,9 @@ struct Console;
 struct FileSystem;
 struct SystemProfile;
 
+/// The copy of the destination file that the RFC library reads.
+inline constexpr char kDestinationFileCopy[] = "SapRfc.ini";
+
 /// The parameters ",HOST=" and ",NO=": a host name and a system number
 /// that take the place of the profile's in an R/3 logon.
 struct LogonOverrides {
@@ -45,8 +48,10 @@ struct LogonTurns {
 /// When the destination file "SapRfc." + destination can be read, the line
 /// "* SapRfc.Ini.......: <destination><" is printed (when
 /// |showDestinationLine|), the file is copied
-/// byte for byte to the library's configuration file "SapRfc.ini" and the
-/// logon goes through RfcOpenEx with a connect string naming the
+/// byte for byte to the library's configuration file "SapRfc.ini" (a new
+/// file renamed into place: a link of that name is replaced, not written
+/// through), the library is pointed at that file by its absolute path, and
+/// the logon goes through RfcOpenEx with a connect string naming the
 /// destination. The copy and the logon happen under an exclusive lock
 /// ("SapRfc.ini.lock"), since "SapRfc.ini" is shared by every sensor that
 /// runs in the same directory; the lock is waited for at most 20 seconds

@@ -20,7 +20,7 @@ TEST(ConnectionTest, UserAndPasswordLongerThanTheirPaddingAreHandedOverWhole) {
   SimulatedRun t;
   t.run.systemProfile.user = "ABCDEFGHIJKLMN";
   t.run.systemProfile.password = "0123456789ab";
-  EXPECT_EQ(t.Logon().connection, 0u);
+  t.Logon();
   nlohmann::json open = OpenEntry(t);
   EXPECT_EQ(open["user"], "ABCDEFGHIJKLMN");
   EXPECT_EQ(open["password"], "0123456789ab");
@@ -88,6 +88,16 @@ TEST(ConnectionTest, DestinationFileLogon) {
   EXPECT_EQ(t.console.output, "* SapRfc.Ini.......: PRD<\n");
   EXPECT_EQ(t.Journal("RfcOpenEx").size(), 2u);
   EXPECT_TRUE(t.Journal("RfcOpen").empty());
+}
+
+TEST(ConnectionTest, ConnectStringQuotesValuesWithBlanks) {
+  SimulatedRun t(R"({"journal": "journal.jsonl", "systems": [{"host": "sapprd", "sysnr": 0,
+      "logon": {"client": "100", "user": "ABC", "password": "my secret"}}]})");
+  t.run.systemProfile.password = "my secret";
+  t.directory.Write("SapRfc.PRD", kIni);
+  EXPECT_NE(t.Logon().connection, 0u);
+  EXPECT_EQ(t.Journal("RfcOpenEx").back()["connect"],
+            "CLIENT=100 USER=ABC PASSWD=\"my secret\" LANG=D DEST=PRD");
 }
 
 /// A library that notes which locks are held while it reads the

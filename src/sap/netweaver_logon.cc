@@ -71,6 +71,9 @@ std::map<std::string, std::string> ParseConnectString(std::string_view connect) 
     std::string value(connect.substr(start, end - start));
     size_t last = value.find_last_not_of(' ');
     value.erase(last == std::string::npos ? 0 : last + 1);
+    // A value with blanks is written in double quotes.
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+      value = value.substr(1, value.size() - 2);
     values[std::string(key.substr(0, key.size() - 1))] = value;
     at = end;
   }

@@ -24,7 +24,8 @@ NwLogonParameters LogonFromOptions(const RfcOptions& options, std::string* refus
 /// PASSWD=x y LANG=D DEST=PRD"): split at the keywords CLIENT=, USER=,
 /// PASSWD=, LANG= and DEST= where they stand at the start or after a
 /// blank, so that a value may hold blanks; each value without the blanks
-/// that end it. Keyed by the keyword without "=".
+/// that end it and without the double quotes a value with blanks is
+/// written in. Keyed by the keyword without "=".
 std::map<std::string, std::string> ParseConnectString(std::string_view connect);
 
 /// The logon parameters of a destination entry: the entries that are logon

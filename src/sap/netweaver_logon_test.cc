@@ -25,6 +25,8 @@ TEST(NetWeaverLogonTest, ConnectStringValuesMayHoldBlanks) {
   EXPECT_EQ(values["PASSWD"], "my secret=LANG=x");
   EXPECT_EQ(values["LANG"], "D");
   EXPECT_EQ(values["DEST"], "PRD");
+  // The sensor writes a value with blanks in double quotes.
+  EXPECT_EQ(ParseConnectString("CLIENT=100 PASSWD=\"my secret\" LANG=D")["PASSWD"], "my secret");
 }
 
 TEST(NetWeaverLogonTest, DestinationEntriesBecomeLowerCaseParameters) {

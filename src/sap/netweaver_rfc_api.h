@@ -59,6 +59,10 @@ enum NwRc : int {
   kNwAbapClassException = 27,
   kNwUnknownError = 28,
   kNwAuthorizationFailure = 29,
+  kNwAuthenticationFailure = 30,
+  kNwCryptolibFailure = 31,
+  kNwIoFailure = 32,
+  kNwLockingFailure = 33,
 };
 
 /// The layer an error belongs to (the error record's group).
@@ -71,6 +75,9 @@ enum NwErrorGroup : int {
   kNwGroupExternalRuntimeFailure = 5,
   kNwGroupExternalApplicationFailure = 6,
   kNwGroupExternalAuthorizationFailure = 7,
+  kNwGroupExternalAuthenticationFailure = 8,
+  kNwGroupCryptolibFailure = 9,
+  kNwGroupLockingFailure = 10,
 };
 
 /// Type codes of parameters and fields. The elementary ones have the
@@ -212,6 +219,10 @@ using NwGetRowCountFn = NwRc(NWRFC_CALL*)(NwDataHandle table, unsigned* rows, Nw
 /// Makes row |index| (from 0) the table's current row.
 using NwMoveToFn = NwRc(NWRFC_CALL*)(NwDataHandle table, unsigned index, NwErrorInfo* error);
 using NwGetCurrentRowFn = NwDataHandle(NWRFC_CALL*)(NwDataHandle table, NwErrorInfo* error);
+/// The library's version numbers, and a text that describes it. Optional:
+/// the sensor works without it.
+using NwGetVersionFn = const NwChar*(NWRFC_CALL*)(unsigned* major, unsigned* minor,
+                                                  unsigned* patchLevel);
 
 }  // extern "C"
 
@@ -242,31 +253,31 @@ struct NwRfcFunctions {
 };
 
 /// Visits every entry of |functions| with its function's name and the
-/// entry's address as void**, in declaration order: the loader resolves
-/// them all through this one list.
+/// entry's address, in declaration order: the loader resolves them all
+/// through this one list.
 template <typename Visit>
 void ForEachNwRfcFunction(NwRfcFunctions& f, Visit&& visit) {
-  visit("RfcOpenConnection", reinterpret_cast<void**>(&f.RfcOpenConnection));
-  visit("RfcCloseConnection", reinterpret_cast<void**>(&f.RfcCloseConnection));
-  visit("RfcGetFunctionDesc", reinterpret_cast<void**>(&f.RfcGetFunctionDesc));
-  visit("RfcCreateFunction", reinterpret_cast<void**>(&f.RfcCreateFunction));
-  visit("RfcDestroyFunction", reinterpret_cast<void**>(&f.RfcDestroyFunction));
-  visit("RfcInvoke", reinterpret_cast<void**>(&f.RfcInvoke));
-  visit("RfcGetParameterDescByName", reinterpret_cast<void**>(&f.RfcGetParameterDescByName));
-  visit("RfcGetFieldDescByName", reinterpret_cast<void**>(&f.RfcGetFieldDescByName));
-  visit("RfcSetChars", reinterpret_cast<void**>(&f.RfcSetChars));
-  visit("RfcGetChars", reinterpret_cast<void**>(&f.RfcGetChars));
-  visit("RfcGetString", reinterpret_cast<void**>(&f.RfcGetString));
-  visit("RfcGetBytes", reinterpret_cast<void**>(&f.RfcGetBytes));
-  visit("RfcGetInt", reinterpret_cast<void**>(&f.RfcGetInt));
-  visit("RfcGetInt2", reinterpret_cast<void**>(&f.RfcGetInt2));
-  visit("RfcGetInt1", reinterpret_cast<void**>(&f.RfcGetInt1));
-  visit("RfcGetFloat", reinterpret_cast<void**>(&f.RfcGetFloat));
-  visit("RfcGetStructure", reinterpret_cast<void**>(&f.RfcGetStructure));
-  visit("RfcGetTable", reinterpret_cast<void**>(&f.RfcGetTable));
-  visit("RfcGetRowCount", reinterpret_cast<void**>(&f.RfcGetRowCount));
-  visit("RfcMoveTo", reinterpret_cast<void**>(&f.RfcMoveTo));
-  visit("RfcGetCurrentRow", reinterpret_cast<void**>(&f.RfcGetCurrentRow));
+  visit("RfcOpenConnection", &f.RfcOpenConnection);
+  visit("RfcCloseConnection", &f.RfcCloseConnection);
+  visit("RfcGetFunctionDesc", &f.RfcGetFunctionDesc);
+  visit("RfcCreateFunction", &f.RfcCreateFunction);
+  visit("RfcDestroyFunction", &f.RfcDestroyFunction);
+  visit("RfcInvoke", &f.RfcInvoke);
+  visit("RfcGetParameterDescByName", &f.RfcGetParameterDescByName);
+  visit("RfcGetFieldDescByName", &f.RfcGetFieldDescByName);
+  visit("RfcSetChars", &f.RfcSetChars);
+  visit("RfcGetChars", &f.RfcGetChars);
+  visit("RfcGetString", &f.RfcGetString);
+  visit("RfcGetBytes", &f.RfcGetBytes);
+  visit("RfcGetInt", &f.RfcGetInt);
+  visit("RfcGetInt2", &f.RfcGetInt2);
+  visit("RfcGetInt1", &f.RfcGetInt1);
+  visit("RfcGetFloat", &f.RfcGetFloat);
+  visit("RfcGetStructure", &f.RfcGetStructure);
+  visit("RfcGetTable", &f.RfcGetTable);
+  visit("RfcGetRowCount", &f.RfcGetRowCount);
+  visit("RfcMoveTo", &f.RfcMoveTo);
+  visit("RfcGetCurrentRow", &f.RfcGetCurrentRow);
 }
 
 // The records' layout on the sensor's targets. The error record has no

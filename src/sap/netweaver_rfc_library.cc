@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr const char kTraceFile[] = "Dev_Rfc.Trc";
 constexpr const char kIniFile[] = "SapRfc.ini";
 /// Longest parameter or table list read; a longer one counts as
 /// unterminated.
@@ -116,7 +115,11 @@ const char* RcName(NwRc rc) {
                                        "RFC_START_SAPGUI_FAILURE",
                                        "RFC_ABAP_CLASS_EXCEPTION",
                                        "RFC_UNKNOWN_ERROR",
-                                       "RFC_AUTHORIZATION_FAILURE"};
+                                       "RFC_AUTHORIZATION_FAILURE",
+                                       "RFC_AUTHENTICATION_FAILURE",
+                                       "RFC_CRYPTOLIB_FAILURE",
+                                       "RFC_IO_FAILURE",
+                                       "RFC_LOCKING_FAILURE"};
   int index = static_cast<int>(rc);
   return index >= 0 && index < static_cast<int>(std::size(kNames)) ? kNames[index]
                                                                    : "RFC_UNKNOWN_ERROR";
@@ -161,7 +164,9 @@ void InitializeRecord(const InstalledStructure& s, std::uint8_t* record) {
 struct NetWeaverRfcLibrary::State {
   std::unique_ptr<SharedLibrary> library;  // null when linked directly
   NwRfcFunctions nw;
+  NwGetVersionFn getVersion = nullptr;  // null when the library lacks it
   std::string directory;
+  std::string destinationFile;  // empty: kIniFile in the directory
   RfcEnvironmentRecord environment{};
 
   std::unordered_map<RfcHandle, NwConnectionHandle> connections;
@@ -205,7 +210,7 @@ struct NetWeaverRfcLibrary::State {
     StoreTerminated(internal, lastError.internalStatus, sizeof lastError.internalStatus);
     // "ERROR " and six more characters, then the text the trace-file check
     // reports.
-    std::ofstream trace(PathOf(kTraceFile), std::ios::app);
+    std::ofstream trace(PathOf(NetWeaverRfcLibrary::kTraceFileName), std::ios::app);
     std::string text = message.empty() ? key : message;
     for (char& c : text)
       if (c == '\n' || c == '\r') c = ' ';
@@ -356,7 +361,8 @@ struct NetWeaverRfcLibrary::State {
         FailFrom(error, "field " + f.name + " of " + s.name);
         return false;
       }
-      if (!ReadValue(data, f.name, field.type, field.nucLength, f.type, f.length, f.decimals,
+      // A packed field's text has the decimals of the system's description.
+      if (!ReadValue(data, f.name, field.type, field.nucLength, f.type, f.length, field.decimals,
                      record + f.offset))
         return false;
     }
@@ -533,12 +539,13 @@ std::unique_ptr<NetWeaverRfcLibrary> NetWeaverRfcLibrary::Open(
     std::unique_ptr<SharedLibrary> library, std::string* missing) {
   NwRfcFunctions functions;
   missing->clear();
-  ForEachNwRfcFunction(functions, [&](const char* name, void** entry) {
-    *entry = library->Find(name);
+  ForEachNwRfcFunction(functions, [&](const char* name, auto* entry) {
+    *entry = library->FindFunction<std::remove_reference_t<decltype(*entry)>>(name);
     if (*entry == nullptr && missing->empty()) *missing = name;
   });
   if (!missing->empty()) return nullptr;
   auto adapter = std::make_unique<NetWeaverRfcLibrary>(functions);
+  adapter->state_->getVersion = library->FindFunction<NwGetVersionFn>("RfcGetVersion");
   adapter->state_->library = std::move(library);
   return adapter;
 }
@@ -546,6 +553,14 @@ std::unique_ptr<NetWeaverRfcLibrary> NetWeaverRfcLibrary::Open(
 // The connections are closed while the library is still loaded: the state
 // releases the library after everything else.
 NetWeaverRfcLibrary::~NetWeaverRfcLibrary() { RfcClose(0); }
+
+std::string NetWeaverRfcLibrary::LibraryVersion() const {
+  if (state_->getVersion == nullptr)
+    return state_->library != nullptr ? state_->library->FileVersion() : std::string();
+  unsigned major = 0, minor = 0, patchLevel = 0;
+  state_->getVersion(&major, &minor, &patchLevel);
+  return std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(patchLevel);
+}
 
 void NetWeaverRfcLibrary::RfcEnvironment(const RfcEnvironmentRecord& environment) {
   std::lock_guard<std::mutex> lock(state_->mutex);
@@ -570,7 +585,8 @@ RfcHandle NetWeaverRfcLibrary::RfcOpenEx(const char* connect, RfcErrorInfo* erro
   RfcHandle handle = 0;
   std::map<std::string, std::string> values = ParseConnectString(connect != nullptr ? connect : "");
   auto dest = values.find("DEST");
-  std::ifstream in(s.PathOf(kIniFile), std::ios::binary);
+  std::ifstream in(s.destinationFile.empty() ? s.PathOf(kIniFile) : s.destinationFile,
+                   std::ios::binary);
   std::ostringstream ini;
   if (in) ini << in.rdbuf();
   std::optional<Destination> destination;
@@ -590,6 +606,10 @@ RfcHandle NetWeaverRfcLibrary::RfcOpenEx(const char* connect, RfcErrorInfo* erro
   }
   if (error != nullptr) *error = handle == 0 ? s.Mine().lastError : RfcErrorInfo{};
   return handle;
+}
+
+void NetWeaverRfcLibrary::UseDestinationFile(const std::string& path) {
+  state_->destinationFile = path;
 }
 
 int NetWeaverRfcLibrary::RfcInstallStructure(const char* name, const FieldDescriptor* fields,
@@ -691,9 +711,13 @@ int NetWeaverRfcLibrary::RfcReceive(RfcHandle handle, const RfcParameter* import
   s.invoking.erase(handle);
   if (rc != kNwOk) {
     s.FailFrom(error, call.name);
-    int result = rc == kNwAbapException                                ? kRfcException
-                 : rc == kNwAbapRuntimeFailure || rc == kNwAbapMessage ? kRfcSysException
-                                                                       : kRfcFailure;
+    // A lost connection is a system exception, as the classic library
+    // reports it.
+    bool systemException = rc == kNwAbapRuntimeFailure || rc == kNwAbapMessage ||
+                           rc == kNwCommunicationFailure || rc == kNwClosed;
+    int result = rc == kNwAbapException ? kRfcException
+                 : systemException      ? kRfcSysException
+                                        : kRfcFailure;
     if (result != kRfcFailure) {
       std::string& kept = s.Mine().exception;
       kept = RecordText(error.key);

@@ -41,6 +41,9 @@ class NetWeaverRfcLibrary : public RfcLibrary {
   void RfcEnvironment(const RfcEnvironmentRecord& environment) override;
   RfcHandle RfcOpen(const RfcOptions& options) override;
   RfcHandle RfcOpenEx(const char* connect, RfcErrorInfo* error) override;
+  /// The destination file RfcOpenEx reads instead of "SapRfc.ini" in the
+  /// directory.
+  void UseDestinationFile(const std::string& path) override;
   int RfcInstallStructure(const char* name, const FieldDescriptor* fields, unsigned entries,
                           RfcType* handle) override;
   int RfcCall(RfcHandle handle, const char* function, const RfcParameter* exporting,
@@ -53,6 +56,16 @@ class NetWeaverRfcLibrary : public RfcLibrary {
   unsigned ItFill(ItHandle table) override;
   void* ItGetLine(ItHandle table, unsigned line) override;
   int ItDelete(ItHandle table) override;
+  /// "dev_rfc.trc", where the library writes and the adapter appends its
+  /// failures.
+  std::vector<std::string> TraceFileNames() const override { return {kTraceFileName}; }
+
+  /// The NetWeaver library's trace file in the working directory.
+  static constexpr const char kTraceFileName[] = "dev_rfc.trc";
+  std::string LibraryKind() const override { return "NetWeaver"; }
+  /// "MAJOR.MINOR.PATCHLEVEL" from RfcGetVersion; for a library without
+  /// it the file version of its version resource (Windows), else empty.
+  std::string LibraryVersion() const override;
 
  private:
   struct State;

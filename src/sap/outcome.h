@@ -29,6 +29,8 @@ class Outcome {
 
   bool ok() const { return kind_ == Kind::kOk; }
   bool IsLibraryFailure() const { return kind_ == Kind::kLibraryFailed; }
+  /// Whether a call came back with the library's result |code|.
+  bool IsCallResult(int code) const { return kind_ == Kind::kCallFailed && code_ == code; }
   /// Whether a call raised the ABAP exception |name| (result 2).
   bool IsException(std::string_view name) const {
     return kind_ == Kind::kCallFailed && code_ == kRfcException && text_ == name;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 /// The operations of SAP's classic RFC library that the sensor uses, and
 /// the data shapes it hands over. The sensor's code calls nothing else of
@@ -142,9 +143,16 @@ class RfcLibrary {
   /// Logs on with an option record; 0 when no connection was opened.
   virtual RfcHandle RfcOpen(const RfcOptions& options) = 0;
   /// Logs on with a connect string ("CLIENT=... DEST=..."), the destination
-  /// being looked up in the library's configuration file "SapRfc.ini";
-  /// fills |error| on failure. 0 when no connection was opened.
+  /// being looked up in the library's configuration file (see
+  /// UseDestinationFile); fills |error| on failure. 0 when no connection
+  /// was opened.
   virtual RfcHandle RfcOpenEx(const char* connect, RfcErrorInfo* error) = 0;
+  /// Names the configuration file (an absolute path) in which the following
+  /// RfcOpenEx calls look up their destination. The classic library reads
+  /// the file that the process's environment variable RFC_INI names, else
+  /// "saprfc.ini" in the working directory: without this call a site's own
+  /// RFC_INI would lead the logon elsewhere.
+  virtual void UseDestinationFile(const std::string& path) {}
   /// Describes a structure; sets |handle| and returns 0 when installed.
   virtual int RfcInstallStructure(const char* name, const FieldDescriptor* fields, unsigned entries,
                                   RfcType* handle) = 0;
@@ -168,6 +176,16 @@ class RfcLibrary {
   virtual void* ItGetLine(ItHandle table, unsigned line) = 0;
   /// Deletes a table; 0 when deleted.
   virtual int ItDelete(ItHandle table) = 0;
+
+  /// The files in the working directory in which the library writes its
+  /// error log, in the letter case it writes them (which matters where
+  /// file names have case). None: only "Dev_Rfc.Trc" is looked at.
+  virtual std::vector<std::string> TraceFileNames() const { return {}; }
+  /// Which of SAP's RFC libraries this is ("classic", "NetWeaver"), for a
+  /// person reading a diagnosis; empty when unknown.
+  virtual std::string LibraryKind() const { return std::string(); }
+  /// The library's version as the library tells it; empty when it does not.
+  virtual std::string LibraryVersion() const { return std::string(); }
 };
 
 /// Gives the RFC library when the first logon needs it.

@@ -1,5 +1,6 @@
 #include "sap/rfc_library_loader.h"
 
+#include "platform/environment.h"
 #include "sap/classic_rfc_library.h"
 #include "sap/netweaver_rfc_library.h"
 
@@ -23,21 +24,37 @@ std::string NotFound(const std::vector<RfcLibraryCandidate>& candidates) {
   return "Error 1010: RFC-Library " + names + " not found !";
 }
 
+/// The first line of the system's reason, without its line end.
+std::string FirstLine(const std::string& text) {
+  return text.substr(0, text.find_first_of("\r\n"));
+}
+
+bool IsPath(const std::string& fileName) {
+#ifdef _WIN32
+  return fileName.find_first_of("\\/:") != std::string::npos;
+#else
+  return fileName.find('/') != std::string::npos;
+#endif
+}
+
 }  // namespace
 
 RfcLibraryCandidate ClassicRfcLibraryCandidate() {
 #ifdef _WIN32
-  return {"librfc32.dll", OpenClassic};
+  return {"librfc32.dll", OpenClassic, {}, true};
 #else
-  return {"librfccm.so", OpenClassic};
+  return {"librfccm.so", OpenClassic, {}, true};
 #endif
 }
 
 RfcLibraryCandidate NetWeaverRfcLibraryCandidate() {
 #ifdef _WIN32
-  return {"sapnwrfc.dll", OpenNetWeaver};
+  return {"sapnwrfc.dll", OpenNetWeaver, {}};
 #else
-  return {"libsapnwrfc.so", OpenNetWeaver};
+  // ICU's data before the libraries that use it.
+  return {"libsapnwrfc.so",
+          OpenNetWeaver,
+          {"libicudata.so", "libicuuc.so", "libicui18n.so", "libicudecnumber.so", "libsapucum.so"}};
 #endif
 }
 
@@ -45,7 +62,12 @@ DynamicRfcLibraryLoader::DynamicRfcLibraryLoader()
     : DynamicRfcLibraryLoader({ClassicRfcLibraryCandidate(), NetWeaverRfcLibraryCandidate()}) {}
 
 DynamicRfcLibraryLoader::DynamicRfcLibraryLoader(std::vector<RfcLibraryCandidate> candidates)
-    : candidates_(std::move(candidates)) {}
+    : DynamicRfcLibraryLoader(std::move(candidates),
+                              RfcLibraryPlaces{{SharedLibrary::ProgramDirectory()}, true}) {}
+
+DynamicRfcLibraryLoader::DynamicRfcLibraryLoader(std::vector<RfcLibraryCandidate> candidates,
+                                                 RfcLibraryPlaces places)
+    : candidates_(std::move(candidates)), places_(std::move(places)) {}
 
 RfcLibrary* DynamicRfcLibraryLoader::Get(std::string* message) {
   if (!tried_) {
@@ -56,20 +78,62 @@ RfcLibrary* DynamicRfcLibraryLoader::Get(std::string* message) {
   return library_.get();
 }
 
-void DynamicRfcLibraryLoader::Load() {
-  std::string lacking;  // the message of the first candidate found lacking
-  for (const RfcLibraryCandidate& candidate : candidates_) {
-    std::string error;
-    std::unique_ptr<SharedLibrary> file = SharedLibrary::Load(candidate.fileName, &error);
-    if (file == nullptr) continue;
+bool DynamicRfcLibraryLoader::Try(const RfcLibraryCandidate& candidate,
+                                  const std::string* directory) {
+  if (candidate.readsRfcIni && !destinationFile_.empty())
+    SetEnvironmentValue("RFC_INI", destinationFile_);
+  LibraryLookup lookup;
+  std::unique_ptr<SharedLibrary> file;
+  std::string where;
+  if (IsPath(candidate.fileName)) {
+    file = SharedLibrary::LoadPath(candidate.fileName, &lookup);
+    where = candidate.fileName;
+  } else if (directory != nullptr) {
+    file = SharedLibrary::LoadFromDirectory(*directory, candidate.fileName, candidate.dependencies,
+                                            &lookup);
+    bool beside = *directory == SharedLibrary::ProgramDirectory();
+    where = lookup.present || !beside ? *directory + candidate.fileName : "beside the program";
+  } else {
+    file = SharedLibrary::LoadFromSystemSearch(candidate.fileName, &lookup);
+    where = lookup.path.empty() ? "the system's search path" : lookup.path;
+  }
+
+  std::string result;
+  std::string failure;  // the message, when the file is there but unusable
+  if (file != nullptr) {
     std::string missing;
     library_ = candidate.open(std::move(file), &missing);
-    if (library_ != nullptr) return;
-    if (lacking.empty())
-      lacking = "Error 1010: RFC-Library " + candidate.fileName + " lacks " + missing + " !";
+    if (library_ != nullptr) {
+      result = "loaded";
+    } else {
+      result = "lacks " + missing;
+      failure = "Error 1010: RFC-Library " + candidate.fileName + " lacks " + missing + " !";
+    }
+  } else if (lookup.present) {
+    std::string reason = FirstLine(lookup.error);
+    result = "could not be loaded: " + reason;
+    failure =
+        "Error 1010: RFC-Library " + candidate.fileName + " could not be loaded ! - " + reason;
+  } else {
+    result = "not there";
   }
-  if (!lacking.empty())
-    message_ = lacking;
-  else
-    message_ = NotFound(candidates_);
+  attempts_.push_back({candidate.fileName, where, result});
+  if (message_.empty()) message_ = failure;
+  return library_ != nullptr;
+}
+
+void DynamicRfcLibraryLoader::Load() {
+  // A candidate given as a path is tried once, in the first place.
+  bool first = true;
+  for (const std::string& directory : places_.directories) {
+    if (directory.empty()) continue;
+    for (const RfcLibraryCandidate& candidate : candidates_)
+      if ((first || !IsPath(candidate.fileName)) && Try(candidate, &directory)) return;
+    first = false;
+  }
+  if (places_.systemSearch) {
+    for (const RfcLibraryCandidate& candidate : candidates_)
+      if ((first || !IsPath(candidate.fileName)) && Try(candidate, nullptr)) return;
+  }
+  if (message_.empty()) message_ = NotFound(candidates_);
 }

@@ -31,17 +31,11 @@ class RfcLibraryLoaderTest : public testing::Test {
   fs::path directory_;
 };
 
-TEST_F(RfcLibraryLoaderTest, FilesThatAreNoLibraryAreNotFound) {
+TEST_F(RfcLibraryLoaderTest, MissingFilesAreNotFoundOtherFilesCannotBeLoaded) {
   fs::path missing = directory_ / "librfccm.so";
   fs::path folder = directory_ / "folder" / "librfccm.so";
   fs::create_directories(folder);
-  fs::path text = directory_ / "text" / "librfccm.so";
-  fs::create_directories(text.parent_path());
-  std::ofstream(text) << "not a library\n";
-  fs::path empty = directory_ / "empty" / "librfccm.so";
-  fs::create_directories(empty.parent_path());
-  std::ofstream{empty};
-  for (const fs::path& path : {missing, folder, text, empty}) {
+  for (const fs::path& path : {missing, folder}) {
     SCOPED_TRACE(path.string());
     DynamicRfcLibraryLoader loader = LoaderFor(path.string());
     std::string message;
@@ -51,7 +45,22 @@ TEST_F(RfcLibraryLoaderTest, FilesThatAreNoLibraryAreNotFound) {
     std::string again;
     EXPECT_EQ(loader.Get(&again), nullptr);
     EXPECT_EQ(again, message);
+    ASSERT_EQ(loader.Attempts().size(), 1u);
+    EXPECT_EQ(loader.Attempts()[0].result, "not there");
   }
+
+  // A file that is there but no library: the loader's own reason, one line.
+  fs::path text = directory_ / "text" / "librfccm.so";
+  fs::create_directories(text.parent_path());
+  std::ofstream(text) << "not a library\n";
+  DynamicRfcLibraryLoader loader = LoaderFor(text.string());
+  std::string message;
+  EXPECT_EQ(loader.Get(&message), nullptr);
+  std::string lead = "Error 1010: RFC-Library " + text.string() + " could not be loaded ! - ";
+  ASSERT_EQ(message.compare(0, lead.size(), lead), 0) << message;
+  EXPECT_GT(message.size(), lead.size());
+  EXPECT_EQ(message.find_first_of("\r\n"), std::string::npos);
+  EXPECT_EQ(loader.Attempts()[0].result, "could not be loaded: " + message.substr(lead.size()));
 }
 
 TEST_F(RfcLibraryLoaderTest, PlainNameNotFoundAnywhere) {
@@ -157,6 +166,38 @@ TEST_F(RfcLibraryLoaderTest, FallsBackToTheNetWeaverLibrary) {
   EXPECT_EQ(wrong.Get(&message), nullptr);
   EXPECT_EQ(message, std::string("Error 1010: RFC-Library ") + BRINDLEMARK_STAND_IN_RFC_LIBRARY +
                          " lacks RfcOpenConnection !");
+}
+
+// Placement decides before kind: a NetWeaver library in the first place
+// wins over a classic one found only in a later place.
+TEST_F(RfcLibraryLoaderTest, PlacementDecidesBeforeKind) {
+  fs::path first = directory_ / "first", later = directory_ / "later";
+  fs::create_directories(first);
+  fs::create_directories(later);
+  fs::copy_file(BRINDLEMARK_NETWEAVER_STAND_IN_RFC_LIBRARY, first / "libsapnwrfc.so");
+  fs::copy_file(BRINDLEMARK_STAND_IN_RFC_LIBRARY, later / "librfccm.so");
+  DynamicRfcLibraryLoader loader(
+      {ClassicRfcLibraryCandidate(), NetWeaverRfcLibraryCandidate()},
+      RfcLibraryPlaces{{first.string() + "/", later.string() + "/"}, false});
+  std::string message;
+  ASSERT_NE(loader.Get(&message), nullptr) << message;
+  ASSERT_EQ(loader.Attempts().size(), 2u);
+  EXPECT_EQ(loader.Attempts()[0].fileName, "librfccm.so");
+  EXPECT_EQ(loader.Attempts()[0].result, "not there");
+  EXPECT_EQ(loader.Attempts()[1].where, (first / "libsapnwrfc.so").string());
+  EXPECT_EQ(loader.Attempts()[1].result, "loaded");
+
+  // The system's search never looks in the working directory.
+  fs::path previous = fs::current_path();
+  fs::current_path(later);
+  RfcLibraryCandidate planted = ClassicRfcLibraryCandidate();
+  planted.fileName = "librfccm.so";
+  DynamicRfcLibraryLoader search({planted}, RfcLibraryPlaces{{}, true});
+  EXPECT_EQ(search.Get(&message), nullptr);
+  fs::current_path(previous);
+  EXPECT_EQ(message, "Error 1010: RFC-Library librfccm.so not found !");
+  ASSERT_EQ(search.Attempts().size(), 1u);
+  EXPECT_EQ(search.Attempts()[0].where, "the system's search path");
 }
 #endif
 

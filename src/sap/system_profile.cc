@@ -71,6 +71,7 @@ ProfileFault CheckComplete(const SystemProfile& profile) {
 ProfileFault ParseSystemProfile(std::string_view contents, SystemProfile* profile,
                                 ProfileLineTable* lines, bool stopAtPasswordFault) {
   if (lines != nullptr) lines->clear();
+  contents = WithoutByteOrderMark(contents);
   ProfileFault passwordFault = ProfileFault::kNone;
   // ForEachLine cannot be left early: once the reading stops at a faulty
   // Password line, the remaining lines are passed over.

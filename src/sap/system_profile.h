@@ -58,8 +58,9 @@ enum class ProfileFault {
 
 /// Reads the key lines of a profile's |contents| into |profile|, without
 /// any run: a key line sets its field (the last line of a key wins); the
-/// fields no key line names keep what they held. When |lines| is not null
-/// it is emptied and receives every line read, whole, in file order. A
+/// fields no key line names keep what they held. A byte-order mark at the
+/// start of |contents| is passed over. When |lines| is not null it is
+/// emptied and receives every line read, whole, in file order. A
 /// malformed or wrong stored password is a fault found while its line is
 /// read: with |stopAtPasswordFault| the reading ends there (|lines| then
 /// ends with that line), otherwise it goes on (and |profile->password|

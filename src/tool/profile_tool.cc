@@ -26,6 +26,12 @@ constexpr const char kUsage[] =
     "  brindlemark-profile check PROFILE\n"
     "      Reads PROFILE as the sensor does and prints OK or the sensor's\n"
     "      error message.\n"
+    "  brindlemark-profile test PROFILE [PARAMETERS]\n"
+    "      Run in the sensor directory: does what the sensor does with these\n"
+    "      arguments, except printing its document and keeping the history, and\n"
+    "      says at each step (profile, library, destination file, logon,\n"
+    "      function modules, measurement) what happened. Ends with OK (exit\n"
+    "      code 0) or the step that failed and what to do (exit code 1).\n"
     "  brindlemark-profile --help\n"
     "      Prints this text.\n"
     "A PASSWORD that begins with \"--\" is given after \"--\".\n";
@@ -335,6 +341,6 @@ int RunProfileTool(const std::vector<std::string>& args, std::string* out, std::
   if (command == "new") return New(args, out, err);
   if (command == "check") return Check(args, out, err, disk);
   return Fail(err, "unknown command '" + command +
-                       "'; the commands are scramble, new and check "
+                       "'; the commands are scramble, new, check and test "
                        "(see brindlemark-profile --help)");
 }

@@ -1,0 +1,113 @@
+#include "tool/setup_test.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <future>
+
+#include "platform/console.h"
+#include "tool/deadline.h"
+#include "tool/failure_hints.h"
+#include "tool/step_report.h"
+
+namespace {
+
+struct TextConsole : Console {
+  void Write(std::string_view text) override { written += text; }
+  std::string written;
+};
+
+/// Standard error, which a death test can look at.
+struct ErrorConsole : Console {
+  void Write(std::string_view text) override {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+  }
+};
+
+RfcErrorInfo Record(const char* key, const char* message) {
+  RfcErrorInfo error{};
+  std::strncpy(error.key, key, sizeof error.key - 1);
+  std::strncpy(error.message, message, sizeof error.message - 1);
+  return error;
+}
+
+TEST(SetupTestTest, TimeoutSeconds) {
+  EXPECT_EQ(TimeoutSeconds(""), 50);
+  EXPECT_EQ(TimeoutSeconds("CLIENT=100 timeout=20,STEPS"), 20);
+  EXPECT_EQ(TimeoutSeconds("TIMEOUT=900"), 900);
+  for (const char* outOfRange : {"TIMEOUT=0", "TIMEOUT=901", "TIMEOUT=12345", "TIMEOUT=x"})
+    EXPECT_EQ(TimeoutSeconds(outOfRange), 50) << outOfRange;
+}
+
+TEST(SetupTestTest, LogonHintsNameTheUsualCause) {
+  const struct {
+    const char* key;
+    const char* message;
+    const char* cause;
+  } cases[] = {
+      {"RFC_ERROR_LOGON_FAILURE", "Name or password is incorrect (repeat logon)", "password"},
+      {"RFC_LOGON_FAILURE", "User is locked. Please notify the person responsible", "locked"},
+      {"RFC_LOGON_FAILURE", "Password logon no longer possible - too many failed attempts",
+       "locked"},
+      {"RFC_ERROR_LOGON_FAILURE", "client 999 is not available in this system", "client"},
+      {"RFC_ERROR_COMMUNICATION", "partner 'sapprd:3300' not reached", "not reached"},
+      {"RFC_COMMUNICATION_FAILURE", "Group PUBLIC not found", "logon group"},
+      {"RFC_ERROR_PROGRAM", "Entry for destination PRD in SapRfc.ini not found", "DEST="},
+      {"", "", "trace file"},
+  };
+  for (const auto& c : cases)
+    EXPECT_NE(LogonHint(Record(c.key, c.message)).find(c.cause), std::string::npos) << c.message;
+}
+
+TEST(SetupTestTest, AuthorisationFailures) {
+  RfcErrorInfo none{};
+  EXPECT_TRUE(IsAuthorisationFailure("Error 1013: Sys-Exception raised ! RFC_NO_AUTHORITY", none));
+  EXPECT_TRUE(IsAuthorisationFailure("", Record("RFC_ABAP_RUNTIME_FAILURE",
+                                                "User MONITOR has no RFC authorization for "
+                                                "function group SYST.")));
+  EXPECT_FALSE(IsAuthorisationFailure("Error 1012: Exception.: NO_DATA_FOUND", none));
+  std::string hint = AuthorisationHint("RFC_SYSTEM_INFO", true);
+  for (const char* part : {"S_RFC", "activity 16", "RFC_SYSTEM_INFO", "SU53", "RFC_METADATA"})
+    EXPECT_NE(hint.find(part), std::string::npos) << part;
+  EXPECT_EQ(AuthorisationHint("GET_CPU_ALL", false).find("RFC_METADATA"), std::string::npos);
+  EXPECT_EQ(ErrorRecordText(Record("K", "")), "key K");
+  EXPECT_EQ(ErrorRecordText(none), "");
+}
+
+TEST(SetupTestTest, ReportAndDeadline) {
+  TextConsole console;
+  StepReport report(console);
+  int code = RunWithDeadline(
+      [&] {
+        report.Begin("Logon");
+        report.Line("OK");
+        return report.Failed("do this");
+      },
+      std::chrono::seconds(60), [] { std::abort(); });
+  EXPECT_EQ(code, 1);
+  EXPECT_EQ(console.written, "Logon: OK\nFAILED - Logon: do this\n");
+}
+
+#ifndef _WIN32
+TEST(SetupTestDeathTest, AStepThatDoesNotAnswerEndsTheProcess) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        ErrorConsole console;
+        StepReport report(console);
+        std::promise<void> never;
+        RunWithDeadline(
+            [&] {
+              report.Begin("Logon");
+              never.get_future().wait();  // a logon that never answers
+              return 0;
+            },
+            std::chrono::seconds(1), [&] { report.EndWithoutAnswer(1); });
+      },
+      testing::ExitedWithCode(1), "Logon: no answer within 1 s\nFAILED - Logon: no answer");
+}
+#endif
+
+}  // namespace

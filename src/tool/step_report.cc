@@ -1,0 +1,46 @@
+#include "tool/step_report.h"
+
+#include "platform/console.h"
+#include "platform/process.h"
+
+void StepReport::Begin(std::string_view step) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  step_ = step;
+}
+
+void StepReport::Line(std::string_view text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Print(step_ + ": " + std::string(text) + "\n");
+}
+
+int StepReport::Passed(std::string_view system) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Print("OK - the sensor can measure " + std::string(system) + "\n");
+  verdict_ = 0;
+  return verdict_;
+}
+
+int StepReport::Failed(std::string_view whatToDo) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Print("FAILED - " + step_ + ": " + std::string(whatToDo) + "\n");
+  verdict_ = 1;
+  return verdict_;
+}
+
+void StepReport::EndWithoutAnswer(int seconds) {
+  // The lock is never given back: the process ends while holding it, so
+  // the step's thread cannot print after the verdict.
+  mutex_.lock();
+  if (verdict_ < 0) {
+    std::string limit = std::to_string(seconds) + " s";
+    Print(step_ + ": no answer within " + limit + "\n");
+    Print("FAILED - " + step_ + ": no answer within " + limit +
+          " (TIMEOUT=); the host, the gateway or the network does not answer, or the system is"
+          " overloaded: check them, or give a larger TIMEOUT= a few seconds under the"
+          " monitor's timeout\n");
+    verdict_ = 1;
+  }
+  EndProcessAroundThreads(verdict_);
+}
+
+void StepReport::Print(std::string_view text) { console_.Write(text); }
