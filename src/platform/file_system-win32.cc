@@ -121,6 +121,25 @@ void RemoveStaleTemporaries(const std::string& directory, const std::string& nam
   FindClose(search);
 }
 
+/// Creates a new temporary file beside |path| for a replacement of it, in
+/// |mode| (_O_TEXT or _O_BINARY), after removing stale ones; its name is
+/// created exclusively, so that a file of another process is never
+/// overwritten. Returns its descriptor and sets |temp| to its name; -1 on
+/// failure.
+int CreateTemporaryBeside(const std::string& path, int mode, std::string* temp) {
+  std::string directory, name;
+  SplitPath(path, &directory, &name);
+  RemoveStaleTemporaries(directory, name);
+  std::random_device random;
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    *temp = directory +
+            TemporaryName(name, GetCurrentProcessId(), static_cast<std::uint32_t>(random()));
+    int fd = _open(temp->c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | mode, _S_IREAD | _S_IWRITE);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
 /// Sets |target| to the file |path| names: the file a symbolic link leads
 /// to, or |path| itself when it is no link. False for a link that leads
 /// nowhere.
@@ -238,17 +257,8 @@ struct Win32FileSystem : FileSystem {
     // The temporary file lies in the same directory, so that the move is a
     // rename on one volume. Its name is created exclusively: a file of
     // another process is never overwritten.
-    std::string directory, name, temp;
-    SplitPath(target, &directory, &name);
-    RemoveStaleTemporaries(directory, name);
-    std::random_device random;
-    int fd = -1;
-    for (unsigned attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-      temp = directory +
-             TemporaryName(name, GetCurrentProcessId(), static_cast<std::uint32_t>(random()));
-      fd = _open(temp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_TEXT, _S_IREAD | _S_IWRITE);
-      if (fd < 0 && errno != EEXIST) return false;
-    }
+    std::string temp;
+    int fd = CreateTemporaryBeside(target, _O_TEXT, &temp);
     if (fd < 0) return false;
     Stream file(_fdopen(fd, "w"));
     if (file == nullptr) {
@@ -283,17 +293,8 @@ struct Win32FileSystem : FileSystem {
     }
     // Written beside |to| and moved over it: a link of that name is
     // replaced, never followed.
-    std::string directory, name, temp;
-    SplitPath(to, &directory, &name);
-    RemoveStaleTemporaries(directory, name);
-    std::random_device random;
-    int fd = -1;
-    for (unsigned attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-      temp = directory +
-             TemporaryName(name, GetCurrentProcessId(), static_cast<std::uint32_t>(random()));
-      fd = _open(temp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-      if (fd < 0 && errno != EEXIST) return false;
-    }
+    std::string temp;
+    int fd = CreateTemporaryBeside(to, _O_BINARY, &temp);
     if (fd < 0) return false;
     Stream target(_fdopen(fd, "wb"));
     if (target == nullptr) _close(fd);
