@@ -27,7 +27,7 @@ int StepReport::Failed(std::string_view whatToDo) {
   return verdict_;
 }
 
-void StepReport::EndWithoutAnswer(int seconds) {
+void StepReport::EndWithoutAnswer(unsigned seconds) {
   // The lock is never given back: the process ends while holding it, so
   // the step's thread cannot print after the verdict.
   mutex_.lock();

@@ -28,7 +28,7 @@ class StepReport {
   /// |seconds|: prints that and the verdict, then ends with exit code 1
   /// without waiting for the thread that is still inside the step. A
   /// verdict printed already stands, with its exit code.
-  [[noreturn]] void EndWithoutAnswer(int seconds);
+  [[noreturn]] void EndWithoutAnswer(unsigned seconds);
 
  private:
   void Print(std::string_view text);
