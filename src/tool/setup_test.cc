@@ -162,6 +162,7 @@ bool ReadProfile(SetupTest& t) {
   if (!disk.ReadFile(path, &contents))
     return Fail(t, missing + " - give the sensor's user read access");
   ProfileFault fault = ParseSystemProfile(contents, &t.profile, &t.lines, true);
+  t.report.SetDestination(t.profile.destination);
   for (const ProfileKeyEntry& entry : kProfileKeys) t.report.Line(KeyLine(t.profile, entry, fault));
   if (fault == ProfileFault::kNone) return true;
   return Fail(t, ProfileFaultMessage(fault, name) + " - " + ProfileFaultHint(fault));
