@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string_view>
 
 #include "measure/server_clock.h"
 #include "measure/system_info.h"
@@ -28,8 +29,6 @@
 
 namespace {
 
-constexpr int kDefaultTimeout = 50;
-constexpr int kMaxTimeout = 900;
 constexpr const char kPathFile[] = "C:\\PRTG_Path.Txt";
 
 using Stopwatch = std::chrono::steady_clock;
@@ -163,6 +162,7 @@ bool ReadProfile(SetupTest& t) {
   if (!disk.ReadFile(path, &contents))
     return Fail(t, missing + " - give the sensor's user read access");
   ProfileFault fault = ParseSystemProfile(contents, &t.profile, &t.lines, true);
+  t.report.SetDestination(t.profile.destination);
   for (const ProfileKeyEntry& entry : kProfileKeys) t.report.Line(KeyLine(t.profile, entry, fault));
   if (fault == ProfileFault::kNone) return true;
   return Fail(t, ProfileFaultMessage(fault, name) + " - " + ProfileFaultHint(fault));
@@ -488,19 +488,6 @@ int Steps(SetupTest& t) {
 
 }  // namespace
 
-int TimeoutSeconds(std::string_view parameters) {
-  std::string upper = UpperCased(parameters);
-  size_t at = upper.find("TIMEOUT=");
-  if (at == std::string::npos) return kDefaultTimeout;
-  int value = 0;
-  size_t digits = 0;
-  for (at += 8; at < upper.size() && upper[at] >= '0' && upper[at] <= '9' && digits < 4; ++at) {
-    value = value * 10 + (upper[at] - '0');
-    ++digits;
-  }
-  return digits > 0 && value >= 1 && value <= kMaxTimeout ? value : kDefaultTimeout;
-}
-
 int RunSetupTest(const std::vector<std::string>& args, SetupTestPlatform& platform,
                  std::string* err) {
   if (args.size() < 2) {
@@ -520,7 +507,8 @@ int RunSetupTest(const std::vector<std::string>& args, SetupTestPlatform& platfo
   }
   StepReport report(platform.console);
   SetupTest test(platform, report, line);
-  const int seconds = TimeoutSeconds(line.parameters);
+  // TIMEOUT= as the run reads it, so that the test ends where a run would.
+  const unsigned seconds = line.timeoutSeconds;
   return RunWithDeadline([&] { return Steps(test); }, std::chrono::seconds(seconds),
                          [&] { report.EndWithoutAnswer(seconds); });
 }

@@ -2,7 +2,6 @@
 #define BRINDLEMARK_TOOL_SETUP_TEST_H_
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 class DynamicRfcLibraryLoader;
@@ -27,15 +26,12 @@ struct SetupTestPlatform {
 /// history hold. Ends with the verdict "OK - the sensor can measure
 /// SYSTEM" (exit code 0) or "FAILED - STEP: what to do" (exit code 1).
 /// Nothing is written that a run would not write, and no profile at all.
-/// When the steps take longer than TIMEOUT= seconds (default 50) the step
-/// that does not answer is reported and the process ends there.
+/// When the steps take longer than TIMEOUT= seconds, read as a run reads
+/// it (1 to 900, default 50), the step that does not answer is reported
+/// and the process ends there.
 /// |args| are the arguments after "test"; a wrong command line is written
 /// to |err| with exit code 2.
 int RunSetupTest(const std::vector<std::string>& args, SetupTestPlatform& platform,
                  std::string* err);
-
-/// The seconds of "TIMEOUT=" (any case) in |parameters|: the digits that
-/// follow it, 1 to 900; 50 when it is absent or out of range.
-int TimeoutSeconds(std::string_view parameters);
 
 #endif  // BRINDLEMARK_TOOL_SETUP_TEST_H_

@@ -33,14 +33,6 @@ RfcErrorInfo Record(const char* key, const char* message) {
   return error;
 }
 
-TEST(SetupTestTest, TimeoutSeconds) {
-  EXPECT_EQ(TimeoutSeconds(""), 50);
-  EXPECT_EQ(TimeoutSeconds("CLIENT=100 timeout=20,STEPS"), 20);
-  EXPECT_EQ(TimeoutSeconds("TIMEOUT=900"), 900);
-  for (const char* outOfRange : {"TIMEOUT=0", "TIMEOUT=901", "TIMEOUT=12345", "TIMEOUT=x"})
-    EXPECT_EQ(TimeoutSeconds(outOfRange), 50) << outOfRange;
-}
-
 TEST(SetupTestTest, LogonHintsNameTheUsualCause) {
   const struct {
     const char* key;

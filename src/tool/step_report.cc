@@ -13,6 +13,11 @@ void StepReport::Line(std::string_view text) {
   Print(step_ + ": " + std::string(text) + "\n");
 }
 
+void StepReport::SetDestination(std::string_view destination) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  destination_ = destination;
+}
+
 int StepReport::Passed(std::string_view system) {
   std::lock_guard<std::mutex> lock(mutex_);
   Print("OK - the sensor can measure " + std::string(system) + "\n");
@@ -27,13 +32,16 @@ int StepReport::Failed(std::string_view whatToDo) {
   return verdict_;
 }
 
-void StepReport::EndWithoutAnswer(int seconds) {
+void StepReport::EndWithoutAnswer(unsigned seconds) {
   // The lock is never given back: the process ends while holding it, so
   // the step's thread cannot print after the verdict.
   mutex_.lock();
   if (verdict_ < 0) {
     std::string limit = std::to_string(seconds) + " s";
     Print(step_ + ": no answer within " + limit + "\n");
+    if (!destination_.empty())
+      Print(step_ + ": the sensor reports: Error 1017: No answer from " + destination_ +
+            " within " + limit + " !\n");
     Print("FAILED - " + step_ + ": no answer within " + limit +
           " (TIMEOUT=); the host, the gateway or the network does not answer, or the system is"
           " overloaded: check them, or give a larger TIMEOUT= a few seconds under the"

@@ -19,16 +19,20 @@ class StepReport {
   void Begin(std::string_view step);
   /// Prints one line of the current step.
   void Line(std::string_view text);
+  /// Names the destination of the profile once it is read, for the
+  /// sensor's error when a step does not answer.
+  void SetDestination(std::string_view destination);
   /// Prints "OK - the sensor can measure SYSTEM" and returns exit code 0.
   int Passed(std::string_view system);
   /// Prints "FAILED - STEP: WHAT TO DO" for the current step and returns
   /// exit code 1.
   int Failed(std::string_view whatToDo);
   /// Ends the process because the current step has not answered within
-  /// |seconds|: prints that and the verdict, then ends with exit code 1
+  /// |seconds|: prints that, the error 1017 a run reports then (once the
+  /// destination is named) and the verdict, then ends with exit code 1
   /// without waiting for the thread that is still inside the step. A
   /// verdict printed already stands, with its exit code.
-  [[noreturn]] void EndWithoutAnswer(int seconds);
+  [[noreturn]] void EndWithoutAnswer(unsigned seconds);
 
  private:
   void Print(std::string_view text);
@@ -36,6 +40,7 @@ class StepReport {
   Console& console_;
   std::mutex mutex_;
   std::string step_;
+  std::string destination_;
   int verdict_ = -1;  // the exit code once a verdict is printed
 };
 
