@@ -208,7 +208,7 @@ struct PosixFileSystem : FileSystem {
     std::string directory(4096, '\0');
     if (::getcwd(directory.data(), directory.size()) == nullptr) return host;
     directory.resize(std::char_traits<char>::length(directory.c_str()));
-    return Join(directory, host);
+    return host == "." ? directory : Join(directory, host);
   }
 
   bool RemoveFile(const std::string& path) override {
