@@ -15,6 +15,7 @@ struct SideBySide::Shared {
   std::condition_variable changed;
   unsigned parallel = 1;
   Deadline deadline;
+  std::function<void()> cancel;  // before the process ends around threads
 
   std::vector<char> done;  // by measurement, in the order added
   unsigned running = 0;    // started, not done, not waiting for the end
@@ -162,8 +163,15 @@ int SideBySide::Finish(int exitCode) {
   Shared& s = *shared_;
   std::unique_lock<std::mutex> lock(s.mutex);
   if (s.changed.wait_until(lock, s.deadline, [&] { return s.running == 0; })) return exitCode;
+  std::function<void()> cancel = s.cancel;
   lock.unlock();
+  if (cancel) cancel();
   EndProcessAroundThreads(exitCode);
+}
+
+void SideBySide::CancelBeforeEnding(std::function<void()> cancel) {
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  shared_->cancel = std::move(cancel);
 }
 
 bool RewriteAsLastWord::ReadFile(const std::string& path, std::string* contents) {

@@ -69,8 +69,13 @@ class SideBySide {
   /// Ends the run with |exitCode|: waits until the deadline for the
   /// measurements still running (they close their own connections), then
   /// returns |exitCode|, or ends the process around those left inside the
-  /// library.
+  /// library, after |cancel| (see CancelBeforeEnding).
   int Finish(int exitCode);
+  /// What Finish does, on the calling thread, before it ends the process
+  /// around measurements left inside the library: cancel their calls, so
+  /// that the systems stop working on them. Nothing is printed or read by
+  /// the driver after it.
+  void CancelBeforeEnding(std::function<void()> cancel);
 
  private:
   struct Shared;
