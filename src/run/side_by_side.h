@@ -71,10 +71,10 @@ class SideBySide {
   /// returns |exitCode|, or ends the process around those left inside the
   /// library, after |cancel| (see CancelBeforeEnding).
   int Finish(int exitCode);
-  /// What Finish does, on the calling thread, before it ends the process
-  /// around measurements left inside the library: cancel their calls, so
-  /// that the systems stop working on them. Nothing is printed or read by
-  /// the driver after it.
+  /// What Finish does before it ends the process around measurements left
+  /// inside the library: cancel their calls, so that the systems stop
+  /// working on them. It runs on a thread of its own and is waited for
+  /// half a second at most; the driver prints and reads nothing after it.
   void CancelBeforeEnding(std::function<void()> cancel);
 
  private:
