@@ -150,24 +150,40 @@ ReceiveAnswer Answer(SimulatedSap::State& s, RfcHandle handle, const RfcParamete
 }
 
 /// The system takes its time to answer the call pending on |handle|, or
-/// never answers. The connection is looked up afresh afterwards: another
-/// thread may have closed every connection meanwhile.
+/// never answers until the call is cancelled. The connection is looked up
+/// afresh afterwards: another thread may have closed every connection
+/// meanwhile.
 void AwaitAnswer(SimulatedSap::State& s, RfcHandle handle) {
   auto found = s.connections.find(handle);
   if (found == s.connections.end() || !found->second.pending) return;
   const SimulatedSystem& system = *found->second.system;
   std::shared_ptr<const SimDescription> description = found->second.description;
   s.Claim(handle);
-  if (system.faults.hang == found->second.function) s.Hang();
-  s.Delay(system.latency.call);
+  if (system.faults.hang == found->second.function)
+    s.AwaitCancel(handle);
+  else
+    s.Delay(system.latency.call);
   s.Release(handle);
+}
+
+/// Ends the call pending on |handle| when the connection was cancelled
+/// meanwhile: its function module, or empty when it was not.
+std::string EndCancelledCall(SimulatedSap::State& s, RfcHandle handle) {
+  auto found = s.connections.find(handle);
+  if (found == s.connections.end() || !found->second.cancelled || !found->second.pending)
+    return std::string();
+  found->second.pending = false;
+  s.SetError("RFC_CANCELED", "", "the call of " + found->second.function + " was cancelled", "");
+  return found->second.function;
 }
 
 int SimulatedSap::RfcReceive(RfcHandle handle, const RfcParameter* importing, RfcTable* tables,
                              char** exception) {
   State& s = *state_;
   AwaitAnswer(s, handle);
-  ReceiveAnswer answer = Answer(s, handle, importing, tables);
+  ReceiveAnswer answer;
+  answer.function = EndCancelledCall(s, handle);
+  if (answer.function.empty()) answer = Answer(s, handle, importing, tables);
   const std::string& function = answer.function;
   const std::string& raised = answer.raised;
   int result = answer.result;

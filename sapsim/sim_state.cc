@@ -57,6 +57,16 @@ void SimulatedSap::State::Hang() {
   std::abort();  // not reached
 }
 
+void SimulatedSap::State::AwaitCancel(RfcHandle handle) {
+  auto found = connections.find(handle);
+  if (found == connections.end()) return;
+  std::shared_ptr<SimConnection::CancelSignal> cancel = found->second.cancelSignal;
+  LetGoWhile([&] {
+    std::unique_lock<std::mutex> lock(cancel->mutex);
+    cancel->signal.wait(lock, [&] { return cancel->given; });
+  });
+}
+
 void SimulatedSap::State::Claim(RfcHandle handle) {
   auto [at, added] = busy.emplace(handle, std::this_thread::get_id());
   if (!added && at->second != std::this_thread::get_id()) {
@@ -82,6 +92,10 @@ SimConnection* SimulatedSap::State::Find(RfcHandle handle) {
   }
   Claim(handle);  // ends the process when another thread is in a call on it
   Release(handle);
+  if (found->second.cancelled) {
+    SetError("RFC_CANCELED", "", "connection " + std::to_string(handle) + " was cancelled", "");
+    return nullptr;
+  }
   return &found->second;
 }
 

@@ -1,6 +1,7 @@
 #ifndef BRINDLEMARK_SAPSIM_SIM_STATE_H_
 #define BRINDLEMARK_SAPSIM_SIM_STATE_H_
 
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -28,7 +29,16 @@ struct SimConnection {
   // sends with its first call; empty when it accepts them.
   std::string logonRefusal;
 
-  bool pending = false;  // RfcCall done, RfcReceive not yet
+  bool pending = false;    // RfcCall done, RfcReceive not yet
+  bool cancelled = false;  // by RfcCancel: it takes no further calls
+  /// What a call that does not answer waits for: the cancel. Shared, so
+  /// that it outlives the state for a thread that never comes back.
+  struct CancelSignal {
+    std::mutex mutex;
+    std::condition_variable signal;
+    bool given = false;
+  };
+  std::shared_ptr<CancelSignal> cancelSignal = std::make_shared<CancelSignal>();
   std::string function;  // of the pending call
   const FunctionModule* module = nullptr;
   bool invalid = false;   // the call does not fit the interface
@@ -93,6 +103,10 @@ struct SimulatedSap::State {
   /// A hung system: the calling thread never comes back (it sleeps, it does
   /// not spin) and the state is let go, so the process can end around it.
   [[noreturn]] void Hang();
+  /// A call on |handle| that does not answer: the calling thread sleeps,
+  /// with the state let go, until the connection is cancelled (for ever
+  /// when it never is).
+  void AwaitCancel(RfcHandle handle);
   /// Marks |handle| as being in a call on this thread; a second thread on
   /// the same connection at the same time breaks the library's rule, and
   /// the process ends loudly.

@@ -68,6 +68,31 @@ int SimulatedSap::RfcLastError(RfcErrorInfo* error) {
   return 0;
 }
 
+bool SimulatedSap::Cancel(RfcHandle handle) {
+  State& s = *state_;
+  auto found = s.connections.find(handle);
+  bool running = found != s.connections.end() && found->second.pending;
+  s.journal.Write(
+      {{"op", "RfcCancel"},
+       {"handle", handle},
+       {"function", running ? JournalText(found->second.function.c_str()) : json(nullptr)}});
+  if (found == s.connections.end()) {
+    s.SetError("RFC_ERROR_PROGRAM", "", "invalid handle " + std::to_string(handle), "");
+    return false;
+  }
+  found->second.cancelled = true;
+  SimConnection::CancelSignal& cancel = *found->second.cancelSignal;
+  std::lock_guard<std::mutex> lock(cancel.mutex);
+  cancel.given = true;
+  cancel.signal.notify_all();
+  return true;
+}
+
+bool SimulatedSap::IsCancelled(RfcHandle handle) const {
+  auto found = state_->connections.find(handle);
+  return found != state_->connections.end() && found->second.cancelled;
+}
+
 void SimulatedSap::RfcClose(RfcHandle handle) {
   State& s = *state_;
   s.journal.Write({{"op", "RfcClose"}, {"handle", handle}});

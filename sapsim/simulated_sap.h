@@ -64,6 +64,13 @@ class SimulatedSap : public RfcLibrary {
                  char** exception) override;
   int RfcLastError(RfcErrorInfo* error) override;
   void RfcClose(RfcHandle handle) override;
+  /// Cancels connection |handle| from a thread other than the one in a
+  /// call on it, as the NetWeaver library's RfcCancel: a call that does
+  /// not answer ("hang") returns failed, and the connection takes no
+  /// further calls until it is closed. False when it is not open.
+  bool Cancel(RfcHandle handle);
+  /// Whether connection |handle| was cancelled.
+  bool IsCancelled(RfcHandle handle) const;
   ItHandle ItCreate(const char* name, unsigned leng, unsigned occu, unsigned memo) override;
   unsigned ItFill(ItHandle table) override;
   void* ItGetLine(ItHandle table, unsigned line) override;

@@ -65,9 +65,11 @@ With --library netweaver the sensor talks to the simulated system through
 the NetWeaver RFC library: the texts that come from the library itself
 differ, so a file of the folder "netweaver/" of a case (a "stdoutN.txt",
 "expected/NAME") replaces the file of the same name, and the keys of an
-object "netweaver" in case.json replace those of the case. The journal
-records the classic library's calls and is not compared then, nor are
-expected files of the simulated system ("sapsim*"). Each library writes its
+object "netweaver" in case.json replace those of the case. The case's
+journal records the classic library's calls and is not compared then,
+nor are expected files of the simulated system ("sapsim*"); a "journal"
+of the object "netweaver" is (the calls only that library makes, such as
+"RfcCancel"). Each library writes its
 trace file under its own name ("dev_rfc", "dev_rfc.trc"): the other
 library's is not expected of it.
 
@@ -230,10 +232,10 @@ def run_case(case_dir, sensor, windows, wineprefix, library="classic", beside=No
     with open(os.path.join(case_dir, "case.json")) as f:
         case = json.load(f)
     side_by_side = has_item_run(case_dir) and not sequential
-    if side_by_side:
-        case.pop("journal", None)
     if library != "classic":
+        case.pop("journal", None)
         case.update(case.get(library, {}))
+    if side_by_side:
         case.pop("journal", None)
     scratch = tempfile.mkdtemp(prefix="scenario-",
                                dir=os.path.join(wineprefix, "drive_c") if windows else None)

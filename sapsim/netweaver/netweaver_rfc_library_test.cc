@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "measure/server_clock.h"
 #include "measure/system_info.h"
@@ -273,6 +275,37 @@ TEST(NetWeaverRfcLibraryTest, StrayCallsAndTables) {
   EXPECT_EQ(rfc.ItGetLine(table, 1), nullptr);
   EXPECT_EQ(rfc.ItDelete(table), 0);
   EXPECT_EQ(rfc.ItDelete(table), 1);
+}
+
+// A call that hangs on one thread is cancelled from another: it returns
+// failed, the journal shows the cancel, and a second cancel finds nothing
+// running.
+TEST(NetWeaverRfcLibraryTest, CancelEndsACallThatHangs) {
+  SimulatedRun classic(OneSystem(R"({"hang": "RFC_SYSTEM_INFO"})"));
+  NetWeaverRun nw(classic, NetWeaverStandInFunctions());
+  RfcSession session = nw.Logon();
+  ASSERT_NE(session.connection, 0u);
+  Outcome outcome = Outcome::Ok();
+  RfcErrorInfo error{};
+  std::thread caller([&] {
+    std::string hostLabel;
+    outcome = QuerySystemInfo(session, &hostLabel);
+    nw.library.RfcLastError(&error);
+  });
+  // The call is under way once the system has journaled it.
+  while (classic.Journal("RfcCall").empty())
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  nw.library.CancelRunningCalls();
+  caller.join();
+  EXPECT_FALSE(outcome.ok());
+  EXPECT_STREQ(error.status, "RFC_CANCELED");
+  std::vector<nlohmann::json> cancels = classic.Journal("RfcCancel");
+  ASSERT_EQ(cancels.size(), 1u);
+  EXPECT_EQ(cancels[0]["function"], "RFC_SYSTEM_INFO");
+
+  nw.library.CancelRunningCalls();
+  EXPECT_EQ(classic.Journal("RfcCancel").size(), 1u);
+  nw.library.RfcClose(session.connection);
 }
 
 }  // namespace

@@ -227,6 +227,9 @@ NwRc Invoke(StandIn& s, NwConnection& connection, NwContainer& function, NwError
                : SetError(error, kNwAbapRuntimeFailure, kNwGroupAbapRuntimeFailure,
                           exception.empty() ? "SYSTEM_FAILURE" : exception, info.message);
   }
+  if (result != kRfcOk && s.sim.IsCancelled(connection.handle))
+    return SetError(error, kNwCanceled, kNwGroupCommunicationFailure, "RFC_CANCELED",
+                    std::string("the call of ") + name + " was cancelled");
   if (result != kRfcOk)
     return FromSimulation(s, error,
                           result == kRfcFailure ? kNwCommunicationFailure : kNwUnknownError,
@@ -346,6 +349,21 @@ NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcCloseConnection(NwConnectionHandle connectio
                       "no such connection");
     s.sim.RfcClose(found->second->handle);
     s.connections.erase(found);
+    return Ok(error);
+  });
+}
+
+/// Cancels the call running on |connection| from another thread: the call
+/// returns RFC_CANCELED and the connection takes no further calls. The
+/// lock is free meanwhile, as the call that hangs has let it go.
+NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcCancel(NwConnectionHandle connection, NwErrorInfo* error) {
+  return Guarded(error, kNwUnknownError, [&] {
+    StandIn& s = Get();
+    SimulatedSap::Entry entry = s.sim.Enter();
+    auto found = s.connections.find(connection);
+    if (found == s.connections.end() || !s.sim.Cancel(found->second->handle))
+      return SetError(error, kNwInvalidHandle, kNwGroupExternalRuntimeFailure, "RFC_INVALID_HANDLE",
+                      "no such connection");
     return Ok(error);
   });
 }
@@ -636,5 +654,6 @@ NwRfcFunctions NetWeaverStandInFunctions() {
   f.RfcGetRowCount = &RfcGetRowCount;
   f.RfcMoveTo = &RfcMoveTo;
   f.RfcGetCurrentRow = &RfcGetCurrentRow;
+  f.RfcCancel = &RfcCancel;
   return f;
 }

@@ -105,6 +105,14 @@ void HandleLibraryError(void* context, const char* text) noexcept {
   EndProcessAroundThreads(1);
 }
 
+/// Has |sides| cancel the calls of measurements left inside the library
+/// before the process ends around them, where the library can.
+void CancelCallsBeforeEnding(Run& run, SideBySide& sides) {
+  sides.CancelBeforeEnding([&run] {
+    if (run.rfc != nullptr) run.rfc->CancelRunningCalls();
+  });
+}
+
 /// Loads the library when the first logon needs it. Returns the error
 /// message when the library cannot be loaded.
 std::string LoadLibrary(Run& run) {
@@ -216,6 +224,7 @@ int SingleSystemRun(Run& run, const CommandLine& line, const std::string& banner
   // profile's rewrite has begun it is let finish.
   SideBySide sides(1, deadline);
   run.sideBySide = &sides;
+  CancelCallsBeforeEnding(run, sides);
   run.logonTurns.deadline = deadline;
   RewriteAsLastWord historyDisk(run.disk, sides);
   SingleMeasurement m;
@@ -490,6 +499,7 @@ int ItemRun(Run& run, const CommandLine& line, const std::string& banner,
   // each is printed as soon as the systems before it are.
   SideBySide sides(line.parallel, deadline);
   run.sideBySide = &sides;
+  CancelCallsBeforeEnding(run, sides);
   run.logonTurns.deadline = deadline;
   SharedValue<StructureHandles> structures(run.structures);
   ItemCounts counts;

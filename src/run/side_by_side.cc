@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <future>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -10,11 +11,38 @@
 
 #include "platform/process.h"
 
+namespace {
+
+/// How long the end of the process waits for the cancel of the calls
+/// left running.
+constexpr std::chrono::milliseconds kCancelGrace(500);
+
+/// Runs |cancel| on a thread of its own and waits for it at most
+/// kCancelGrace: a library that does not come back from cancelling must
+/// not hold up the end of the process. Without a thread to be had,
+/// nothing is cancelled.
+void CancelForAWhile(const std::function<void()>& cancel) {
+  auto done = std::make_shared<std::promise<void>>();
+  std::future<void> finished = done->get_future();
+  try {
+    std::thread([cancel, done] {
+      cancel();
+      done->set_value();
+    }).detach();
+  } catch (...) {
+    return;
+  }
+  finished.wait_for(kCancelGrace);
+}
+
+}  // namespace
+
 struct SideBySide::Shared {
   std::mutex mutex;
   std::condition_variable changed;
   unsigned parallel = 1;
   Deadline deadline;
+  std::function<void()> cancel;  // before the process ends around threads
 
   std::vector<char> done;  // by measurement, in the order added
   unsigned running = 0;    // started, not done, not waiting for the end
@@ -162,8 +190,15 @@ int SideBySide::Finish(int exitCode) {
   Shared& s = *shared_;
   std::unique_lock<std::mutex> lock(s.mutex);
   if (s.changed.wait_until(lock, s.deadline, [&] { return s.running == 0; })) return exitCode;
+  std::function<void()> cancel = s.cancel;
   lock.unlock();
+  if (cancel) CancelForAWhile(cancel);
   EndProcessAroundThreads(exitCode);
+}
+
+void SideBySide::CancelBeforeEnding(std::function<void()> cancel) {
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  shared_->cancel = std::move(cancel);
 }
 
 bool RewriteAsLastWord::ReadFile(const std::string& path, std::string* contents) {

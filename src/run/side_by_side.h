@@ -69,8 +69,13 @@ class SideBySide {
   /// Ends the run with |exitCode|: waits until the deadline for the
   /// measurements still running (they close their own connections), then
   /// returns |exitCode|, or ends the process around those left inside the
-  /// library.
+  /// library, after |cancel| (see CancelBeforeEnding).
   int Finish(int exitCode);
+  /// What Finish does before it ends the process around measurements left
+  /// inside the library: cancel their calls, so that the systems stop
+  /// working on them. It runs on a thread of its own and is waited for
+  /// half a second at most; the driver prints and reads nothing after it.
+  void CancelBeforeEnding(std::function<void()> cancel);
 
  private:
   struct Shared;

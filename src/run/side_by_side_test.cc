@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <future>
 #include <memory>
 #include <thread>
@@ -69,5 +70,28 @@ TEST(SideBySideTest, TheDeadlineEndsTheWaitAndTheLastWordIsTakenOnce) {
   EXPECT_EQ(later.Finish(0), 0);  // the waiting measurement counts as ended
   EXPECT_FALSE(spoke);
 }
+
+#if GTEST_HAS_DEATH_TEST && !defined(_WIN32)
+// At the deadline the calls left running are cancelled before the process
+// ends around them; a cancel that does not come back does not hold up the
+// end.
+TEST(SideBySideDeathTest, CallsLeftRunningAreCancelledBeforeTheEnd) {
+  for (bool cancelReturns : {true, false}) {
+    EXPECT_EXIT(
+        {
+          SideBySide sides(1, steady_clock::now() + milliseconds(20));
+          sides.Add([] {
+            for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+          });
+          sides.CancelBeforeEnding([cancelReturns] {
+            std::fputs("cancelled\n", stderr);
+            while (!cancelReturns) std::this_thread::sleep_for(std::chrono::hours(1));
+          });
+          sides.Finish(3);
+        },
+        testing::ExitedWithCode(3), "cancelled");
+  }
+}
+#endif
 
 }  // namespace

@@ -219,6 +219,12 @@ using NwGetRowCountFn = NwRc(NWRFC_CALL*)(NwDataHandle table, unsigned* rows, Nw
 /// Makes row |index| (from 0) the table's current row.
 using NwMoveToFn = NwRc(NWRFC_CALL*)(NwDataHandle table, unsigned index, NwErrorInfo* error);
 using NwGetCurrentRowFn = NwDataHandle(NWRFC_CALL*)(NwDataHandle table, NwErrorInfo* error);
+/// Cancels the call running on |connection|; made from a thread other
+/// than the one in the call, the one use of a connection from a second
+/// thread that the library allows. The call returns RFC_CANCELED and the
+/// connection is closed: it takes no further calls. Optional: a library
+/// without it leaves such a call running.
+using NwCancelFn = NwRc(NWRFC_CALL*)(NwConnectionHandle connection, NwErrorInfo* error);
 /// The library's version numbers, and a text that describes it. Optional:
 /// the sensor works without it.
 using NwGetVersionFn = const NwChar*(NWRFC_CALL*)(unsigned* major, unsigned* minor,
@@ -250,10 +256,13 @@ struct NwRfcFunctions {
   NwGetRowCountFn RfcGetRowCount = nullptr;
   NwMoveToFn RfcMoveTo = nullptr;
   NwGetCurrentRowFn RfcGetCurrentRow = nullptr;
+  /// Optional (null when the library lacks it); not visited by
+  /// ForEachNwRfcFunction.
+  NwCancelFn RfcCancel = nullptr;
 };
 
-/// Visits every entry of |functions| with its function's name and the
-/// entry's address, in declaration order: the loader resolves them all
+/// Visits every required entry of |functions| with its function's name and
+/// the entry's address, in declaration order: the loader resolves them all
 /// through this one list.
 template <typename Visit>
 void ForEachNwRfcFunction(NwRfcFunctions& f, Visit&& visit) {

@@ -182,6 +182,13 @@ struct NetWeaverRfcLibrary::State {
   /// Connections in a call that runs with the mutex let go: no other
   /// thread closes them.
   std::unordered_set<RfcHandle> invoking;
+  /// The same calls for CancelRunningCalls, under a mutex of their own:
+  /// the adapter's mutex may be held by a thread that waits for a system
+  /// (a function module's description is fetched with it held), and the
+  /// thread that cancels must not wait for that one. A call's entry goes
+  /// before its thread can close the connection.
+  std::mutex cancelMutex;
+  std::unordered_map<RfcHandle, NwConnectionHandle> cancellable;
   /// The last error and exception name of each thread.
   struct Failure {
     RfcErrorInfo lastError{};
@@ -546,6 +553,7 @@ std::unique_ptr<NetWeaverRfcLibrary> NetWeaverRfcLibrary::Open(
   if (!missing->empty()) return nullptr;
   auto adapter = std::make_unique<NetWeaverRfcLibrary>(functions);
   adapter->state_->getVersion = library->FindFunction<NwGetVersionFn>("RfcGetVersion");
+  adapter->state_->nw.RfcCancel = library->FindFunction<NwCancelFn>("RfcCancel");
   adapter->state_->library = std::move(library);
   return adapter;
 }
@@ -707,7 +715,15 @@ int NetWeaverRfcLibrary::RfcReceive(RfcHandle handle, const RfcParameter* import
   NwRc rc = kNwOk;
   NwConnectionHandle nwConnection = connection->second;
   s.invoking.insert(handle);
-  s.LetGoWhile([&] { rc = s.nw.RfcInvoke(nwConnection, call.function, &error); });
+  {
+    std::lock_guard<std::mutex> cancelLock(s.cancelMutex);
+    s.cancellable[handle] = nwConnection;
+  }
+  s.LetGoWhile([&] {
+    rc = s.nw.RfcInvoke(nwConnection, call.function, &error);
+    std::lock_guard<std::mutex> cancelLock(s.cancelMutex);
+    s.cancellable.erase(handle);
+  });
   s.invoking.erase(handle);
   if (rc != kNwOk) {
     s.FailFrom(error, call.name);
@@ -789,4 +805,14 @@ int NetWeaverRfcLibrary::ItDelete(ItHandle table) {
     return 1;
   }
   return 0;
+}
+
+void NetWeaverRfcLibrary::CancelRunningCalls() {
+  State& s = *state_;
+  if (s.nw.RfcCancel == nullptr) return;
+  std::lock_guard<std::mutex> lock(s.cancelMutex);
+  for (const auto& [handle, connection] : s.cancellable) {
+    NwErrorInfo error = ClearedError();
+    s.nw.RfcCancel(connection, &error);
+  }
 }

@@ -31,9 +31,9 @@ class NetWeaverRfcLibrary : public RfcLibrary {
   /// |functions| are the loaded library's (all set); SapRfc.ini and the
   /// trace file are looked for in |directory|.
   explicit NetWeaverRfcLibrary(const NwRfcFunctions& functions, std::string directory = ".");
-  /// Takes over |library| when it exports every function of
-  /// NwRfcFunctions; otherwise null with |missing| set to the name of the
-  /// first function it lacks.
+  /// Takes over |library| when it exports every required function of
+  /// NwRfcFunctions (RfcCancel is looked up, not required); otherwise null with |missing| set to
+  /// the name of the first function it lacks.
   static std::unique_ptr<NetWeaverRfcLibrary> Open(std::unique_ptr<SharedLibrary> library,
                                                    std::string* missing);
   ~NetWeaverRfcLibrary() override;
@@ -56,6 +56,10 @@ class NetWeaverRfcLibrary : public RfcLibrary {
   unsigned ItFill(ItHandle table) override;
   void* ItGetLine(ItHandle table, unsigned line) override;
   int ItDelete(ItHandle table) override;
+  /// RfcCancel on every connection in a call (RfcReceive). A logon still
+  /// under way has no connection handle yet and cannot be cancelled; nor
+  /// can anything with a library that lacks RfcCancel.
+  void CancelRunningCalls() override;
   /// "dev_rfc.trc", where the library writes and the adapter appends its
   /// failures.
   std::vector<std::string> TraceFileNames() const override { return {kTraceFileName}; }

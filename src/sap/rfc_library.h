@@ -177,6 +177,13 @@ class RfcLibrary {
   /// Deletes a table; 0 when deleted.
   virtual int ItDelete(ItHandle table) = 0;
 
+  /// Cancels the calls that are running on the library's connections, so
+  /// that the systems stop working on them, before the process ends around
+  /// the threads that made them. Called from the driver's thread while
+  /// those threads are inside the library; the connections are unusable
+  /// afterwards. The classic library has no way to do it: nothing.
+  virtual void CancelRunningCalls() {}
+
   /// The files in the working directory in which the library writes its
   /// error log, in the letter case it writes them (which matters where
   /// file names have case). None: only "Dev_Rfc.Trc" is looked at.
