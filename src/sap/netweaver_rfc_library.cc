@@ -674,7 +674,13 @@ int NetWeaverRfcLibrary::RfcCall(RfcHandle handle, const char* function,
   call.name = function;
   std::u16string name16 = Utf16FromCodePage(call.name);
   NwErrorInfo error = ClearedError();
-  call.description = s.nw.RfcGetFunctionDesc(connection->second, name16.c_str(), &error);
+  // The library may ask the system for the description: other threads'
+  // connections go on meanwhile, and none of them closes this one.
+  NwConnectionHandle nwConnection = connection->second;
+  s.invoking.insert(handle);
+  s.LetGoWhile(
+      [&] { call.description = s.nw.RfcGetFunctionDesc(nwConnection, name16.c_str(), &error); });
+  s.invoking.erase(handle);
   if (call.description == nullptr) {
     s.FailFrom(error, "description of " + call.name);
     return kRfcFailure;
