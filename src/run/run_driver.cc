@@ -131,18 +131,6 @@ void InstallErrorHandler(Run& run) {
   run.rfc->RfcEnvironment(environment);
 }
 
-/// Whether a failed first call of a connection was the system refusing the
-/// logon data: the classic library's RfcOpen only opens the connection and
-/// sends them with the first call, which then fails with the library's
-/// logon error. Asked on the thread whose call failed.
-bool LogonRefusedAtFirstCall(RfcLibrary& rfc, const Outcome& outcome) {
-  if (!outcome.IsCallResult(kRfcFailure)) return false;
-  RfcErrorInfo error{};
-  rfc.RfcLastError(&error);
-  error.key[sizeof error.key - 1] = '\0';
-  return std::string_view(error.key) == "RFC_ERROR_LOGON_FAILURE";
-}
-
 std::string LogonRefusedMessage(const Run& run) {
   return "Error 1011: RFC-Open for " + run.systemProfile.destination + " failed !";
 }
@@ -184,7 +172,7 @@ SingleMeasurement MeasureSingleSystem(Run& run, const CommandLine& line, FileSys
   if (m.logon.handle == 0) return m;
   RfcSession session{*run.rfc, m.logon.handle, run.structures};
   m.server = QueryServer(session, &run.serverClock, &run.systemProfile.hostLabel);
-  m.refusedAtFirstCall = LogonRefusedAtFirstCall(*run.rfc, m.server);
+  m.refusedAtFirstCall = LogonRefusedAtFirstCall(m.server, LastRfcError(*run.rfc));
   if (m.server.ok())
     m.result = EvaluateWorkload(
         session, run.serverClock, line.options.workload, run.systemProfile.destination,
@@ -355,7 +343,7 @@ ItemMeasurement MeasureItemSystem(RfcLibrary& rfc, FileSystem& disk, StructureHa
   ServerClock clock;
   std::string hostLabel = system.profile.hostLabel;
   Outcome outcome = QueryServer(session, &clock, &hostLabel);
-  if (LogonRefusedAtFirstCall(rfc, outcome)) {  // as a refused logon
+  if (LogonRefusedAtFirstCall(outcome, LastRfcError(rfc))) {  // as a refused logon
     rfc.RfcClose(logon.handle);
     return m;
   }

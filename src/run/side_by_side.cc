@@ -58,6 +58,12 @@ struct SideBySide::Shared {
   std::deque<Job> queue;
   unsigned idle = 0;  // workers waiting for a measurement
 
+  /// Waits with |lock| held until fewer than |parallel| measurements run:
+  /// false when the deadline passes first.
+  bool WaitForRoom(std::unique_lock<std::mutex>& lock) {
+    return changed.wait_until(lock, deadline, [&] { return running < parallel; });
+  }
+
   /// Runs the measurement at the front of the queue on the calling thread.
   /// Called and returns with |lock| held.
   void RunOne(std::unique_lock<std::mutex>& lock) {
@@ -110,7 +116,7 @@ SideBySide::~SideBySide() = default;
 bool SideBySide::Add(std::function<void()> job) {
   Shared& s = *shared_;
   std::unique_lock<std::mutex> lock(s.mutex);
-  if (!s.changed.wait_until(lock, s.deadline, [&] { return s.running < s.parallel; })) return false;
+  if (!s.WaitForRoom(lock)) return false;
   std::size_t index = s.done.size();
   s.done.push_back(job ? 0 : 1);
   if (!job) return true;
@@ -133,7 +139,7 @@ bool SideBySide::Add(std::function<void()> job) {
 bool SideBySide::WaitForRoom() {
   Shared& s = *shared_;
   std::unique_lock<std::mutex> lock(s.mutex);
-  return s.changed.wait_until(lock, s.deadline, [&] { return s.running < s.parallel; });
+  return s.WaitForRoom(lock);
 }
 
 std::size_t SideBySide::Added() const {

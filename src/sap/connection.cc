@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <climits>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -131,6 +132,12 @@ RfcHandle OpenWithOptions(RfcLibrary& rfc, const SystemProfile& profile,
 }
 
 }  // namespace
+
+bool LogonRefusedAtFirstCall(const Outcome& outcome, const RfcErrorInfo& lastError) {
+  if (!outcome.IsCallResult(kRfcFailure)) return false;
+  std::string_view key(lastError.key, strnlen(lastError.key, sizeof lastError.key));
+  return key == "RFC_ERROR_LOGON_FAILURE";
+}
 
 int SystemNumberValue(std::string_view text) {
   size_t i = 0;

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "sap/outcome.h"
 #include "sap/rfc_library.h"
 
 struct Console;
@@ -69,6 +70,12 @@ struct LogonTurns {
 Logon OpenConnection(RfcLibrary& rfc, FileSystem& disk, Console& console, bool showDestinationLine,
                      const SystemProfile& profile, const LogonOverrides& overrides,
                      int* r3SystemNumber, LogonTurns* turns = nullptr);
+
+/// Whether a call that ended with |outcome| and left |lastError| was the
+/// system refusing the logon data: the classic library's RfcOpen only opens
+/// the connection and sends them with the first call, which then fails
+/// with the library's logon error.
+bool LogonRefusedAtFirstCall(const Outcome& outcome, const RfcErrorInfo& lastError);
 
 /// The system number a text begins with: leading blanks skipped, then
 /// decimal digits; 0 when no digit follows. Values beyond the range of

@@ -397,8 +397,7 @@ bool CallModule(SetupTest& t, const char* module, const std::function<Outcome()>
   RfcErrorInfo error{};
   t.rfc->RfcLastError(&error);
   error.key[sizeof error.key - 1] = '\0';
-  if (outcome.IsCallResult(kRfcFailure) &&
-      std::string_view(error.key) == "RFC_ERROR_LOGON_FAILURE") {
+  if (LogonRefusedAtFirstCall(outcome, error)) {
     // The logon data went with this first call and were refused: the
     // sensor reports the refused logon.
     t.report.Begin("Logon");
