@@ -62,8 +62,7 @@ DynamicRfcLibraryLoader::DynamicRfcLibraryLoader()
     : DynamicRfcLibraryLoader({ClassicRfcLibraryCandidate(), NetWeaverRfcLibraryCandidate()}) {}
 
 DynamicRfcLibraryLoader::DynamicRfcLibraryLoader(std::vector<RfcLibraryCandidate> candidates)
-    : DynamicRfcLibraryLoader(std::move(candidates),
-                              RfcLibraryPlaces{{SharedLibrary::ProgramDirectory()}, true}) {}
+    : candidates_(std::move(candidates)) {}
 
 DynamicRfcLibraryLoader::DynamicRfcLibraryLoader(std::vector<RfcLibraryCandidate> candidates,
                                                  RfcLibraryPlaces places)
@@ -79,7 +78,8 @@ RfcLibrary* DynamicRfcLibraryLoader::Get(std::string* message) {
 }
 
 bool DynamicRfcLibraryLoader::Try(const RfcLibraryCandidate& candidate,
-                                  const std::string* directory) {
+                                  const std::string* directory,
+                                  const std::string& programDirectory) {
   if (candidate.readsRfcIni && !destinationFile_.empty())
     SetEnvironmentValue("RFC_INI", destinationFile_);
   LibraryLookup lookup;
@@ -91,7 +91,7 @@ bool DynamicRfcLibraryLoader::Try(const RfcLibraryCandidate& candidate,
   } else if (directory != nullptr) {
     file = SharedLibrary::LoadFromDirectory(*directory, candidate.fileName, candidate.dependencies,
                                             &lookup);
-    bool beside = *directory == SharedLibrary::ProgramDirectory();
+    bool beside = *directory == programDirectory;
     where = lookup.present || !beside ? *directory + candidate.fileName : "beside the program";
   } else {
     file = SharedLibrary::LoadFromSystemSearch(candidate.fileName, &lookup);
@@ -123,17 +123,21 @@ bool DynamicRfcLibraryLoader::Try(const RfcLibraryCandidate& candidate,
 }
 
 void DynamicRfcLibraryLoader::Load() {
+  const std::string programDirectory = SharedLibrary::ProgramDirectory();
+  const RfcLibraryPlaces places = places_ ? *places_ : RfcLibraryPlaces{{programDirectory}, true};
   // A candidate given as a path is tried once, in the first place.
   bool first = true;
-  for (const std::string& directory : places_.directories) {
+  for (const std::string& directory : places.directories) {
     if (directory.empty()) continue;
     for (const RfcLibraryCandidate& candidate : candidates_)
-      if ((first || !IsPath(candidate.fileName)) && Try(candidate, &directory)) return;
+      if ((first || !IsPath(candidate.fileName)) && Try(candidate, &directory, programDirectory))
+        return;
     first = false;
   }
-  if (places_.systemSearch) {
+  if (places.systemSearch) {
     for (const RfcLibraryCandidate& candidate : candidates_)
-      if ((first || !IsPath(candidate.fileName)) && Try(candidate, nullptr)) return;
+      if ((first || !IsPath(candidate.fileName)) && Try(candidate, nullptr, programDirectory))
+        return;
   }
   if (message_.empty()) message_ = NotFound(candidates_);
 }

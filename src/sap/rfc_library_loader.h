@@ -2,6 +2,7 @@
 #define BRINDLEMARK_SAP_RFC_LIBRARY_LOADER_H_
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,10 +87,13 @@ class DynamicRfcLibraryLoader : public RfcLibraryLoader {
   void Load();
   /// Tries one candidate in one place (|directory| empty: the system's
   /// search); true when it was loaded.
-  bool Try(const RfcLibraryCandidate& candidate, const std::string* directory);
+  bool Try(const RfcLibraryCandidate& candidate, const std::string* directory,
+           const std::string& programDirectory);
 
   std::vector<RfcLibraryCandidate> candidates_;
-  RfcLibraryPlaces places_;
+  /// Given, or else the program's directory, found when a run needs the
+  /// library, and the system's search.
+  std::optional<RfcLibraryPlaces> places_;
   std::string destinationFile_;
   bool tried_ = false;
   std::unique_ptr<RfcLibrary> library_;
