@@ -2,29 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
-#include <future>
 
-#include "platform/console.h"
-#include "tool/deadline.h"
 #include "tool/failure_hints.h"
-#include "tool/step_report.h"
 
 namespace {
-
-struct TextConsole : Console {
-  void Write(std::string_view text) override { written += text; }
-  std::string written;
-};
-
-/// Standard error, which a death test can look at.
-struct ErrorConsole : Console {
-  void Write(std::string_view text) override {
-    std::fwrite(text.data(), 1, text.size(), stderr);
-    std::fflush(stderr);
-  }
-};
 
 RfcErrorInfo Record(const char* key, const char* message) {
   RfcErrorInfo error{};
@@ -67,39 +49,5 @@ TEST(SetupTestTest, AuthorisationFailures) {
   EXPECT_EQ(ErrorRecordText(Record("K", "")), "key K");
   EXPECT_EQ(ErrorRecordText(none), "");
 }
-
-TEST(SetupTestTest, ReportAndDeadline) {
-  TextConsole console;
-  StepReport report(console);
-  int code = RunWithDeadline(
-      [&] {
-        report.Begin("Logon");
-        report.Line("OK");
-        return report.Failed("do this");
-      },
-      std::chrono::seconds(60), [] { std::abort(); });
-  EXPECT_EQ(code, 1);
-  EXPECT_EQ(console.written, "Logon: OK\nFAILED - Logon: do this\n");
-}
-
-#ifndef _WIN32
-TEST(SetupTestDeathTest, AStepThatDoesNotAnswerEndsTheProcess) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(
-      {
-        ErrorConsole console;
-        StepReport report(console);
-        std::promise<void> never;
-        RunWithDeadline(
-            [&] {
-              report.Begin("Logon");
-              never.get_future().wait();  // a logon that never answers
-              return 0;
-            },
-            std::chrono::seconds(1), [&] { report.EndWithoutAnswer(1); });
-      },
-      testing::ExitedWithCode(1), "Logon: no answer within 1 s\nFAILED - Logon: no answer");
-}
-#endif
 
 }  // namespace
