@@ -25,6 +25,14 @@ void ExamineLine(std::string_view line, std::string* errorText) {
     *errorText = std::string(line.substr(15));
 }
 
+/// The remark on the contents of a trace file.
+std::string RemarkOfContents(std::string_view contents) {
+  std::string errorText;
+  ForEachLine(contents, [&](std::string_view line) { ExamineLine(line, &errorText); });
+  if (errorText.empty()) return " - Please Check Trace-File !";
+  return " - " + errorText;
+}
+
 }  // namespace
 
 std::string TraceFileRemark(FileSystem& disk, const std::vector<std::string>& libraryFiles) {
@@ -33,8 +41,23 @@ std::string TraceFileRemark(FileSystem& disk, const std::vector<std::string>& li
   for (const std::string& name : libraryFiles)
     if (!read) read = disk.ReadFile(name, &contents);
   if (!read && !disk.ReadFile(kTraceFileName, &contents)) return " - Look for Trace-File";
-  std::string errorText;
-  ForEachLine(contents, [&](std::string_view line) { ExamineLine(line, &errorText); });
-  if (errorText.empty()) return " - Please Check Trace-File !";
-  return " - " + errorText;
+  return RemarkOfContents(contents);
+}
+
+std::optional<std::uint64_t> TraceFileSize(FileSystem& disk,
+                                           const std::vector<std::string>& libraryFiles) {
+  for (const std::string& name : libraryFiles)
+    if (std::optional<std::uint64_t> size = disk.SizeOf(name)) return size;
+  return disk.SizeOf(kTraceFileName);
+}
+
+std::string TraceFileRemarkOfHead(FileSystem& disk, const std::vector<std::string>& libraryFiles,
+                                  std::optional<std::uint64_t> size) {
+  if (!size) return " - Look for Trace-File";
+  std::string contents;
+  bool read = false;
+  for (const std::string& name : libraryFiles)
+    if (!read) read = disk.ReadFileHead(name, *size, &contents);
+  if (!read && !disk.ReadFileHead(kTraceFileName, *size, &contents)) return " - Look for Trace-File";
+  return RemarkOfContents(contents);
 }

@@ -129,6 +129,16 @@ struct PosixFileSystem : FileSystem {
     return true;
   }
 
+  std::optional<std::uint64_t> SizeOf(const std::string& path) override {
+    int fd = OpenRegular(paths_.Map(path), O_RDONLY);
+    if (fd < 0) return std::nullopt;
+    struct stat st;
+    bool ok = ::fstat(fd, &st) == 0;
+    ::close(fd);
+    if (!ok) return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
+  }
+
   bool CanOpen(const std::string& path) override {
     int fd = OpenRegular(paths_.Map(path), O_RDONLY);
     if (fd < 0) return false;

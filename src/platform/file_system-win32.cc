@@ -226,6 +226,26 @@ struct Win32FileSystem : FileSystem {
   bool ReadFile(const std::string& path, std::string* contents) override {
     Stream file = OpenRegular(path, "rb");
     if (file == nullptr || !ReadAll(file.get(), contents)) return false;
+    AsText(contents);
+    return true;
+  }
+
+  std::optional<std::uint64_t> SizeOf(const std::string& path) override {
+    Stream file = OpenRegular(path, "rb");
+    struct _stat64 st;
+    if (file == nullptr || _fstat64(_fileno(file.get()), &st) != 0) return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
+  }
+
+  bool ReadFileHead(const std::string& path, std::uint64_t size, std::string* contents) override {
+    Stream file = OpenRegular(path, "rb");
+    if (file == nullptr || !ReadAll(file.get(), contents)) return false;
+    if (contents->size() > size) contents->resize(static_cast<size_t>(size));
+    AsText(contents);
+    return true;
+  }
+
+  static void AsText(std::string* contents) {
     if (!contents->empty() && contents->back() == '\x1A') contents->pop_back();
     size_t out = 0;
     for (size_t in = 0; in < contents->size(); ++in) {
@@ -234,7 +254,6 @@ struct Win32FileSystem : FileSystem {
       (*contents)[out++] = (*contents)[in];
     }
     contents->resize(out);
-    return true;
   }
 
   bool CanOpen(const std::string& path) override { return OpenRegular(path, "r") != nullptr; }

@@ -2,7 +2,9 @@
 #define BRINDLEMARK_PLATFORM_FILE_SYSTEM_H_
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +32,14 @@ struct FileSystem {
 
   /// Whether the file can be opened for reading: the existence probe.
   virtual bool CanOpen(const std::string& path) = 0;
+  /// The size of a regular file in bytes as stored, without reading it;
+  /// nothing when it cannot be opened as ReadFile would open it. A file
+  /// that another program appends to only grows: what it held at one size
+  /// is its head of that size later.
+  virtual std::optional<std::uint64_t> SizeOf(const std::string& path);
+  /// Reads the head of a file, its first |size| bytes as stored, as
+  /// ReadFile reads the whole; false when it cannot be opened.
+  virtual bool ReadFileHead(const std::string& path, std::uint64_t size, std::string* contents);
 
   /// Creates or truncates a file and writes |contents| in text mode.
   /// Returns false when anything of it fails.

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,9 +48,62 @@ void PrintFinishedLine(Run& run) {
   Print(run, "\n* " + run.clock.TimeOfDay() + " SAP " + kProgramName + " now processed...\n");
 }
 
+/// The message of a step of the driver's own that the deadline cut off:
+/// no system was waited for then.
+std::string StepDeadlineMessage(const std::string& step, unsigned seconds) {
+  return "Error 1018: " + step + " did not end within " + std::to_string(seconds) + " s !";
+}
+
+/// The ending, at the deadline, of a step before any document was
+/// printed: the error document that names the step (exit code 2).
+std::function<int()> ErrorDocumentAtDeadline(Console& console, std::string message) {
+  return [&console, message] {
+    ResultDocument document;
+    document.WriteErrorDocument(message);
+    console.Write(document.Text());
+    return 2;
+  };
+}
+
+/// The ending, at the deadline, of a step after the document was printed
+/// whole: nothing more is printed.
+std::function<int()> ExitAtDeadline(int exitCode) {
+  return [exitCode] { return exitCode; };
+}
+
+/// The console of a measurement: keeps what is written, for the driver to
+/// print in its place; the driver may take it while the measurement runs.
+class HeldText : public Console {
+ public:
+  void Write(std::string_view text) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    kept_ += text;
+  }
+  std::string Take() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::string text = std::move(kept_);
+    kept_.clear();
+    return text;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::string kept_;
+};
+
 /// Closes the open connection, if there is one, and forgets its handle.
-void CloseConnection(Run& run) {
-  if (run.connection != 0) run.rfc->RfcClose(run.connection);
+/// The library may take its time or call its error handler here; at the
+/// deadline the run ends with |atDeadline| (by default: the document is
+/// printed whole, nothing more is).
+void CloseConnection(Run& run, std::function<int()> atDeadline = nullptr) {
+  if (run.connection != 0) {
+    if (run.sideBySide != nullptr) {
+      SideBySide::OwnStep step(*run.sideBySide, atDeadline ? std::move(atDeadline) : ExitAtDeadline(2));
+      run.rfc->RfcClose(run.connection);
+    } else {
+      run.rfc->RfcClose(run.connection);
+    }
+  }
   run.connection = 0;
 }
 
@@ -79,6 +134,9 @@ int ErrorExitOfItemRun(Run& run, std::string_view message) {
 int EndRunWith(Run& run, const Outcome& outcome, bool itemRun, const RfcErrorInfo& libraryError,
                const std::string& remark) {
   if (outcome.IsLibraryFailure()) {
+    // The library may call its error handler while the report closes the
+    // connections: the report goes on.
+    run.reportingLibraryError = true;
     ReportRfcFailure(run.console, *run.rfc, outcome.Operation(), libraryError);
     run.connection = 0;  // every connection is closed
     return 1;
@@ -101,6 +159,8 @@ void HandleLibraryError(void* context, const char* text) noexcept {
   // last error or closes the connections; the outer report goes on.
   if (run.reportingLibraryError) return;
   run.reportingLibraryError = true;
+  // What the measurement held back for the driver, as one after another.
+  if (run.sideBySide != nullptr) run.console.Write(run.sideBySide->TakeHeldBack());
   ReportRfcFailure(run.console, *run.rfc, text != nullptr ? text : "");
   EndProcessAroundThreads(1);
 }
@@ -162,12 +222,12 @@ struct SingleMeasurement {
 };
 
 /// Logs on to the system of the single-system run and measures it. The
-/// line that names a destination file is printed before the document.
-SingleMeasurement MeasureSingleSystem(Run& run, const CommandLine& line, FileSystem& historyDisk,
-                                      const std::string& profilePath,
+/// line that names a destination file goes to |console|.
+SingleMeasurement MeasureSingleSystem(Run& run, const CommandLine& line, Console& console,
+                                      FileSystem& historyDisk, const std::string& profilePath,
                                       const ProfileLineTable& profileLines, bool byteOrderMark) {
   SingleMeasurement m;
-  m.logon = OpenConnection(*run.rfc, run.disk, run.console, true, run.systemProfile,
+  m.logon = OpenConnection(*run.rfc, run.disk, console, true, run.systemProfile,
                            line.options.logon, &run.r3SystemNumber, &run.logonTurns);
   if (m.logon.handle == 0) return m;
   RfcSession session{*run.rfc, m.logon.handle, run.structures};
@@ -182,23 +242,34 @@ SingleMeasurement MeasureSingleSystem(Run& run, const CommandLine& line, FileSys
   return m;
 }
 
-int SingleSystemRun(Run& run, const CommandLine& line, const std::string& banner,
-                    const std::string& profilePath, Deadline deadline) {
+int SingleSystemRun(Run& run, SideBySide& sides, const CommandLine& line,
+                    const std::string& banner, const std::string& profilePath) {
   // With "@" no directory was searched and no profile is open.
   if (line.noSearch) return ErrorExit(run, ProfileMissingMessage(line.profileName));
+  auto atDeadline = [&run, &line](const std::string& step) {
+    return ErrorDocumentAtDeadline(run.console, StepDeadlineMessage(step, line.timeoutSeconds));
+  };
   ProfileLineTable profileLines;
   bool byteOrderMark = false;  // kept by a rewrite
   {
     std::string contents;
-    if (!run.disk.ReadFile(profilePath, &contents))
-      return ErrorExit(run, ProfileMissingMessage(line.profileName));
+    bool read;
+    {
+      SideBySide::OwnStep step(sides, atDeadline("Reading of Profile " + line.profileName));
+      read = run.disk.ReadFile(profilePath, &contents);
+    }
+    if (!read) return ErrorExit(run, ProfileMissingMessage(line.profileName));
     byteOrderMark = HasByteOrderMark(contents);
     ProfileFault fault = ParseSystemProfile(contents, &run.systemProfile, &profileLines, true);
     if (fault != ProfileFault::kNone)
       return ErrorExit(run, ProfileFaultMessage(fault, line.profileName));
   }
 
-  std::string loadError = LoadLibrary(run);
+  std::string loadError;
+  {
+    SideBySide::OwnStep step(sides, atDeadline("Loading of the RFC library"));
+    loadError = LoadLibrary(run);
+  }
   if (!loadError.empty()) return ErrorExit(run, loadError);
   if (line.progress) {
     Print(run, banner + "\n");
@@ -210,47 +281,59 @@ int SingleSystemRun(Run& run, const CommandLine& line, const std::string& banner
   // The measurement runs on a thread of its own, so that a system that
   // does not answer cannot hold the run past its deadline; once the
   // profile's rewrite has begun it is let finish.
-  SideBySide sides(1, deadline);
-  run.sideBySide = &sides;
-  CancelCallsBeforeEnding(run, sides);
-  run.logonTurns.deadline = deadline;
+  sides.SetParallel(1);
   RewriteAsLastWord historyDisk(run.disk, sides);
+  HeldText destinationLine;
   SingleMeasurement m;
   InstallErrorHandler(run);
-  sides.Add([&] {
-    m = MeasureSingleSystem(run, line, historyDisk, profilePath, profileLines, byteOrderMark);
+  const std::string& destination = run.systemProfile.destination;
+  bool added = sides.Add([&] {
+    sides.HoldBack([&destinationLine] { return destinationLine.Take(); });
+    m = MeasureSingleSystem(run, line, destinationLine, historyDisk, profilePath, profileLines,
+                            byteOrderMark);
   });
-  if (!sides.WaitFor(0)) {
-    if (sides.TakeLastWordForDriver())
-      return sides.Finish(ErrorExit(run, "Error 1017: No answer from " +
-                                             run.systemProfile.destination + " within " +
-                                             std::to_string(line.timeoutSeconds) + " s !"));
+  if (!added || !sides.WaitFor(0)) {
+    if (sides.TakeLastWordForDriver()) {
+      // What the logon printed comes before the document.
+      Print(run, destinationLine.Take());
+      std::string message =
+          added && sides.IsStarted(0)
+              ? "Error 1017: No answer from " + destination + " within " +
+                    std::to_string(line.timeoutSeconds) + " s !"
+              : StepDeadlineMessage("Logon to " + destination + " (no thread for it)",
+                                    line.timeoutSeconds);
+      return sides.Finish(ErrorExit(run, message));
+    }
     sides.WaitWithoutDeadline(0);
   }
 
   run.connection = m.logon.handle;
   run.document = m.document;
+  Print(run, destinationLine.Take());
+  auto remark = [&run, &sides, &atDeadline] {
+    SideBySide::OwnStep step(sides, atDeadline("Reading of the trace file"));
+    return RemarkOfTraceFile(run.disk, *run.rfc);
+  };
   if (m.logon.handle == 0) {
     std::string message = LogonRefusedMessage(run);
     if (!m.logon.refusal.empty()) message += " - " + m.logon.refusal;
     return ErrorExit(run, message);
   }
   if (m.refusedAtFirstCall) return ErrorExit(run, LogonRefusedMessage(run));
-  if (!m.server.ok())
-    return EndRunWith(run, m.server, false, m.libraryError, RemarkOfTraceFile(run.disk, *run.rfc));
+  if (!m.server.ok()) return EndRunWith(run, m.server, false, m.libraryError, remark());
   const WorkloadResult& result = m.result;
   if (result.outcome.IsLibraryFailure())
-    return EndRunWith(run, result.outcome, false, m.libraryError,
-                      RemarkOfTraceFile(run.disk, *run.rfc));
-  CloseConnection(run);
-  if (!result.outcome.ok())
-    return EndRunWith(run, result.outcome, false, m.libraryError,
-                      RemarkOfTraceFile(run.disk, *run.rfc));
+    return EndRunWith(run, result.outcome, false, m.libraryError, remark());
+  CloseConnection(run, atDeadline("Closing of the connection to " + destination));
+  if (!result.outcome.ok()) return EndRunWith(run, result.outcome, false, m.libraryError, remark());
 
   Print(run, result.dataRows);
   Print(run, run.document.Text());
-  run.disk.RemoveFile(kTraceFileName);  // a missing file is no error
-  for (const std::string& name : run.rfc->TraceFileNames()) run.disk.RemoveFile(name);
+  {
+    SideBySide::OwnStep step(sides, ExitAtDeadline(0));
+    run.disk.RemoveFile(kTraceFileName);  // a missing file is no error
+    for (const std::string& name : run.rfc->TraceFileNames()) run.disk.RemoveFile(name);
+  }
   if (line.progress) {
     PrintFinishedLine(run);
     return 0;
@@ -302,6 +385,8 @@ struct ItemSystem {
   bool hostLabelRead = false;
   std::string channelName;
   std::string stateTime;  // when the system was taken up
+
+  bool NeedsLogon() const { return !skipped && !faulty; }
 };
 
 /// What measuring one system of an item run found, to be printed in
@@ -314,36 +399,37 @@ struct ItemMeasurement {
   /// RFCHOST, when the system information was read.
   std::optional<std::string> hostLabel;
   /// A failure after the logon, which ends the run; the library's last
-  /// error and the trace file's remark read right after it.
+  /// error read right after it.
   std::optional<Outcome> ending;
   RfcErrorInfo libraryError{};
-  std::string remark;
-};
-
-/// The console of one measurement: keeps what is written, to be printed
-/// in listing order.
-struct KeptText : Console {
-  void Write(std::string_view text) override { kept += text; }
-  std::string kept;
+  /// Whether the library reported any failure (a refused logon
+  /// included): only then does it write its trace file.
+  bool failed = false;
+  /// The trace file's size when the measurement ended.
+  std::optional<std::uint64_t> traceAtEnd;
 };
 
 /// Logs on to one system of an item run and measures the item. The
 /// connection is closed, except after a failure of the library itself,
 /// whose report closes every connection.
 ItemMeasurement MeasureItemSystem(RfcLibrary& rfc, FileSystem& disk, StructureHandles& structures,
-                                  LogonTurns& turns, const MeasureOptions& options,
-                                  const std::string& itemName, bool progress, ItemSystem& system) {
+                                  LogonTurns& turns, HeldText& console,
+                                  const MeasureOptions& options, const std::string& itemName,
+                                  bool progress, ItemSystem& system) {
   ItemMeasurement m;
-  KeptText console;
   Logon logon = OpenConnection(rfc, disk, console, progress, system.profile, options.logon,
                                &system.r3SystemNumber, &turns);
-  m.destinationLine = console.kept;
-  if (logon.handle == 0) return m;
+  m.destinationLine = console.Take();
+  if (logon.handle == 0) {
+    m.failed = true;
+    return m;
+  }
   RfcSession session{rfc, logon.handle, structures};
   ServerClock clock;
   std::string hostLabel = system.profile.hostLabel;
   Outcome outcome = QueryServer(session, &clock, &hostLabel);
   if (LogonRefusedAtFirstCall(outcome, LastRfcError(rfc))) {  // as a refused logon
+    m.failed = true;
     rfc.RfcClose(logon.handle);
     return m;
   }
@@ -357,20 +443,27 @@ ItemMeasurement MeasureItemSystem(RfcLibrary& rfc, FileSystem& disk, StructureHa
       m.dataRows = result.dataRows;
       m.state = result.itemReported ? SystemState::kProcessed : SystemState::kNotFound;
       if (result.itemReported) m.channel = document.Text();
-    } else if (result.outcome.IsLibraryFailure()) {
-      outcome = result.outcome;
+    } else {
+      m.failed = true;
+      if (result.outcome.IsLibraryFailure()) outcome = result.outcome;
     }
   }
   if (!outcome.ok()) {
+    m.failed = true;
     m.ending = outcome;
     if (outcome.IsLibraryFailure()) {
       m.libraryError = LastRfcError(rfc);
       return m;
     }
-    m.remark = RemarkOfTraceFile(disk, rfc);
   }
   rfc.RfcClose(logon.handle);
   return m;
+}
+
+/// Whether every structure a measurement describes to the library has
+/// been described.
+bool AllInstalled(const StructureHandles& h) {
+  return h.cpuAll != 0 && h.rfcsi != 0 && h.sapwlaccts != 0 && h.usraccntv != 0;
 }
 
 /// Reads the profile of the system |name| of the list, on top of the
@@ -411,6 +504,8 @@ ItemSystem ReadItemSystem(Run& run, const GlobalListing& listing, const MeasureO
 struct PendingSystem {
   ItemSystem system;
   ItemMeasurement measurement;
+  /// The trace file's size when its measurement was started.
+  std::optional<std::uint64_t> traceAtStart;
 };
 
 const char* StateWord(SystemState state) {
@@ -428,175 +523,291 @@ std::string ItemStateLine(const ItemSystem& system, const std::string& hostLabel
          ", " + p.client;
 }
 
-/// Prints a measured system and counts it, in listing order. |hostLabel|
-/// is the host label the system before left. Returns the exit code when
-/// the run ends with this system.
-std::optional<int> ReportItemSystem(Run& run, const CommandLine& line, PendingSystem& p,
-                                    ItemCounts* counts, std::string* hostLabel) {
-  const ItemSystem& system = p.system;
-  const ItemMeasurement& m = p.measurement;
-  if (system.skipped) return std::nullopt;
-  std::string stateLine = ItemStateLine(system, *hostLabel);
-  if (system.hostLabelRead) *hostLabel = system.profile.hostLabel;
-  Print(run, m.destinationLine);
-  if (m.ending) {
-    run.connection = 0;  // the measurement closed its connection, or the report does
-    return EndRunWith(run, *m.ending, true, m.libraryError, m.remark);
-  }
-  if (m.hostLabel) *hostLabel = *m.hostLabel;
-  Print(run, m.dataRows);
-  Print(run, m.channel);
-  if (m.state == SystemState::kProcessed)
-    ++counts->processed;
-  else
-    ++counts->failed;
-  if (line.progress) Print(run, "\n" + stateLine + " State=" + StateWord(m.state) + "\n");
-  return std::nullopt;
-}
+/// An item run: reads the listing, prints the document's head, then
+/// takes the systems in listing order, each measured on a thread of its
+/// own as soon as there is room, and prints each as soon as the systems
+/// before it are printed; ends with the summary, or with the failure that
+/// ends the run, or at the deadline with what did arrive.
+class ItemRun {
+ public:
+  ItemRun(Run& run, SideBySide& sides, const CommandLine& line, const std::string& directory)
+      : run_(run), sides_(sides), line_(line), directory_(directory) {}
 
-/// A system that had not answered by the deadline: counted as failed.
-void ReportNoAnswer(Run& run, const CommandLine& line, const PendingSystem& p, ItemCounts* counts,
-                    const std::string& hostLabel) {
-  ++counts->failed;
-  if (line.progress) Print(run, "\n" + ItemStateLine(p.system, hostLabel) + " State=No Answer\n");
-}
-
-int ItemRun(Run& run, const CommandLine& line, const std::string& banner,
-            const std::string& directory, const std::string& listingPath, Deadline deadline) {
-  GlobalListing listing;
-  std::string error = ReadGlobalListing(run.disk, listingPath, line.profileName, line.listingKey,
-                                        line.argument2, line.itemName, &listing);
-  if (!error.empty()) return ErrorExit(run, error);
-
-  // The listing's parameters take the place of the command line's.
-  const std::string& parameters = listing.parameters ? *listing.parameters : line.parameters;
-  MeasureOptions options = ReadMeasureOptions(parameters);
-
-  if (line.progress) {
-    Print(run, banner + "\n");
-    std::string bannerTime = banner.substr(2, 8);
-    Print(run,
-          "* " + bannerTime + " " + ShownParametersOfItemRun(parameters) + " State=Executing\n");
+  int Execute(const std::string& banner, const std::string& listingPath) {
+    if (std::optional<int> end = ReadListing(listingPath)) return *end;
+    PrintHead(banner);
+    std::optional<int> end;
+    while (!end && !timedOut_ && !systemList_.empty()) end = StartNextSystem();
+    if (!end && !timedOut_) end = PrintFinished(/*wait=*/true);
+    if (end) {
+      sides_.TakeLastWordForDriver();
+      return sides_.Finish(*end);
+    }
+    if (timedOut_) ReportDeadline(/*driver=*/true);
+    return WriteSummary();
   }
 
-  run.document.OpenDocument();
-  Print(run, run.document.Text() + "\n");
-  run.document.Clear();
+ private:
+  /// Reads the listing; the exit code when that ends the run.
+  std::optional<int> ReadListing(const std::string& listingPath) {
+    std::string error;
+    {
+      SideBySide::OwnStep step(
+          sides_, ErrorDocumentAtDeadline(
+                      run_.console, StepDeadlineMessage("Reading of Listing " + line_.profileName,
+                                                        line_.timeoutSeconds)));
+      error = ReadGlobalListing(run_.disk, listingPath, line_.profileName, line_.listingKey,
+                                line_.argument2, line_.itemName, &listing_);
+    }
+    if (!error.empty()) return ErrorExit(run_, error);
+    // The listing's parameters take the place of the command line's.
+    parameters_ = listing_.parameters ? *listing_.parameters : line_.parameters;
+    options_ = ReadMeasureOptions(parameters_);
+    systemList_ = listing_.systemList;
+    carried_ = run_.systemProfile;
+    hostLabel_ = carried_.hostLabel;
+    structures_ = std::make_shared<SharedValue<StructureHandles>>(run_.structures);
+    return std::nullopt;
+  }
 
-  // The systems are read in listing order and measured side by side;
-  // each is printed as soon as the systems before it are.
-  SideBySide sides(line.parallel, deadline);
-  run.sideBySide = &sides;
-  CancelCallsBeforeEnding(run, sides);
-  run.logonTurns.deadline = deadline;
-  SharedValue<StructureHandles> structures(run.structures);
-  ItemCounts counts;
-  SystemProfile carried = run.systemProfile;
-  std::string hostLabel = carried.hostLabel;
-  std::deque<PendingSystem> pending;  // read, not yet printed
-  size_t printed = 0;
-  bool timedOut = false;
+  void PrintHead(const std::string& banner) {
+    if (line_.progress) {
+      Print(run_, banner + "\n");
+      std::string bannerTime = banner.substr(2, 8);
+      Print(run_, "* " + bannerTime + " " + ShownParametersOfItemRun(parameters_) +
+                      " State=Executing\n");
+    }
+    run_.document.OpenDocument();
+    Print(run_, run_.document.Text() + "\n");
+    run_.document.Clear();
+    sides_.SetParallel(line_.parallel);
+  }
 
-  // Prints the systems at the front that are done (waiting for them with
-  // |wait|, until the deadline). Returns the exit code when the run ends.
-  auto printDone = [&](bool wait) -> std::optional<int> {
-    while (!pending.empty() && printed < sides.Added()) {
-      bool done = wait ? sides.WaitFor(printed) : sides.IsDone(printed);
-      if (!done) {
-        timedOut = wait;
+  /// The ending, at the deadline, of a step of the driver's own between
+  /// the systems: the deadline's report and the summary, as if the run
+  /// had waited there. Runs on the watch's thread while the driver is held
+  /// inside that step, so it sees the run as the step left it.
+  std::function<int()> ReportAtDeadline() {
+    return [this] {
+      ++counts_.failed;  // the system taken up in the step
+      ReportDeadline(/*driver=*/false);
+      return WriteSummary();
+    };
+  }
+
+  /// Takes the next system of the list, reads its profile and starts its
+  /// measurement. Returns the exit code when the run ends.
+  std::optional<int> StartNextSystem() {
+    std::string name = TakeNextSystem(systemList_);
+    ++counts_.noSystems;
+    ItemSystem system;
+    {
+      SideBySide::OwnStep step(sides_, ReportAtDeadline());
+      system = ReadItemSystem(run_, listing_, options_, directory_, name, carried_,
+                              line_.progress);
+    }
+    std::function<void()> job;
+    if (system.NeedsLogon() && run_.rfc == nullptr) {
+      std::string loadError;
+      {
+        SideBySide::OwnStep step(sides_, ReportAtDeadline());
+        loadError = LoadLibrary(run_);
+      }
+      if (!loadError.empty()) {
+        // The systems before needed no library: they are done.
+        std::optional<int> end = PrintFinished(/*wait=*/false);
+        return end ? end : ErrorExitOfItemRun(run_, loadError);
+      }
+      // Once, before any measurement calls the library.
+      InstallErrorHandler(run_);
+    }
+    pending_.push_back({std::move(system), ItemMeasurement(), std::nullopt});
+    PendingSystem& p = pending_.back();
+    if (p.system.NeedsLogon()) {
+      job = [&run = run_, &sides = sides_, &p, structures = structures_, &options = options_,
+             &listing = listing_, progress = line_.progress] {
+        StructureHandles handles = structures->Get();
+        // One after another, a structure is described to the library by
+        // the first system that needs it, and only by that one: a
+        // measurement that would describe one waits for those before it.
+        if (!AllInstalled(handles)) {
+          sides.WaitForThoseBefore();
+          handles = structures->Get();
+        }
+        HeldText held;
+        sides.HoldBack([&held] { return held.Take(); });
+        p.measurement = MeasureItemSystem(*run.rfc, run.disk, handles, run.logonTurns, held,
+                                          options, listing.itemName, progress, p.system);
+        if (p.measurement.failed)
+          p.measurement.traceAtEnd = TraceFileSize(run.disk, run.rfc->TraceFileNames());
+        structures->Set(handles);
+      };
+      // What is done is printed before the next measurement starts: one
+      // after another, a failure that ends the run ends it before the
+      // next system is logged on to.
+      if (!sides_.WaitForRoom()) {
+        timedOut_ = true;
         return std::nullopt;
       }
-      std::optional<int> end = ReportItemSystem(run, line, pending.front(), &counts, &hostLabel);
+    }
+    std::optional<int> end = PrintFinished(/*wait=*/false);
+    if (end) return end;
+    if (job) p.traceAtStart = TraceFileSize(run_.disk, run_.rfc->TraceFileNames());
+    if (!sides_.Add(std::move(job))) timedOut_ = true;
+    return std::nullopt;
+  }
+
+  /// Prints the systems at the front that are done (waiting for them with
+  /// |wait|, until the deadline). Returns the exit code when the run ends.
+  std::optional<int> PrintFinished(bool wait) {
+    while (!pending_.empty() && printed_ < sides_.Added()) {
+      bool done = wait ? sides_.WaitFor(printed_) : sides_.IsDone(printed_);
+      if (!done) {
+        timedOut_ = wait;
+        return std::nullopt;
+      }
+      std::optional<int> end = ReportSystem(pending_.front(), printed_);
       if (end) return end;
-      pending.pop_front();
-      sides.Printed(++printed);
+      pending_.pop_front();
+      sides_.Printed(++printed_);
     }
     return std::nullopt;
-  };
+  }
 
-  std::optional<int> end;
-  std::string_view systemList = listing.systemList;
-  while (!end && !timedOut && !systemList.empty()) {
-    std::string name = TakeNextSystem(systemList);
-    ++counts.noSystems;
-    pending.push_back(
-        {ReadItemSystem(run, listing, options, directory, name, carried, line.progress),
-         ItemMeasurement()});
-    PendingSystem& p = pending.back();
-    std::function<void()> job;
-    if (!p.system.skipped && !p.system.faulty) {
-      if (run.rfc == nullptr) {
-        std::string loadError = LoadLibrary(run);
-        if (!loadError.empty()) {
-          // The systems before needed no library: they are done.
-          pending.pop_back();
-          end = printDone(false);
-          if (!end) end = ErrorExitOfItemRun(run, loadError);
-          break;
-        }
-        // Once, before any measurement calls the library.
-        InstallErrorHandler(run);
+  /// Prints a measured system and counts it, in listing order; |index| is
+  /// its number among the measurements. Returns the exit code when the
+  /// run ends with this system.
+  std::optional<int> ReportSystem(PendingSystem& p, std::size_t index) {
+    const ItemSystem& system = p.system;
+    const ItemMeasurement& m = p.measurement;
+    if (system.skipped) return std::nullopt;
+    std::string stateLine = ItemStateLine(system, hostLabel_);
+    if (system.hostLabelRead) hostLabel_ = system.profile.hostLabel;
+    Print(run_, m.destinationLine);
+    if (m.ending) {
+      run_.connection = 0;  // the measurement closed its connection, or the report does
+      std::string remark;
+      if (!m.ending->IsLibraryFailure()) {
+        SideBySide::OwnStep step(sides_, ExitAtDeadline(2));
+        remark = RemarkOfFailure(index);
       }
-      job = [&run, &p, &structures, &options, &listing, progress = line.progress] {
-        StructureHandles handles = structures.Get();
-        p.measurement = MeasureItemSystem(*run.rfc, run.disk, handles, run.logonTurns, options,
-                                          listing.itemName, progress, p.system);
-        structures.Set(handles);
-      };
+      return EndRunWith(run_, *m.ending, true, m.libraryError, remark);
     }
-    // What is done is printed before the next measurement starts: one
-    // after another, a failure that ends the run ends it before the next
-    // system is logged on to.
-    if (job && !sides.WaitForRoom()) {
-      timedOut = true;
-      break;
-    }
-    end = printDone(false);
-    if (!end && !sides.Add(std::move(job))) timedOut = true;
-  }
-  if (!end && !timedOut) end = printDone(true);
-  if (end) {
-    sides.TakeLastWordForDriver();
-    return sides.Finish(*end);
+    if (m.hostLabel) hostLabel_ = *m.hostLabel;
+    Print(run_, m.dataRows);
+    Print(run_, m.channel);
+    if (m.state == SystemState::kProcessed)
+      ++counts_.processed;
+    else
+      ++counts_.failed;
+    if (line_.progress) Print(run_, "\n" + stateLine + " State=" + StateWord(m.state) + "\n");
+    return std::nullopt;
   }
 
-  if (timedOut) {
-    // The deadline: what did arrive is printed, the rest counts as failed.
-    if (!sides.TakeLastWordForDriver()) sides.WaitWithoutDeadline(printed);
-    for (PendingSystem& p : pending) {
-      size_t index = printed++;
-      if (p.system.skipped) continue;
-      if (index >= sides.Added() || !sides.IsDone(index)) {
-        ReportNoAnswer(run, line, p, &counts, hostLabel);
+  /// The trace file's remark on the failure of measurement |index|, which
+  /// ends the run: every measurement before it is done. One after
+  /// another, the file then holds what the library wrote up to that
+  /// failure. Lines that a later measurement may have written meanwhile
+  /// (one still running, or one that met a failure while the file grew)
+  /// cannot be told from the failing one's: the remark is then taken from
+  /// the file as it was when the first of those began.
+  std::string RemarkOfFailure(std::size_t index) {
+    const std::vector<std::string> names = run_.rfc->TraceFileNames();
+    std::optional<std::optional<std::uint64_t>> head;
+    std::size_t later = index + 1;
+    for (auto it = pending_.begin() + 1; it != pending_.end() && later < sides_.Added();
+         ++it, ++later) {
+      if (!it->system.NeedsLogon()) continue;
+      bool mayHaveWritten =
+          !sides_.IsDone(later) ||
+          (it->measurement.failed && it->measurement.traceAtEnd != it->traceAtStart);
+      if (mayHaveWritten) {
+        head = it->traceAtStart;
+        break;  // started in listing order: the first began first
+      }
+    }
+    if (!head) return TraceFileRemark(run_.disk, names);
+    return TraceFileRemarkOfHead(run_.disk, names, *head);
+  }
+
+  /// A system that had not answered by the deadline: counted as failed.
+  void ReportNoAnswer(const PendingSystem& p) {
+    ++counts_.failed;
+    if (line_.progress)
+      Print(run_, "\n" + ItemStateLine(p.system, hostLabel_) + " State=No Answer\n");
+  }
+
+  /// The deadline: what did arrive is printed as one after another would
+  /// have printed it. The first system without an answer and the next one
+  /// that needs a logon (one after another, it waited for its turn) count
+  /// as not answered; the systems between them that need no logon are
+  /// printed; the rest count as names the run never came to.
+  void ReportDeadline(bool driver) {
+    if (driver && !sides_.TakeLastWordForDriver()) sides_.WaitWithoutDeadline(printed_);
+    bool unanswered = false;
+    bool cut = false;
+    for (PendingSystem& p : pending_) {
+      std::size_t index = printed_++;
+      if (cut) {
+        ++counts_.failed;
         continue;
       }
-      // A system that answered with a failure after one that did not
-      // answer: the run goes on to its summary, so it only failed.
+      if (p.system.skipped) continue;
+      bool done = index < sides_.Added() && sides_.IsDone(index);
+      if (!unanswered && !done) {
+        unanswered = true;
+        ReportNoAnswer(p);
+        continue;
+      }
+      if (unanswered && p.system.NeedsLogon()) {
+        ReportNoAnswer(p);
+        cut = true;
+        continue;
+      }
+      // A system that answered with a failure before the deadline's
+      // report: the run goes on to its summary, so it only failed.
       if (p.measurement.ending) p.measurement = ItemMeasurement();
-      ReportItemSystem(run, line, p, &counts, &hostLabel);
+      ReportSystem(p, index);
     }
     // Names the run never came to.
-    while (!systemList.empty()) {
-      TakeNextSystem(systemList);
-      ++counts.noSystems;
-      ++counts.failed;
+    while (!systemList_.empty()) {
+      TakeNextSystem(systemList_);
+      ++counts_.noSystems;
+      ++counts_.failed;
     }
   }
 
-  run.document.Clear();
-  run.document.OpenText();
-  run.document.AppendText("(***) " + listing.itemName +
-                          ": NoSystems=" + std::to_string(counts.noSystems) +
-                          ", Processed=" + std::to_string(counts.processed) +
-                          ", Failed=" + std::to_string(counts.failed) + " ");
-  run.document.CloseText();
-  run.document.CloseDocument();
-  Print(run, run.document.Text() + "\n");
+  int WriteSummary() {
+    run_.document.Clear();
+    run_.document.OpenText();
+    run_.document.AppendText("(***) " + listing_.itemName +
+                             ": NoSystems=" + std::to_string(counts_.noSystems) +
+                             ", Processed=" + std::to_string(counts_.processed) +
+                             ", Failed=" + std::to_string(counts_.failed) + " ");
+    run_.document.CloseText();
+    run_.document.CloseDocument();
+    Print(run_, run_.document.Text() + "\n");
+    if (line_.progress) PrintFinishedLine(run_);
+    return sides_.Finish(0);
+  }
 
-  CloseConnection(run);
-  if (line.progress) PrintFinishedLine(run);
-  return sides.Finish(0);
-}
+  Run& run_;
+  SideBySide& sides_;
+  const CommandLine& line_;
+  const std::string& directory_;
+  GlobalListing listing_;
+  std::string parameters_;
+  MeasureOptions options_;
+  std::string_view systemList_;
+  /// The structures described to the library, shared by the measurements.
+  std::shared_ptr<SharedValue<StructureHandles>> structures_;
+  ItemCounts counts_;
+  SystemProfile carried_;
+  std::string hostLabel_;
+  std::deque<PendingSystem> pending_;  // read, not yet printed
+  std::size_t printed_ = 0;
+  bool timedOut_ = false;
+};
 
 }  // namespace
 
@@ -607,18 +818,32 @@ int ExecuteRun(Run& run, const std::vector<std::string>& arguments) {
     return ErrorExit(run, "Error 1001: Parameter for Profile-Name is missing !");
   CommandLine line = ReadCommandLine(arguments);
 
+  // The deadline covers the whole process, the driver's own steps too.
+  SideBySide sides(start + std::chrono::seconds(line.timeoutSeconds));
+  run.sideBySide = &sides;
+  CancelCallsBeforeEnding(run, sides);
+  run.logonTurns.deadline = start + std::chrono::seconds(line.timeoutSeconds);
+
   // With "@" nothing is searched: there is no profile or listing to read.
   std::string directory;
   std::string path;
   if (!line.noSearch) {
-    std::optional<std::string> found = LocateSensorDirectory(run.disk, line.profileName);
+    std::optional<std::string> found;
+    {
+      SideBySide::OwnStep step(
+          sides, ErrorDocumentAtDeadline(
+                     run.console, StepDeadlineMessage("Search for Profile " + line.profileName,
+                                                      line.timeoutSeconds)));
+      found = LocateSensorDirectory(run.disk, line.profileName);
+    }
     if (!found) return ErrorExit(run, ProfileMissingMessage(line.profileName));
     directory = *found;
     path = directory + line.profileName;
   }
-  Deadline deadline = start + std::chrono::seconds(line.timeoutSeconds);
-  int exitCode = line.itemMode ? ItemRun(run, line, banner, directory, path, deadline)
-                               : SingleSystemRun(run, line, banner, path, deadline);
+  int exitCode = line.itemMode ? ItemRun(run, sides, line, directory).Execute(banner, path)
+                               : SingleSystemRun(run, sides, line, banner, path);
+  // Nothing may be left inside the library when it is unloaded.
+  exitCode = sides.Finish(exitCode);
   run.sideBySide = nullptr;  // the measurements are over
   return exitCode;
 }

@@ -37,18 +37,41 @@ void CancelForAWhile(const std::function<void()>& cancel) {
 
 }  // namespace
 
+bool StartDetachedThread(std::function<void()> work) {
+  try {
+    std::thread(std::move(work)).detach();
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
 struct SideBySide::Shared {
   std::mutex mutex;
   std::condition_variable changed;
   unsigned parallel = 1;
   Deadline deadline;
+  ThreadStarter startThread;
   std::function<void()> cancel;  // before the process ends around threads
 
-  std::vector<char> done;  // by measurement, in the order added
-  unsigned running = 0;    // started, not done, not waiting for the end
+  /// By measurement, in the order added: kQueued, kStarted, kDone.
+  enum : char { kQueued, kStarted, kDone };
+  std::vector<char> done;
+  std::size_t doneBefore = 0;  // the measurements before it are all done
+  unsigned running = 0;       // added with work, not done, not waiting for the end
+  unsigned parked = 0;        // measurements waiting for the end of the process
   std::size_t printed = 0;
   std::unordered_map<std::thread::id, std::size_t> measurementOf;
-  std::optional<std::thread::id> lastWord;
+  std::unordered_map<std::thread::id, std::function<std::string()>> heldBack;
+
+  /// Who has the last word.
+  enum class Holder { kNobody, kMeasurement, kDriver, kWatch };
+  Holder holder = Holder::kNobody;
+  std::thread::id holderThread;
+
+  /// The ending of the driver's own step under way; null outside one.
+  std::function<int()> ownStep;
+  bool watching = false;
 
   /// Measurements added, not yet taken up by a worker.
   struct Job {
@@ -56,12 +79,21 @@ struct SideBySide::Shared {
     std::function<void()> work;
   };
   std::deque<Job> queue;
-  unsigned idle = 0;  // workers waiting for a measurement
+  unsigned idle = 0;     // workers waiting for a measurement
+  unsigned workers = 0;  // threads made
+
+  bool DeadlinePassed() const { return std::chrono::steady_clock::now() >= deadline; }
 
   /// Waits with |lock| held until fewer than |parallel| measurements run:
-  /// false when the deadline passes first.
+  /// false when the deadline passes first, or has passed.
   bool WaitForRoom(std::unique_lock<std::mutex>& lock) {
-    return changed.wait_until(lock, deadline, [&] { return running < parallel; });
+    return changed.wait_until(lock, deadline, [&] { return running < parallel; }) &&
+           !DeadlinePassed();
+  }
+
+  void MarkDone(std::size_t index) {
+    done[index] = kDone;
+    while (doneBefore < done.size() && done[doneBefore] == kDone) ++doneBefore;
   }
 
   /// Runs the measurement at the front of the queue on the calling thread.
@@ -71,13 +103,17 @@ struct SideBySide::Shared {
     queue.pop_front();
     const std::thread::id me = std::this_thread::get_id();
     measurementOf[me] = job.index;
+    done[job.index] = kStarted;
     lock.unlock();
     job.work();
     job.work = nullptr;  // what it holds goes while the driver still waits
     lock.lock();
-    done[job.index] = 1;
+    MarkDone(job.index);
     --running;
     measurementOf.erase(me);
+    heldBack.erase(me);
+    // A rewrite that took the last word gives it back with its end.
+    if (holder == Holder::kMeasurement && holderThread == me) holder = Holder::kNobody;
     changed.notify_all();
   }
 
@@ -96,43 +132,73 @@ struct SideBySide::Shared {
     }
   }
 
+  /// The deadline's watch: once the deadline has passed and the driver is
+  /// in a step of its own, with nobody else holding the last word, it
+  /// takes it, prints that step's ending and ends the process.
+  static void Watch(std::shared_ptr<Shared> shared) {
+    Shared& s = *shared;
+    std::unique_lock<std::mutex> lock(s.mutex);
+    while (!s.DeadlinePassed()) s.changed.wait_until(lock, s.deadline);
+    s.changed.wait(lock, [&] { return s.ownStep && s.holder == Holder::kNobody; });
+    s.holder = Holder::kWatch;
+    s.holderThread = std::this_thread::get_id();
+    std::function<int()> ending = s.ownStep;
+    std::function<void()> cancel = s.running > 0 ? s.cancel : nullptr;
+    s.changed.notify_all();
+    lock.unlock();
+    int exitCode = ending();
+    if (cancel) CancelForAWhile(cancel);
+    EndProcessAroundThreads(exitCode);
+  }
+
   /// The calling thread waits for the end of the process: the one who has
   /// the last word ends it. It sleeps; it holds nothing.
-  [[noreturn]] void WaitForTheEnd(std::unique_lock<std::mutex>& lock) {
-    --running;
+  [[noreturn]] void WaitForTheEnd(std::unique_lock<std::mutex>& lock, bool measurement) {
+    if (measurement) {
+      --running;
+      ++parked;
+    }
     changed.notify_all();
     lock.unlock();
     for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
   }
 };
 
-SideBySide::SideBySide(unsigned parallel, Deadline deadline) : shared_(std::make_shared<Shared>()) {
-  shared_->parallel = parallel < 1 ? 1 : parallel;
+SideBySide::SideBySide(Deadline deadline, ThreadStarter startThread)
+    : shared_(std::make_shared<Shared>()) {
   shared_->deadline = deadline;
+  shared_->startThread = std::move(startThread);
 }
 
 SideBySide::~SideBySide() = default;
 
+void SideBySide::SetParallel(unsigned parallel) {
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  shared_->parallel = parallel < 1 ? 1 : parallel;
+}
+
 bool SideBySide::Add(std::function<void()> job) {
   Shared& s = *shared_;
   std::unique_lock<std::mutex> lock(s.mutex);
-  if (!s.WaitForRoom(lock)) return false;
   std::size_t index = s.done.size();
-  s.done.push_back(job ? 0 : 1);
-  if (!job) return true;
+  if (!job) {
+    s.done.push_back(Shared::kQueued);
+    s.MarkDone(index);
+    s.changed.notify_all();
+    return true;
+  }
+  if (!s.WaitForRoom(lock)) return false;
+  s.done.push_back(Shared::kQueued);
   ++s.running;
   s.queue.push_back({index, std::move(job)});
   if (s.queue.size() <= s.idle) {
     s.changed.notify_all();
     return true;
   }
-  try {
-    std::thread(&Shared::Work, shared_).detach();
-  } catch (...) {
-    // No thread to be had: the measurement runs here, without the
-    // deadline's protection, rather than not at all.
-    s.RunOne(lock);
-  }
+  // No thread to be had: the measurement waits in the queue for a worker
+  // that ends its own, never on the driver's thread, which must keep the
+  // deadline.
+  if (s.startThread([shared = shared_] { Shared::Work(shared); })) ++s.workers;
   return true;
 }
 
@@ -149,19 +215,40 @@ std::size_t SideBySide::Added() const {
 
 bool SideBySide::IsDone(std::size_t index) const {
   std::lock_guard<std::mutex> lock(shared_->mutex);
-  return shared_->done[index] != 0;
+  return shared_->done[index] == Shared::kDone;
+}
+
+bool SideBySide::IsStarted(std::size_t index) const {
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  return shared_->done[index] != Shared::kQueued;
+}
+
+void SideBySide::HoldBack(std::function<std::string()> take) {
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  shared_->heldBack[std::this_thread::get_id()] = std::move(take);
+}
+
+std::string SideBySide::TakeHeldBack() {
+  std::function<std::string()> take;
+  {
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    auto found = shared_->heldBack.find(std::this_thread::get_id());
+    if (found == shared_->heldBack.end()) return std::string();
+    take = found->second;
+  }
+  return take();
 }
 
 bool SideBySide::WaitFor(std::size_t index) {
   Shared& s = *shared_;
   std::unique_lock<std::mutex> lock(s.mutex);
-  return s.changed.wait_until(lock, s.deadline, [&] { return s.done[index] != 0; });
+  return s.changed.wait_until(lock, s.deadline, [&] { return s.done[index] == Shared::kDone; });
 }
 
 void SideBySide::WaitWithoutDeadline(std::size_t index) {
   Shared& s = *shared_;
   std::unique_lock<std::mutex> lock(s.mutex);
-  s.changed.wait(lock, [&] { return s.done[index] != 0; });
+  s.changed.wait(lock, [&] { return s.done[index] == Shared::kDone; });
 }
 
 void SideBySide::Printed(std::size_t count) {
@@ -170,33 +257,76 @@ void SideBySide::Printed(std::size_t count) {
   shared_->changed.notify_all();
 }
 
+void SideBySide::WaitForThoseBefore() {
+  Shared& s = *shared_;
+  std::unique_lock<std::mutex> lock(s.mutex);
+  auto found = s.measurementOf.find(std::this_thread::get_id());
+  if (found == s.measurementOf.end()) return;
+  const std::size_t index = found->second;
+  s.changed.wait(lock, [&] { return s.doneBefore >= index; });
+}
+
 void SideBySide::TakeLastWord() {
+  using Holder = Shared::Holder;
   Shared& s = *shared_;
   std::unique_lock<std::mutex> lock(s.mutex);
   const std::thread::id me = std::this_thread::get_id();
-  if (s.lastWord == me) return;
+  if (s.holder != Holder::kNobody && s.holderThread == me) return;
   auto found = s.measurementOf.find(me);
-  std::size_t index = found != s.measurementOf.end() ? found->second : 0;
-  s.changed.wait(lock, [&] { return s.lastWord.has_value() || s.printed >= index; });
-  if (s.lastWord.has_value()) s.WaitForTheEnd(lock);
-  s.lastWord = me;
+  if (found == s.measurementOf.end()) {
+    // The driver (the library called its handler from a call the driver
+    // made): a measurement that holds the word ends the run or gives it
+    // back.
+    s.changed.wait(lock, [&] { return s.holder != Holder::kMeasurement; });
+    if (s.holder == Holder::kWatch) s.WaitForTheEnd(lock, false);
+    s.holder = Holder::kDriver;
+    s.holderThread = me;
+    return;
+  }
+  const std::size_t index = found->second;
+  s.changed.wait(lock, [&] {
+    return s.holder == Holder::kDriver || s.holder == Holder::kWatch ||
+           (s.holder == Holder::kNobody && s.printed >= index);
+  });
+  if (s.holder != Holder::kNobody) s.WaitForTheEnd(lock, true);
+  s.holder = Holder::kMeasurement;
+  s.holderThread = me;
 }
 
 bool SideBySide::TakeLastWordForDriver() {
+  using Holder = Shared::Holder;
   Shared& s = *shared_;
   std::lock_guard<std::mutex> lock(s.mutex);
-  const std::thread::id me = std::this_thread::get_id();
-  if (s.lastWord.has_value() && s.lastWord != me) return false;
-  s.lastWord = me;
+  if (s.holder == Holder::kMeasurement || s.holder == Holder::kWatch) return false;
+  s.holder = Holder::kDriver;
+  s.holderThread = std::this_thread::get_id();
   s.changed.notify_all();
   return true;
+}
+
+SideBySide::OwnStep::OwnStep(SideBySide& sides, std::function<int()> atDeadline)
+    : sides_(sides) {
+  Shared& s = *sides.shared_;
+  std::lock_guard<std::mutex> lock(s.mutex);
+  // The watch is made with the first step; without a thread to be had the
+  // step has no watch.
+  if (!s.watching) s.watching = s.startThread([shared = sides.shared_] { Shared::Watch(shared); });
+  s.ownStep = std::move(atDeadline);
+  s.changed.notify_all();
+}
+
+SideBySide::OwnStep::~OwnStep() {
+  Shared& s = *sides_.shared_;
+  std::unique_lock<std::mutex> lock(s.mutex);
+  s.ownStep = nullptr;
+  if (s.holder == Shared::Holder::kWatch) s.WaitForTheEnd(lock, false);
 }
 
 int SideBySide::Finish(int exitCode) {
   Shared& s = *shared_;
   std::unique_lock<std::mutex> lock(s.mutex);
-  if (s.changed.wait_until(lock, s.deadline, [&] { return s.running == 0; })) return exitCode;
-  std::function<void()> cancel = s.cancel;
+  if (s.running == 0 && s.parked == 0) return exitCode;
+  std::function<void()> cancel = s.running > 0 ? s.cancel : nullptr;
   lock.unlock();
   if (cancel) CancelForAWhile(cancel);
   EndProcessAroundThreads(exitCode);
@@ -212,6 +342,15 @@ bool RewriteAsLastWord::ReadFile(const std::string& path, std::string* contents)
 }
 
 bool RewriteAsLastWord::CanOpen(const std::string& path) { return disk_.CanOpen(path); }
+
+std::optional<std::uint64_t> RewriteAsLastWord::SizeOf(const std::string& path) {
+  return disk_.SizeOf(path);
+}
+
+bool RewriteAsLastWord::ReadFileHead(const std::string& path, std::uint64_t size,
+                                     std::string* contents) {
+  return disk_.ReadFileHead(path, size, contents);
+}
 
 bool RewriteAsLastWord::WriteFile(const std::string& path, std::string_view contents) {
   sides_.TakeLastWord();

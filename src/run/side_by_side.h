@@ -15,40 +15,62 @@
 /// The moment by which the run must be over.
 using Deadline = std::chrono::steady_clock::time_point;
 
+/// Starts |work| on a thread of its own that is never joined; false when
+/// no thread can be made.
+using ThreadStarter = std::function<bool(std::function<void()>)>;
+
+/// Starts a detached thread of the standard library.
+bool StartDetachedThread(std::function<void()> work);
+
 /// The measurements of a run, on threads of their own, at most a given
 /// number at once, taken back by the driver in the order they were added;
-/// and the run's deadline. A thread that has finished a measurement takes
-/// up the next one.
+/// and the run's deadline, over the whole process. A thread that has
+/// finished a measurement takes up the next one.
 ///
 /// A thread is never joined and never unwound: one whose system does not
 /// answer is left inside the RFC library, and the process ends around it
 /// (Finish). What the threads share lives as long as the last of them.
 ///
-/// Who prints the end of the run is settled here too: the driver prints
-/// the systems in order; a measurement that must end the run itself (the
-/// library's error handler) or must not be cut off (the profile's
-/// rewrite) takes the last word once every system before it is printed,
-/// and the driver prints nothing more; when the driver takes it first (the
-/// deadline, a failure), such a measurement waits until the process ends.
+/// Who prints the end of the run is settled here, and only here (the "last
+/// word"): the driver prints the systems in order and holds the word
+/// whenever no measurement has taken it. A measurement that must end the
+/// run itself (the library's error handler) or must not be cut off (the
+/// profile's rewrite) takes it once every system before it is printed, and
+/// gives it back when its measurement ends; while it holds it the driver
+/// prints nothing. When the driver or the deadline's watch has taken it
+/// for good, a measurement that asks for it waits until the process ends.
+/// The watch: when the deadline passes while the driver is in a step of
+/// its own (a file read, the library load; see OwnStep), it takes the last
+/// word, prints the ending of that step and ends the process.
 class SideBySide {
  public:
-  SideBySide(unsigned parallel, Deadline deadline);
+  SideBySide(Deadline deadline, ThreadStarter startThread = StartDetachedThread);
   SideBySide(const SideBySide&) = delete;
   SideBySide& operator=(const SideBySide&) = delete;
   ~SideBySide();
 
+  /// How many measurements run at once (at least 1); set before the
+  /// first is added.
+  void SetParallel(unsigned parallel);
+
   /// Waits until fewer than |parallel| measurements run: false when the
-  /// deadline passes first.
+  /// deadline passes first, or has passed.
   bool WaitForRoom();
-  /// Adds the next measurement (numbered from 0 in the order added) and
-  /// starts it on a thread (an idle one, or a new one) as soon as fewer
-  /// than |parallel| run; a null |job| is done at once. False when the deadline passed
-  /// before there was room: nothing was added.
+  /// Adds the next measurement (numbered from 0 in the order added). A
+  /// null |job| (a system that needs no logon) is done at once and always
+  /// added. Any other is started on a thread (an idle one, or a new one)
+  /// as soon as fewer than |parallel| run: false when the deadline passed
+  /// before there was room, and nothing was added. When no thread can be
+  /// made, the measurement waits for a thread that ends its own; with no
+  /// thread at all it is never taken up, and its wait ends at the deadline.
+  /// A measurement never runs on the driver's thread.
   bool Add(std::function<void()> job);
   /// Number of measurements added.
   std::size_t Added() const;
   /// Whether measurement |index| is done, without waiting.
   bool IsDone(std::size_t index) const;
+  /// Whether measurement |index| was taken up by a thread.
+  bool IsStarted(std::size_t index) const;
   /// Waits until measurement |index| is done: false when the deadline
   /// passes first.
   bool WaitFor(std::size_t index);
@@ -57,19 +79,49 @@ class SideBySide {
   /// Every measurement before |count| is printed: one of them that waits
   /// for the last word goes on.
   void Printed(std::size_t count);
+  /// For a measurement's thread: waits until every measurement added
+  /// before it is done, however long that takes (one after another, what
+  /// the library is told once is told by the first system that needs it).
+  void WaitForThoseBefore();
 
-  /// For a measurement's thread: waits until the measurements before it
-  /// are printed and takes the last word. Returns at once on the thread
-  /// that has it; never returns when another has it.
+  /// For a measurement's thread: |take| gives what the measurement holds
+  /// back for the driver to print in its place (the destination file's
+  /// line), until the measurement ends.
+  void HoldBack(std::function<std::string()> take);
+  /// What the calling thread's measurement holds back, taken: the library's
+  /// error handler, which ends the run on that thread, prints it first.
+  std::string TakeHeldBack();
+
+  /// Takes the last word. On a measurement's thread: waits until the
+  /// measurements before it are printed; returns at once on the thread
+  /// that has it; never returns when the driver or the watch has it. On
+  /// any other thread (the driver's): waits until no measurement holds it;
+  /// never returns when the watch has it.
   void TakeLastWord();
   /// For the driver: takes the last word; false when a measurement has
-  /// it (wait for that one, it ends the run or finishes in time).
+  /// it (wait for that one, it ends the run or gives it back).
   bool TakeLastWordForDriver();
 
-  /// Ends the run with |exitCode|: waits until the deadline for the
-  /// measurements still running (they close their own connections), then
-  /// returns |exitCode|, or ends the process around those left inside the
-  /// library, after |cancel| (see CancelBeforeEnding).
+  /// A step of the driver's own work, not bounded by any wait of its own:
+  /// while it lasts, the deadline's watch ends the run with |atDeadline|
+  /// (which prints the document of that ending and returns the exit code).
+  class OwnStep {
+   public:
+    OwnStep(SideBySide& sides, std::function<int()> atDeadline);
+    OwnStep(const OwnStep&) = delete;
+    OwnStep& operator=(const OwnStep&) = delete;
+    /// When the watch has taken the last word meanwhile, the driver waits
+    /// here for the end of the process.
+    ~OwnStep();
+
+   private:
+    SideBySide& sides_;
+  };
+
+  /// Ends the run with |exitCode| once its document is complete: returns
+  /// it when no measurement runs or waits; otherwise ends the process
+  /// around them at once (after |cancel|, see CancelBeforeEnding), so that
+  /// the library is never unloaded under a thread left inside it.
   int Finish(int exitCode);
   /// What Finish does before it ends the process around measurements left
   /// inside the library: cancel their calls, so that the systems stop
@@ -111,6 +163,8 @@ class RewriteAsLastWord : public FileSystem {
 
   bool ReadFile(const std::string& path, std::string* contents) override;
   bool CanOpen(const std::string& path) override;
+  std::optional<std::uint64_t> SizeOf(const std::string& path) override;
+  bool ReadFileHead(const std::string& path, std::uint64_t size, std::string* contents) override;
   bool WriteFile(const std::string& path, std::string_view contents) override;
   bool ReplaceFile(const std::string& path, std::string_view contents) override;
   bool CopyFile(const std::string& from, const std::string& to) override;
