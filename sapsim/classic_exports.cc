@@ -7,6 +7,9 @@
 // that cannot unwind. Every function catches everything and gives the
 // library's failure result instead.
 
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
 #include <type_traits>
@@ -14,6 +17,7 @@
 
 #include "sap/classic_rfc_api.h"
 #include "sap/classic_rfc_records.h"
+#include "sapsim/sim_description.h"
 #include "sapsim/simulated_sap.h"
 
 #if defined(_WIN32)
@@ -23,6 +27,10 @@
 #endif
 
 namespace {
+
+// Loading the library takes as long as the description in the working
+// directory says ("load_latency").
+const bool kLoaded = (SimulateLoadTime("."), true);
 
 // A C library keeps its state for the whole process: the connections,
 // tables and error handler of one caller are those of all. So there is one
@@ -39,9 +47,28 @@ SimulatedSap& Sap() {
 // pointed at OnSimulatedError, which finds the caller's handler here.
 classic_rfc::ErrorHandler callerHandler = nullptr;
 
+// Threads inside the caller's handler. A real library whose unload code
+// takes a lock that it holds across the handler call would hang when it is
+// unloaded under such a thread; the stand-in says so and ends the process
+// (exit code 70) instead.
+std::atomic<int> handlersUnderWay{0};
+
 void OnSimulatedError(void*, const char* text) {
-  if (callerHandler != nullptr) callerHandler(const_cast<char*>(text));
+  if (callerHandler == nullptr) return;
+  ++handlersUnderWay;
+  callerHandler(const_cast<char*>(text));
+  --handlersUnderWay;
 }
+
+struct UnloadCheck {
+  ~UnloadCheck() {
+    if (handlersUnderWay.load() == 0) return;
+    std::fputs("simulated SAP system: unloaded while a thread is inside the error handler\n",
+               stderr);
+    std::fflush(stdout);
+    std::_Exit(70);
+  }
+} unloadCheck;
 
 /// The error group of the extended error record for an error key.
 int ErrorGroup(const std::string& key) {

@@ -1,9 +1,11 @@
 #include "sapsim/sim_description.h"
 
 #include <cctype>
+#include <chrono>
 #include <fstream>
 #include <limits>
 #include <sstream>
+#include <thread>
 
 #include <nlohmann/json.hpp>
 
@@ -402,6 +404,9 @@ std::shared_ptr<const SimDescription> ParseDescription(const std::string& text,
     for (auto it = document.begin(); it != document.end(); ++it) {
       if (it.key() == "journal")
         description->journal = GetText(it.value(), "journal");
+      else if (it.key() == "load_latency")
+        description->loadLatencyMs =
+            static_cast<int>(GetInteger(it.value(), 0, 600000, "load_latency"));
       else if (it.key() == "systems")
         ParseSystems(it.value(), collector.rows(), description.get());
       else
@@ -428,4 +433,13 @@ bool ReadDescriptionText(const std::string& path, std::string* text, std::string
   contents << in.rdbuf();
   *text = contents.str();
   return true;
+}
+
+void SimulateLoadTime(const std::string& directory) {
+  std::string text;
+  std::string error;
+  if (!ReadDescriptionText(directory + "/SapSim.json", &text, &error)) return;
+  std::shared_ptr<const SimDescription> description = ParseDescription(text, &error);
+  if (description != nullptr && description->loadLatencyMs > 0)
+    std::this_thread::sleep_for(std::chrono::milliseconds(description->loadLatencyMs));
 }

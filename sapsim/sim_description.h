@@ -88,6 +88,8 @@ struct SimulatedSystem {
 /// The contents of "SapSim.json".
 struct SimDescription {
   std::string journal;  // file name, empty when there is no journal
+  /// How long loading the stand-in library takes, in milliseconds.
+  int loadLatencyMs = 0;
   std::vector<SimulatedSystem> systems;
   /// Systems by lower-cased host (R/3) and gateway host (R/2), each list
   /// in file order.
@@ -113,5 +115,9 @@ std::shared_ptr<const SimDescription> ParseDescription(const std::string& text, 
 /// Reads the description file's text; false (with |error|) when it cannot
 /// be opened.
 bool ReadDescriptionText(const std::string& path, std::string* text, std::string* error);
+
+/// Takes as long as "load_latency" of the description in |directory|
+/// says: called while the stand-in library is loaded.
+void SimulateLoadTime(const std::string& directory);
 
 #endif  // BRINDLEMARK_SAPSIM_SIM_DESCRIPTION_H_

@@ -96,8 +96,25 @@ bool SimulatedSap::IsCancelled(RfcHandle handle) const {
 void SimulatedSap::RfcClose(RfcHandle handle) {
   State& s = *state_;
   s.journal.Write({{"op", "RfcClose"}, {"handle", handle}});
+  // A library may report through its error handler while it closes: the
+  // "handler" fault naming "RfcClose" makes it do so, once per close.
+  std::shared_ptr<const SimDescription> reporting;
+  const SimulatedSystem* system = nullptr;
+  for (const auto& [open, connection] : s.connections) {
+    if ((handle == 0 || open == handle) && connection.system != nullptr &&
+        connection.system->faults.handlerFunction == "RfcClose" && system == nullptr) {
+      reporting = connection.description;
+      system = connection.system;
+    }
+  }
   if (handle == 0)
     s.connections.clear();
   else
     s.connections.erase(handle);
+  if (system == nullptr) return;
+  s.Fire(*system, "RFC_ERROR_SYSTEM_FAILURE", system->faults.handlerText);
+  RfcEnvironmentRecord environment = s.environment;
+  std::string text = system->faults.handlerText;
+  if (environment.errorhandler != nullptr)
+    s.LetGoWhile([&] { environment.errorhandler(environment.context, text.c_str()); });
 }

@@ -11,6 +11,7 @@
 #include "sap/utf16_text.h"
 #include "sapsim/netweaver/nw_container.h"
 #include "sapsim/netweaver/nw_dictionary.h"
+#include "sapsim/sim_description.h"
 #include "sapsim/simulated_sap.h"
 
 #if defined(_WIN32)
@@ -25,6 +26,10 @@ struct NwConnection {
 };
 
 namespace {
+
+// Loading the library takes as long as the description in the working
+// directory says ("load_latency").
+const bool kLoaded = (SimulateLoadTime("."), true);
 
 /// Longest name read from a caller, in characters.
 constexpr size_t kMaxNameLength = 256;

@@ -1,5 +1,6 @@
 #include "output/trace_file_check.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -51,13 +52,43 @@ std::optional<std::uint64_t> TraceFileSize(FileSystem& disk,
   return disk.SizeOf(kTraceFileName);
 }
 
-std::string TraceFileRemarkOfHead(FileSystem& disk, const std::vector<std::string>& libraryFiles,
-                                  std::optional<std::uint64_t> size) {
-  if (!size) return " - Look for Trace-File";
-  std::string contents;
-  bool read = false;
-  for (const std::string& name : libraryFiles)
-    if (!read) read = disk.ReadFileHead(name, *size, &contents);
-  if (!read && !disk.ReadFileHead(kTraceFileName, *size, &contents)) return " - Look for Trace-File";
-  return RemarkOfContents(contents);
+std::string TraceFileRemarkWithout(FileSystem& disk, const std::vector<std::string>& libraryFiles,
+                                   const std::vector<TraceFileSpan>& leftOut) {
+  if (leftOut.empty()) return TraceFileRemark(disk, libraryFiles);
+  std::vector<TraceFileSpan> spans = leftOut;
+  std::sort(spans.begin(), spans.end(), [](const TraceFileSpan& a, const TraceFileSpan& b) {
+    return a.begin.value_or(0) < b.begin.value_or(0) || (!a.begin && b.begin);
+  });
+  std::optional<std::uint64_t> size = TraceFileSize(disk, libraryFiles);
+  // The head of the file up to |at| bytes, as the file is read.
+  auto head = [&](std::uint64_t at) {
+    std::string contents;
+    bool read = false;
+    for (const std::string& name : libraryFiles)
+      if (!read) read = disk.ReadFileHead(name, at, &contents);
+    if (!read) disk.ReadFileHead(kTraceFileName, at, &contents);
+    return contents;
+  };
+  std::string kept;
+  std::uint64_t from = 0;  // the first byte not yet kept or left out
+  for (const TraceFileSpan& span : spans) {
+    std::uint64_t begin = span.begin.value_or(0);
+    if (size && begin > from) {
+      std::string upToBegin = head(begin);
+      std::string upToFrom = head(from);
+      if (upToBegin.size() > upToFrom.size()) kept += upToBegin.substr(upToFrom.size());
+    }
+    if (!span.end) {
+      from = size.value_or(0);
+      break;
+    }
+    from = std::max(from, *span.end);
+  }
+  if (size && *size > from) {
+    std::string all = head(*size);
+    std::string upToFrom = head(from);
+    if (all.size() > upToFrom.size()) kept += all.substr(upToFrom.size());
+  }
+  if (kept.empty() && !spans.front().begin) return " - Look for Trace-File";
+  return RemarkOfContents(kept);
 }

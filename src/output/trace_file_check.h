@@ -25,10 +25,19 @@ std::string TraceFileRemark(FileSystem& disk, const std::vector<std::string>& li
 std::optional<std::uint64_t> TraceFileSize(FileSystem& disk,
                                            const std::vector<std::string>& libraryFiles = {});
 
-/// The remark as TraceFileRemark gives it, over the head of the file that
-/// it held when it had |size| bytes (TraceFileSize then): the library only
-/// appends to it. " - Look for Trace-File" when there was no file then.
-std::string TraceFileRemarkOfHead(FileSystem& disk, const std::vector<std::string>& libraryFiles,
-                                  std::optional<std::uint64_t> size);
+/// Bytes of the trace file, from |begin| to |end| (to the end of the file
+/// when |end| is nothing); |begin| nothing means the file was not there.
+struct TraceFileSpan {
+  std::optional<std::uint64_t> begin;
+  std::optional<std::uint64_t> end;
+};
+
+/// The remark as TraceFileRemark gives it, over the file without the
+/// spans |leftOut| (in any order): the library only appends to it,
+/// so a span taken from TraceFileSize before and after some work holds
+/// everything written meanwhile. " - Look for Trace-File" when nothing is
+/// left and the file was not there when the first span began.
+std::string TraceFileRemarkWithout(FileSystem& disk, const std::vector<std::string>& libraryFiles,
+                                   const std::vector<TraceFileSpan>& leftOut);
 
 #endif  // BRINDLEMARK_OUTPUT_TRACE_FILE_CHECK_H_

@@ -504,8 +504,10 @@ ItemSystem ReadItemSystem(Run& run, const GlobalListing& listing, const MeasureO
 struct PendingSystem {
   ItemSystem system;
   ItemMeasurement measurement;
-  /// The trace file's size when its measurement was started.
-  std::optional<std::uint64_t> traceAtStart;
+  /// The trace file's size when its measurement began to call the
+  /// library; nothing inside while it has not.
+  std::shared_ptr<SharedValue<std::optional<std::optional<std::uint64_t>>>> traceAtStart =
+      std::make_shared<SharedValue<std::optional<std::optional<std::uint64_t>>>>(std::nullopt);
 };
 
 const char* StateWord(SystemState state) {
@@ -621,7 +623,7 @@ class ItemRun {
       // Once, before any measurement calls the library.
       InstallErrorHandler(run_);
     }
-    pending_.push_back({std::move(system), ItemMeasurement(), std::nullopt});
+    pending_.push_back({std::move(system), ItemMeasurement()});
     PendingSystem& p = pending_.back();
     if (p.system.NeedsLogon()) {
       job = [&run = run_, &sides = sides_, &p, structures = structures_, &options = options_,
@@ -634,6 +636,7 @@ class ItemRun {
           sides.WaitForThoseBefore();
           handles = structures->Get();
         }
+        p.traceAtStart->Set(TraceFileSize(run.disk, run.rfc->TraceFileNames()));
         HeldText held;
         sides.HoldBack([&held] { return held.Take(); });
         p.measurement = MeasureItemSystem(*run.rfc, run.disk, handles, run.logonTurns, held,
@@ -652,7 +655,6 @@ class ItemRun {
     }
     std::optional<int> end = PrintFinished(/*wait=*/false);
     if (end) return end;
-    if (job) p.traceAtStart = TraceFileSize(run_.disk, run_.rfc->TraceFileNames());
     if (!sides_.Add(std::move(job))) timedOut_ = true;
     return std::nullopt;
   }
@@ -707,27 +709,29 @@ class ItemRun {
   /// The trace file's remark on the failure of measurement |index|, which
   /// ends the run: every measurement before it is done. One after
   /// another, the file then holds what the library wrote up to that
-  /// failure. Lines that a later measurement may have written meanwhile
-  /// (one still running, or one that met a failure while the file grew)
-  /// cannot be told from the failing one's: the remark is then taken from
-  /// the file as it was when the first of those began.
+  /// failure. What a later measurement may have written meanwhile is left
+  /// out: the file's growth while it ran, for one that met a failure (the
+  /// library writes its trace file only then) or is still running. A line
+  /// of the failing system written in such a span is left out with it.
   std::string RemarkOfFailure(std::size_t index) {
     const std::vector<std::string> names = run_.rfc->TraceFileNames();
-    std::optional<std::optional<std::uint64_t>> head;
+    // A measurement that has not begun yet writes after what is there now.
+    const std::optional<std::uint64_t> now = TraceFileSize(run_.disk, names);
+    std::vector<TraceFileSpan> leftOut;
     std::size_t later = index + 1;
     for (auto it = pending_.begin() + 1; it != pending_.end() && later < sides_.Added();
          ++it, ++later) {
       if (!it->system.NeedsLogon()) continue;
-      bool mayHaveWritten =
-          !sides_.IsDone(later) ||
-          (it->measurement.failed && it->measurement.traceAtEnd != it->traceAtStart);
-      if (mayHaveWritten) {
-        head = it->traceAtStart;
-        break;  // started in listing order: the first began first
+      std::optional<std::optional<std::uint64_t>> began = it->traceAtStart->Get();
+      std::optional<std::uint64_t> begin = began ? *began : now;
+      if (!sides_.IsDone(later)) {
+        leftOut.push_back({begin, std::nullopt});
+        continue;
       }
+      const ItemMeasurement& m = it->measurement;
+      if (m.failed && m.traceAtEnd != begin) leftOut.push_back({begin, m.traceAtEnd.value_or(0)});
     }
-    if (!head) return TraceFileRemark(run_.disk, names);
-    return TraceFileRemarkOfHead(run_.disk, names, *head);
+    return TraceFileRemarkWithout(run_.disk, names, leftOut);
   }
 
   /// A system that had not answered by the deadline: counted as failed.
