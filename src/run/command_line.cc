@@ -36,17 +36,22 @@ std::optional<std::string> OverrideValue(std::string_view upper, std::string_vie
   return std::string(typed.substr(start, end - start));
 }
 
-/// The number after |key| in |upper|, held within |low| and |high|;
-/// |fallback| without the key or without a digit after it.
-unsigned NumberOption(std::string_view upper, std::string_view key, unsigned low, unsigned high,
-                      unsigned fallback) {
+/// The number after |key| in |upper|: digits alone, up to a blank, a comma
+/// or the end of the text. A whole number outside |low| to |high| is held
+/// to the nearer limit; anything else (no value, a sign, a point, letters)
+/// is no number, and nothing is taken.
+std::optional<unsigned> NumberOption(std::string_view upper, std::string_view key, unsigned low,
+                                     unsigned high) {
   size_t at = upper.find(key);
-  if (at == std::string_view::npos) return fallback;
+  if (at == std::string_view::npos) return std::nullopt;
   size_t i = at + key.size();
-  if (i >= upper.size() || upper[i] < '0' || upper[i] > '9') return fallback;
+  size_t end = std::min(upper.find_first_of(" ,", i), upper.size());
+  if (i == end) return std::nullopt;
   unsigned value = 0;
-  for (; i < upper.size() && upper[i] >= '0' && upper[i] <= '9'; ++i)
+  for (; i < end; ++i) {
+    if (upper[i] < '0' || upper[i] > '9') return std::nullopt;
     value = std::min(value * 10 + static_cast<unsigned>(upper[i] - '0'), high + 1);
+  }
   return std::clamp(value, low, high);
 }
 
@@ -128,10 +133,15 @@ CommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
   SelectGlobalListing(line);  // D:\Sensors\GLOBAL.P00 selects it too
   line.progress = upper.find_first_of("#@$%") != std::string::npos;
   line.noSearch = upper.find('@') != std::string::npos;
-  line.timeoutSeconds =
-      NumberOption(upper, "TIMEOUT=", 1, 900, CommandLine::kDefaultTimeoutSeconds);
-  line.parallel = NumberOption(upper, "PARALLEL=", 1, 64, CommandLine::kDefaultParallel);
+  RunLimits limits = ReadRunLimits(line.parameters);
+  line.timeoutSeconds = limits.timeoutSeconds.value_or(CommandLine::kDefaultTimeoutSeconds);
+  line.parallel = limits.parallel.value_or(CommandLine::kDefaultParallel);
   return line;
+}
+
+RunLimits ReadRunLimits(std::string_view parameters) {
+  const std::string upper = UpperCased(parameters);
+  return {NumberOption(upper, "TIMEOUT=", 1, 900), NumberOption(upper, "PARALLEL=", 1, 64)};
 }
 
 std::string ShownParametersOfSingleRun(std::string_view parameters) {

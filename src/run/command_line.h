@@ -1,6 +1,7 @@
 #ifndef BRINDLEMARK_RUN_COMMAND_LINE_H_
 #define BRINDLEMARK_RUN_COMMAND_LINE_H_
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,17 @@ struct CommandLine {
   static constexpr unsigned kDefaultTimeoutSeconds = 50;
   static constexpr unsigned kDefaultParallel = 8;
 };
+
+/// "TIMEOUT=" and "PARALLEL=" of a parameter text: the value is the
+/// digits alone up to a blank, a comma or the end; a whole number outside
+/// the range (1 to 900 seconds, 1 to 64 systems) is held to the nearer
+/// limit, and anything else (none, a sign, a point, letters: "-1", "2.9",
+/// "1e9", "0x10", "abc") is not taken.
+struct RunLimits {
+  std::optional<unsigned> timeoutSeconds;
+  std::optional<unsigned> parallel;
+};
+RunLimits ReadRunLimits(std::string_view parameters);
 
 /// Reads |arguments|: [0] is the program, [1] the profile name (present;
 /// the driver has checked it), [2] and [3] the parameter strings (later

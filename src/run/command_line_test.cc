@@ -86,6 +86,8 @@ TEST(CommandLineTest, ShownParameters) {
   EXPECT_EQ(ShownParametersOfItemRun("A@B"), "A@B");  // only a blank and "@" cut
 }
 
+// One rule: a whole number is held to the range, anything else is no
+// value and the default stands.
 TEST(CommandLineTest, TimeoutAndParallelAreHeldInTheirRanges) {
   struct Case {
     std::string parameters;
@@ -97,6 +99,11 @@ TEST(CommandLineTest, TimeoutAndParallelAreHeldInTheirRanges) {
       {"TIMEOUT=0 PARALLEL=0", 1, 1},
       {"TIMEOUT=99999999999999 PARALLEL=65", 900, 64},
       {"TIMEOUT=X PARALLEL= 4", 50, 8},
+      {"TIMEOUT=-1 PARALLEL=-1", 50, 8},
+      {"TIMEOUT=2.9 PARALLEL=0x10", 50, 8},
+      {"TIMEOUT=1e9,PARALLEL=1e9", 50, 8},
+      {"TIMEOUT=abc PARALLEL=", 50, 8},
+      {"TIMEOUT=12,PARALLEL=3 #", 12, 3},
   };
   for (const Case& c : cases) {
     CommandLine line = ReadCommandLine({"Brindlemark.exe", "PRD", c.parameters});

@@ -532,8 +532,9 @@ std::string ItemStateLine(const ItemSystem& system, const std::string& hostLabel
 /// ends the run, or at the deadline with what did arrive.
 class ItemRun {
  public:
-  ItemRun(Run& run, SideBySide& sides, const CommandLine& line, const std::string& directory)
-      : run_(run), sides_(sides), line_(line), directory_(directory) {}
+  ItemRun(Run& run, SideBySide& sides, const CommandLine& line, const std::string& directory,
+          std::chrono::steady_clock::time_point start)
+      : run_(run), sides_(sides), line_(line), directory_(directory), start_(start) {}
 
   int Execute(const std::string& banner, const std::string& listingPath) {
     if (std::optional<int> end = ReadListing(listingPath)) return *end;
@@ -565,6 +566,17 @@ class ItemRun {
     // The listing's parameters take the place of the command line's.
     parameters_ = listing_.parameters ? *listing_.parameters : line_.parameters;
     options_ = ReadMeasureOptions(parameters_);
+    // So do its TIMEOUT= and PARALLEL=, where it names them.
+    parallel_ = line_.parallel;
+    if (listing_.parameters) {
+      RunLimits limits = ReadRunLimits(*listing_.parameters);
+      if (limits.parallel) parallel_ = *limits.parallel;
+      if (limits.timeoutSeconds) {
+        Deadline deadline = start_ + std::chrono::seconds(*limits.timeoutSeconds);
+        sides_.SetDeadline(deadline);
+        run_.logonTurns.deadline = deadline;
+      }
+    }
     systemList_ = listing_.systemList;
     carried_ = run_.systemProfile;
     hostLabel_ = carried_.hostLabel;
@@ -582,7 +594,7 @@ class ItemRun {
     run_.document.OpenDocument();
     Print(run_, run_.document.Text() + "\n");
     run_.document.Clear();
-    sides_.SetParallel(line_.parallel);
+    sides_.SetParallel(parallel_);
   }
 
   /// The ending, at the deadline, of a step of the driver's own between
@@ -799,6 +811,8 @@ class ItemRun {
   SideBySide& sides_;
   const CommandLine& line_;
   const std::string& directory_;
+  const std::chrono::steady_clock::time_point start_;
+  unsigned parallel_ = 1;
   GlobalListing listing_;
   std::string parameters_;
   MeasureOptions options_;
@@ -844,7 +858,7 @@ int ExecuteRun(Run& run, const std::vector<std::string>& arguments) {
     directory = *found;
     path = directory + line.profileName;
   }
-  int exitCode = line.itemMode ? ItemRun(run, sides, line, directory).Execute(banner, path)
+  int exitCode = line.itemMode ? ItemRun(run, sides, line, directory, start).Execute(banner, path)
                                : SingleSystemRun(run, sides, line, banner, path);
   // Nothing may be left inside the library when it is unloaded.
   exitCode = sides.Finish(exitCode);

@@ -177,6 +177,12 @@ void SideBySide::SetParallel(unsigned parallel) {
   shared_->parallel = parallel < 1 ? 1 : parallel;
 }
 
+void SideBySide::SetDeadline(Deadline deadline) {
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  shared_->deadline = deadline;
+  shared_->changed.notify_all();
+}
+
 bool SideBySide::Add(std::function<void()> job) {
   Shared& s = *shared_;
   std::unique_lock<std::mutex> lock(s.mutex);

@@ -52,6 +52,9 @@ class SideBySide {
   /// How many measurements run at once (at least 1); set before the
   /// first is added.
   void SetParallel(unsigned parallel);
+  /// Moves the deadline (the listing of an item run names its own);
+  /// before the first measurement is added.
+  void SetDeadline(Deadline deadline);
 
   /// Waits until fewer than |parallel| measurements run: false when the
   /// deadline passes first, or has passed.
