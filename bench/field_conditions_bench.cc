@@ -19,6 +19,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,6 +34,8 @@ struct ProcessFigures {
   double seconds = 0;
   long peakKilobytes = 0;
   int peakThreads = 0;
+  int exitCode = -1;
+  std::string output;
 };
 
 /// The "Threads:" line of /proc/<pid>/status; 0 once it is gone.
@@ -43,7 +46,7 @@ int ThreadsOf(pid_t pid) {
   return 0;
 }
 
-/// Runs the sensor with |arguments| in |directory|, output discarded.
+/// Runs the sensor with |arguments| in |directory|; its output is kept.
 ProcessFigures RunProcess(const std::filesystem::path& directory,
                           const std::vector<std::string>& arguments) {
   ProcessFigures figures;
@@ -51,7 +54,7 @@ ProcessFigures RunProcess(const std::filesystem::path& directory,
   pid_t pid = fork();
   if (pid == 0) {
     if (chdir(directory.c_str()) != 0) _exit(127);
-    if (!freopen("/dev/null", "w", stdout)) _exit(127);
+    if (!freopen("bench-output.txt", "w", stdout)) _exit(127);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(BRINDLEMARK_SENSOR));
     for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
@@ -71,11 +74,19 @@ ProcessFigures RunProcess(const std::filesystem::path& directory,
   figures.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   figures.peakKilobytes = usage.ru_maxrss;
   figures.ok = WIFEXITED(status);
+  figures.exitCode = figures.ok ? WEXITSTATUS(status) : -1;
+  std::ifstream in(directory / "bench-output.txt");
+  figures.output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   return figures;
 }
 
-void Report(benchmark::State& state, const ProcessFigures& f) {
+/// Reports the figures of a run that ended with |exitCode| and printed
+/// |expected|; any other run measured something else.
+void Report(benchmark::State& state, const ProcessFigures& f, int exitCode,
+            const std::string& expected) {
   if (!f.ok) state.SkipWithError("the sensor did not end by itself");
+  if (f.exitCode != exitCode || f.output.find(expected) == std::string::npos)
+    state.SkipWithError(("the sensor did not end with " + expected).c_str());
   state.SetIterationTime(f.seconds);
   state.counters["peak_rss_kb"] = static_cast<double>(f.peakKilobytes);
   state.counters["peak_threads"] = f.peakThreads;
@@ -86,12 +97,13 @@ void BM_ItemRunWithLatency(benchmark::State& state) {
   SensorDirectory dir;
   for (int i = 0; i < systems; ++i)
     Write(dir.path / ("S" + std::to_string(i) + ".P00"),
-          Profile("S" + std::to_string(i), "sim" + std::to_string(i)));
+          Profile("SYS" + std::to_string(i), "sim" + std::to_string(i)));
   Write(dir.path / "Tessaron.Prf", Listing(systems));
   Write(dir.path / "SapSim.json",
         Description(systems, ", \"latency\": {\"logon\": 50, \"call\": 50}"));
   std::string options = "ITEM=Dialog TIMEOUT=900 PARALLEL=" + std::to_string(state.range(0));
-  for (auto _ : state) Report(state, RunProcess(dir.path, {"X", options}));
+  for (auto _ : state)
+    Report(state, RunProcess(dir.path, {"X", options}), 0, "Processed=1000, Failed=0");
 }
 BENCHMARK(BM_ItemRunWithLatency)
     ->ArgName("parallel")
@@ -110,7 +122,9 @@ void BM_SingleRunHungCall(benchmark::State& state) {
   Write(dir.path / "PRD.P00", Profile("PRD", "sim0"));
   Write(dir.path / "SapSim.json",
         Description(1, ", \"faults\": {\"hang\": \"SAPWL_ACCNT_GET_SYSTEM_USAGE\"}"));
-  for (auto _ : state) Report(state, RunProcess(dir.path, {"PRD", "TIMEOUT=2"}));
+  for (auto _ : state)
+    Report(state, RunProcess(dir.path, {"PRD", "TIMEOUT=2"}), 2,
+           "Error 1017: No answer from PRD within 2 s !");
 }
 BENCHMARK(BM_SingleRunHungCall)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
@@ -120,9 +134,11 @@ void BM_LongListing(benchmark::State& state) {
   // One system in a thousand has a profile; the rest are skipped.
   Write(dir.path / "Tessaron.Prf", Listing(names));
   for (int i = 0; i < names; i += 1000)
-    Write(dir.path / ("S" + std::to_string(i) + ".P00"), Profile("S0", "sim0"));
+    Write(dir.path / ("S" + std::to_string(i) + ".P00"), Profile("SYS", "sim0"));
   Write(dir.path / "SapSim.json", Description(1));
-  for (auto _ : state) Report(state, RunProcess(dir.path, {"X", "ITEM=Dialog TIMEOUT=900"}));
+  for (auto _ : state)
+    Report(state, RunProcess(dir.path, {"X", "ITEM=Dialog TIMEOUT=900"}), 0,
+           "Processed=" + std::to_string((names + 999) / 1000) + ", Failed=0");
 }
 BENCHMARK(BM_LongListing)
     ->ArgName("names")

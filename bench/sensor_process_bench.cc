@@ -10,6 +10,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "bench/sensor_directory.h"
@@ -18,9 +20,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+/// Runs the sensor again and again; each run must end with exit code 0
+/// and print |expected|, or the figure would measure something else.
 void RunSensor(benchmark::State& state, const char* sensor, const fs::path& dir,
-               const std::string& args) {
-  std::string command = "cd '" + dir.string() + "' && '" + sensor + "' " + args + " >/dev/null";
+               const std::string& args, const std::string& expected) {
+  std::string command =
+      "cd '" + dir.string() + "' && '" + sensor + "' " + args + " > bench-output.txt";
   for (auto _ : state) {
     int status = std::system(command.c_str());
     if (status != 0) {
@@ -28,13 +33,17 @@ void RunSensor(benchmark::State& state, const char* sensor, const fs::path& dir,
       break;
     }
   }
+  std::ifstream in(dir / "bench-output.txt");
+  std::string output((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (output.find(expected) == std::string::npos)
+    state.SkipWithError(("the sensor did not print " + expected).c_str());
 }
 
 void BM_SingleSystemRunProcess(benchmark::State& state, const char* sensor) {
   SensorDirectory dir;
   Write(dir.path / "PRD.P00", Profile("PRD", "sim0"));
   Write(dir.path / "SapSim.json", Description(1));
-  RunSensor(state, sensor, dir.path, "PRD");
+  RunSensor(state, sensor, dir.path, "PRD", "<Channel>Step(s)</Channel>");
 }
 BENCHMARK_CAPTURE(BM_SingleSystemRunProcess, loaded, BRINDLEMARK_SENSOR)
     ->Unit(benchmark::kMillisecond);
@@ -46,10 +55,11 @@ void BM_ItemRunProcess(benchmark::State& state, const char* sensor) {
   SensorDirectory dir;
   for (int i = 0; i < systems; ++i)
     Write(dir.path / ("S" + std::to_string(i) + ".P00"),
-          Profile("S" + std::to_string(i), "sim" + std::to_string(i)));
+          Profile("SYS" + std::to_string(i), "sim" + std::to_string(i)));
   Write(dir.path / "Tessaron.Prf", Listing(systems));
   Write(dir.path / "SapSim.json", Description(systems));
-  RunSensor(state, sensor, dir.path, "X ITEM=Dialog");
+  RunSensor(state, sensor, dir.path, "X ITEM=Dialog",
+            "Processed=" + std::to_string(systems) + ", Failed=0");
 }
 BENCHMARK_CAPTURE(BM_ItemRunProcess, loaded, BRINDLEMARK_SENSOR)
     ->Arg(10)
