@@ -41,9 +41,7 @@ struct SandboxFileSystem : FileSystem {
   }
   bool ReadFile(const std::string& p, std::string* c) override { return host->ReadFile(In(p), c); }
   bool CanOpen(const std::string& p) override { return host->CanOpen(In(p)); }
-  std::optional<std::uint64_t> SizeOf(const std::string& p) override {
-    return host->SizeOf(In(p));
-  }
+  std::optional<std::uint64_t> SizeOf(const std::string& p) override { return host->SizeOf(In(p)); }
   bool ReadFileHead(const std::string& p, std::uint64_t size, std::string* c) override {
     return host->ReadFileHead(In(p), size, c);
   }

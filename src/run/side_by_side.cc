@@ -58,8 +58,8 @@ struct SideBySide::Shared {
   enum : char { kQueued, kStarted, kDone };
   std::vector<char> done;
   std::size_t doneBefore = 0;  // the measurements before it are all done
-  unsigned running = 0;       // added with work, not done, not waiting for the end
-  unsigned parked = 0;        // measurements waiting for the end of the process
+  unsigned running = 0;        // added with work, not done, not waiting for the end
+  unsigned parked = 0;         // measurements waiting for the end of the process
   std::size_t printed = 0;
   std::unordered_map<std::thread::id, std::size_t> measurementOf;
   std::unordered_map<std::thread::id, std::function<std::string()>> heldBack;
@@ -310,8 +310,7 @@ bool SideBySide::TakeLastWordForDriver() {
   return true;
 }
 
-SideBySide::OwnStep::OwnStep(SideBySide& sides, std::function<int()> atDeadline)
-    : sides_(sides) {
+SideBySide::OwnStep::OwnStep(SideBySide& sides, std::function<int()> atDeadline) : sides_(sides) {
   Shared& s = *sides.shared_;
   std::lock_guard<std::mutex> lock(s.mutex);
   // The watch is made with the first step; without a thread to be had the

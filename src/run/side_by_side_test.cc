@@ -109,9 +109,8 @@ TEST(SideBySideTest, WithoutThreadsTheMeasurementWaitsForOne) {
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(sides.WaitFor(i));
   EXPECT_EQ(onDriver, 0);
 
-  SideBySide none(steady_clock::now() + milliseconds(30), [](std::function<void()>) {
-    return false;
-  });
+  SideBySide none(steady_clock::now() + milliseconds(30),
+                  [](std::function<void()>) { return false; });
   bool ran = false;
   ASSERT_TRUE(none.Add([&ran] { ran = true; }));
   EXPECT_FALSE(none.IsStarted(0));
