@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "testing/virtual_file_system.h"
 
 namespace {
@@ -50,6 +55,42 @@ TEST(TraceFileCheckTest, TheLoadedLibrarysOwnFileComesFirst) {
   EXPECT_EQ(TraceFileRemark(disk, {"dev_rfc"}), " - this run");
   disk.files.clear();
   EXPECT_EQ(TraceFileRemark(disk, {"dev_rfc"}), " - Look for Trace-File");
+}
+
+// What later systems may have written is left out: the lines of the spans
+// given, whether a span is closed or still open, in any order; with
+// nothing left and no file before the first span, the file counts as
+// missing.
+TEST(TraceFileCheckTest, SpansOfLaterSystemsAreLeftOut) {
+  const std::string first = "ERROR abcdefof the failing system\n";
+  const std::string later = "ERROR abcdefof a later system\n";
+  const std::string earlier = "ERROR abcdefof an earlier system\n";
+  auto size = [](const std::string& text) { return std::optional<std::uint64_t>(text.size()); };
+  struct Case {
+    std::string trace;
+    std::vector<TraceFileSpan> leftOut;
+    std::string remark;
+  } cases[] = {
+      {first + later, {{size(first), size(first + later)}}, " - of the failing system"},
+      {later + first, {{std::nullopt, size(later)}}, " - of the failing system"},
+      {later, {{std::nullopt, size(later)}}, " - Look for Trace-File"},
+      {later, {{std::nullopt, std::nullopt}}, " - Look for Trace-File"},
+      {earlier + later + first, {{size(earlier), std::nullopt}}, " - of an earlier system"},
+      {earlier + later, {{size(earlier), size(earlier + later)}}, " - of an earlier system"},
+      {"\n" + later, {{size("\n"), std::nullopt}}, " - Please Check Trace-File !"},
+      {later + first + later,
+       {{size(later + first), std::nullopt}, {std::nullopt, size(later)}},
+       " - of the failing system"},
+      {first + later, {}, " - of a later system"},
+  };
+  for (const Case& c : cases) {
+    VirtualFileSystem disk;
+    disk.Create(kTraceFileName, c.trace);
+    EXPECT_EQ(TraceFileRemarkWithout(disk, {}, c.leftOut), c.remark) << c.trace;
+    EXPECT_EQ(TraceFileSize(disk), c.trace.size());
+  }
+  VirtualFileSystem empty;
+  EXPECT_EQ(TraceFileSize(empty), std::nullopt);
 }
 
 }  // namespace
