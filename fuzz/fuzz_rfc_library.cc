@@ -3,8 +3,17 @@
 #include <algorithm>
 #include <cstring>
 
-#include "measure/system_usage_call.h"
-#include "sap/structure_descriptors.h"
+// The classic library's record of a STATISTIC row (structure SAPWLACCTS,
+// 88 bytes) and where RFCHOST lies in RFCSI (200 bytes).
+constexpr unsigned kStatisticRowLength = 88;
+namespace statistic_row {
+constexpr unsigned kClient = 0, kUserAccnt = 3, kSteps = 16, kDsteps = 20, kUsteps = 24,
+                   kBsteps = 28, kRespTime = 32, kQueueTime = 40, kCpuTime = 48, kADbTime = 56,
+                   kSDbTime = 64, kADataVol = 72, kSDataVol = 80;
+}  // namespace statistic_row
+namespace structures {
+constexpr unsigned kRfcsiRfchostOffset = 45;
+}  // namespace structures
 
 namespace {
 

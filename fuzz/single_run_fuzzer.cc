@@ -73,7 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FixedClock clock("12:34:56");
   CapturedConsole console;
   FuzzRfcLibrary rfc(input);
-  FixedRfcLibraryLoader loader(&rfc);
+  ClassicRfcClient client(rfc);
+  FixedRfcLibraryLoader loader(&client);
   int exitCode;
   {
     Run run(disk, clock, console, loader);

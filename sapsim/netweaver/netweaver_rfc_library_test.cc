@@ -10,11 +10,11 @@
 #include <cstring>
 #include <thread>
 
+#include "measure/day_statistics.h"
 #include "measure/server_clock.h"
 #include "measure/system_info.h"
-#include "measure/system_usage_call.h"
+#include "sap/classic_rfc_client.h"
 #include "sap/connection.h"
-#include "sap/structure_descriptors.h"
 #include "sapsim/netweaver/nw_standin.h"
 #include "testing/simulated_run.h"
 
@@ -37,30 +37,32 @@ struct NetWeaverRun {
 
   /// Logs on with the profile; the session of the connection.
   RfcSession Logon() {
-    RfcHandle handle = OpenConnection(library, disk, console, true, profile, {}, &sysnr).handle;
-    return RfcSession{library, handle, structures};
+    ConnectionId handle = OpenConnection(client, disk, console, true, profile, {}, &sysnr).handle;
+    return RfcSession{client, handle};
   }
 
   CapturedConsole console;
   NetWeaverRfcLibrary library;
+  ClassicRfcClient client{library};
   FileSystem& disk;
   SystemProfile profile;
-  StructureHandles structures;
   int sysnr = 0;
 };
 
-/// The statistic rows of the day |date| as the sensor reads them.
-std::string StatisticBytes(RfcSession& session, const std::string& date, Outcome* outcome) {
-  RfcLibrary& rfc = session.rfc;
-  ItHandle statistic = rfc.ItCreate("STATISTIC", kStatisticRowLength, 0, 0);
-  ItHandle relation = rfc.ItCreate("USER_ACCOUNT_RELATION", kUserAccountRowLength, 0, 0);
-  *outcome = CallSystemUsage(session, date, statistic, relation);
-  std::string bytes;
-  for (unsigned i = 1; i <= rfc.ItFill(statistic); ++i)
-    bytes.append(static_cast<const char*>(rfc.ItGetLine(statistic, i)), kStatisticRowLength);
-  rfc.ItDelete(statistic);
-  rfc.ItDelete(relation);
-  return bytes;
+/// The statistic rows of the day |date| as the sensor reads them: one
+/// line a row, each field typed.
+std::string StatisticText(RfcSession& session, const std::string& date, Outcome* outcome) {
+  std::string text;
+  StatisticsFetch fetch = FetchDayStatistics(session, date, [&](const DayStatistics& day) {
+    for (size_t row = 0; row < day.size(); ++row) {
+      text += std::string(day.Client(row)) + "|" + std::string(day.Account(row));
+      for (std::uint32_t counter : day.Counters(row).value) text += "|" + std::to_string(counter);
+      text += "\n";
+    }
+    return Outcome::Ok();
+  });
+  *outcome = fetch.noData ? Outcome::Exception("NO_DATA_FOUND") : fetch.outcome;
+  return text;
 }
 
 TEST(NetWeaverRfcLibraryTest, AnswersEqualThoseOfTheClassicInterface) {
@@ -78,16 +80,16 @@ TEST(NetWeaverRfcLibraryTest, AnswersEqualThoseOfTheClassicInterface) {
     EXPECT_EQ(hostLabel, "prdci01 ");
   }
   Outcome classicOutcome = Outcome::Ok(), nwOutcome = Outcome::Ok();
-  std::string classicRows = StatisticBytes(sessions[0], "20240305", &classicOutcome);
-  std::string nwRows = StatisticBytes(sessions[1], "20240305", &nwOutcome);
+  std::string classicRows = StatisticText(sessions[0], "20240305", &classicOutcome);
+  std::string nwRows = StatisticText(sessions[1], "20240305", &nwOutcome);
   EXPECT_TRUE(classicOutcome.ok());
   EXPECT_TRUE(nwOutcome.ok());
-  ASSERT_EQ(classicRows.size(), 2 * kStatisticRowLength);
-  EXPECT_EQ(nwRows, classicRows);  // packed fields re-encoded byte for byte
+  ASSERT_EQ(std::count(classicRows.begin(), classicRows.end(), '\n'), 2);
+  EXPECT_EQ(nwRows, classicRows);
 
   // A day without statistics: the exception and its name, as classic.
-  StatisticBytes(sessions[0], "20240306", &classicOutcome);
-  StatisticBytes(sessions[1], "20240306", &nwOutcome);
+  StatisticText(sessions[0], "20240306", &classicOutcome);
+  StatisticText(sessions[1], "20240306", &nwOutcome);
   EXPECT_TRUE(classicOutcome.IsException("NO_DATA_FOUND"));
   EXPECT_TRUE(nwOutcome.IsException("NO_DATA_FOUND"));
   // The failure is in the trace file, where the sensor's check finds it.
@@ -198,10 +200,10 @@ TEST(NetWeaverRfcLibraryTest, PackedFieldsTakeTheDecimalsOfTheirDescription) {
   ASSERT_NE(session.connection, 0u);
   RfcSession plain = classic.Logon();
   Outcome outcome = Outcome::Ok(), plainOutcome = Outcome::Ok();
-  std::string rows = StatisticBytes(session, "20240305", &outcome);
+  std::string rows = StatisticText(session, "20240305", &outcome);
   ASSERT_TRUE(outcome.ok()) << outcome.Message();
   // "-12.34" of two decimals is the packed -1234 of the system's field.
-  EXPECT_EQ(rows, StatisticBytes(plain, "20240305", &plainOutcome));
+  EXPECT_EQ(rows, StatisticText(plain, "20240305", &plainOutcome));
 }
 
 TEST(NetWeaverRfcLibraryTest, BadDescriptionsFailThroughTheErrorPath) {
@@ -213,7 +215,7 @@ TEST(NetWeaverRfcLibraryTest, BadDescriptionsFailThroughTheErrorPath) {
     RfcSession session = nw.Logon();
     ASSERT_NE(session.connection, 0u);
     std::string hostLabel;
-    EXPECT_EQ(QuerySystemInfo(session, &hostLabel).Message(), CallFailureMessage(1, ""));
+    EXPECT_EQ(QuerySystemInfo(session, &hostLabel).Message(), "Error 1014: RFC-Failure raised !");
     RfcErrorInfo error;
     nw.library.RfcLastError(&error);
     EXPECT_STREQ(error.key, "FU_NOT_FOUND");
@@ -226,7 +228,7 @@ TEST(NetWeaverRfcLibraryTest, BadDescriptionsFailThroughTheErrorPath) {
     RfcSession session = nw.Logon();
     ASSERT_NE(session.connection, 0u);
     std::string hostLabel;
-    EXPECT_EQ(QuerySystemInfo(session, &hostLabel).Message(), CallFailureMessage(1, ""));
+    EXPECT_EQ(QuerySystemInfo(session, &hostLabel).Message(), "Error 1014: RFC-Failure raised !");
     RfcErrorInfo error;
     nw.library.RfcLastError(&error);
     EXPECT_NE(std::string(error.message).find("RFCHOST"), std::string::npos);

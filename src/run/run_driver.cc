@@ -10,6 +10,7 @@
 #include "measure/server_clock.h"
 #include "measure/system_info.h"
 #include "measure/workload_evaluation.h"
+#include "output/error_lines.h"
 #include "output/trace_file_check.h"
 #include "platform/process.h"
 #include "platform/text.h"
@@ -30,10 +31,6 @@ constexpr const char kVersion[] = "Vers 4.3 / 29.08.22";
 
 void Print(Run& run, std::string_view text) { run.console.Write(text); }
 
-std::string ProfileMissingMessage(const std::string& profileName) {
-  return "Error 1002: Profile " + profileName + " is missing...";
-}
-
 /// "* <time> <profile>, <host>, <destination>, <sysnr>, <client>": the
 /// first half of a system's state line.
 std::string SystemStateLine(Run& run, const std::string& profileName) {
@@ -48,7 +45,7 @@ void PrintFinishedLine(Run& run) {
 
 /// Closes the open connection, if there is one, and forgets its handle.
 void CloseConnection(Run& run) {
-  if (run.connection != 0) run.rfc->RfcClose(run.connection);
+  if (run.connection != 0) run.rfc->Close(run.connection);
   run.connection = 0;
 }
 
@@ -76,7 +73,7 @@ int ErrorExitOfItemRun(Run& run, std::string_view message) {
 /// error with the trace file's remark as the error document (exit code 2).
 /// |libraryError| is the library's last error, read on the thread whose
 /// call failed; |remark| the trace file's remark, read after the failure.
-int EndRunWith(Run& run, const Outcome& outcome, bool itemRun, const RfcErrorInfo& libraryError,
+int EndRunWith(Run& run, const Outcome& outcome, bool itemRun, const LibraryTexts& libraryError,
                const std::string& remark) {
   if (outcome.IsLibraryFailure()) {
     ReportRfcFailure(run.console, *run.rfc, outcome.Operation(), libraryError);
@@ -123,20 +120,14 @@ std::string LoadLibrary(Run& run) {
 
 /// Installs the error handler, once, before any measurement calls the
 /// library: the library keeps one handler for the process.
-void InstallErrorHandler(Run& run) {
-  RfcEnvironmentRecord environment{};
-  environment.errorhandler = &HandleLibraryError;
-  environment.context = &run;
-  environment.allocate = nullptr;
-  run.rfc->RfcEnvironment(environment);
-}
+void InstallErrorHandler(Run& run) { run.rfc->InstallErrorHandler(&HandleLibraryError, &run); }
 
 std::string LogonRefusedMessage(const Run& run) {
-  return "Error 1011: RFC-Open for " + run.systemProfile.destination + " failed !";
+  return LogonFailedMessage(run.systemProfile.destination);
 }
 
 /// The trace file's remark after a failed step, for the library loaded.
-std::string RemarkOfTraceFile(FileSystem& disk, const RfcLibrary& rfc) {
+std::string RemarkOfTraceFile(FileSystem& disk, const RfcClient& rfc) {
   return TraceFileRemark(disk, rfc.TraceFileNames());
 }
 
@@ -156,7 +147,7 @@ struct SingleMeasurement {
   Outcome server = Outcome::Ok();
   WorkloadResult result;
   /// The library's last error after a failure of the library itself.
-  RfcErrorInfo libraryError{};
+  LibraryTexts libraryError;
   /// The document the evaluation wrote.
   ResultDocument document;
 };
@@ -170,15 +161,15 @@ SingleMeasurement MeasureSingleSystem(Run& run, const CommandLine& line, FileSys
   m.logon = OpenConnection(*run.rfc, run.disk, run.console, true, run.systemProfile,
                            line.options.logon, &run.r3SystemNumber, &run.logonTurns);
   if (m.logon.handle == 0) return m;
-  RfcSession session{*run.rfc, m.logon.handle, run.structures};
+  RfcSession session{*run.rfc, m.logon.handle};
   m.server = QueryServer(session, &run.serverClock, &run.systemProfile.hostLabel);
-  m.refusedAtFirstCall = LogonRefusedAtFirstCall(m.server, LastRfcError(*run.rfc));
+  m.refusedAtFirstCall = m.server.IsLogonRefused();
   if (m.server.ok())
     m.result = EvaluateWorkload(
         session, run.serverClock, line.options.workload, run.systemProfile.destination,
         HistoryFile{historyDisk, profilePath, profileLines, byteOrderMark}, m.document);
   const Outcome& failed = m.server.ok() ? m.result.outcome : m.server;
-  if (failed.IsLibraryFailure()) m.libraryError = LastRfcError(*run.rfc);
+  if (failed.IsLibraryFailure()) m.libraryError = failed.Texts();
   return m;
 }
 
@@ -222,9 +213,8 @@ int SingleSystemRun(Run& run, const CommandLine& line, const std::string& banner
   });
   if (!sides.WaitFor(0)) {
     if (sides.TakeLastWordForDriver())
-      return sides.Finish(ErrorExit(run, "Error 1017: No answer from " +
-                                             run.systemProfile.destination + " within " +
-                                             std::to_string(line.timeoutSeconds) + " s !"));
+      return sides.Finish(
+          ErrorExit(run, NoAnswerMessage(run.systemProfile.destination, line.timeoutSeconds)));
     sides.WaitWithoutDeadline(0);
   }
 
@@ -316,7 +306,7 @@ struct ItemMeasurement {
   /// A failure after the logon, which ends the run; the library's last
   /// error and the trace file's remark read right after it.
   std::optional<Outcome> ending;
-  RfcErrorInfo libraryError{};
+  LibraryTexts libraryError;
   std::string remark;
 };
 
@@ -330,21 +320,21 @@ struct KeptText : Console {
 /// Logs on to one system of an item run and measures the item. The
 /// connection is closed, except after a failure of the library itself,
 /// whose report closes every connection.
-ItemMeasurement MeasureItemSystem(RfcLibrary& rfc, FileSystem& disk, StructureHandles& structures,
-                                  LogonTurns& turns, const MeasureOptions& options,
-                                  const std::string& itemName, bool progress, ItemSystem& system) {
+ItemMeasurement MeasureItemSystem(RfcClient& rfc, FileSystem& disk, LogonTurns& turns,
+                                  const MeasureOptions& options, const std::string& itemName,
+                                  bool progress, ItemSystem& system) {
   ItemMeasurement m;
   KeptText console;
   Logon logon = OpenConnection(rfc, disk, console, progress, system.profile, options.logon,
                                &system.r3SystemNumber, &turns);
   m.destinationLine = console.kept;
   if (logon.handle == 0) return m;
-  RfcSession session{rfc, logon.handle, structures};
+  RfcSession session{rfc, logon.handle};
   ServerClock clock;
   std::string hostLabel = system.profile.hostLabel;
   Outcome outcome = QueryServer(session, &clock, &hostLabel);
-  if (LogonRefusedAtFirstCall(outcome, LastRfcError(rfc))) {  // as a refused logon
-    rfc.RfcClose(logon.handle);
+  if (outcome.IsLogonRefused()) {  // as a refused logon
+    rfc.Close(logon.handle);
     return m;
   }
   if (outcome.ok()) {
@@ -364,12 +354,12 @@ ItemMeasurement MeasureItemSystem(RfcLibrary& rfc, FileSystem& disk, StructureHa
   if (!outcome.ok()) {
     m.ending = outcome;
     if (outcome.IsLibraryFailure()) {
-      m.libraryError = LastRfcError(rfc);
+      m.libraryError = outcome.Texts();
       return m;
     }
     m.remark = RemarkOfTraceFile(disk, rfc);
   }
-  rfc.RfcClose(logon.handle);
+  rfc.Close(logon.handle);
   return m;
 }
 
@@ -489,7 +479,6 @@ int ItemRun(Run& run, const CommandLine& line, const std::string& banner,
   run.sideBySide = &sides;
   CancelCallsBeforeEnding(run, sides);
   run.logonTurns.deadline = deadline;
-  SharedValue<StructureHandles> structures(run.structures);
   ItemCounts counts;
   SystemProfile carried = run.systemProfile;
   std::string hostLabel = carried.hostLabel;
@@ -537,11 +526,9 @@ int ItemRun(Run& run, const CommandLine& line, const std::string& banner,
         // Once, before any measurement calls the library.
         InstallErrorHandler(run);
       }
-      job = [&run, &p, &structures, &options, &listing, progress = line.progress] {
-        StructureHandles handles = structures.Get();
-        p.measurement = MeasureItemSystem(*run.rfc, run.disk, handles, run.logonTurns, options,
+      job = [&run, &p, &options, &listing, progress = line.progress] {
+        p.measurement = MeasureItemSystem(*run.rfc, run.disk, run.logonTurns, options,
                                           listing.itemName, progress, p.system);
-        structures.Set(handles);
       };
     }
     // What is done is printed before the next measurement starts: one

@@ -1,19 +1,24 @@
 #include "sap/rfc_library_loader.h"
 
 #include "platform/environment.h"
+#include "sap/classic_rfc_client.h"
 #include "sap/classic_rfc_library.h"
 #include "sap/netweaver_rfc_library.h"
 
 namespace {
 
-std::unique_ptr<RfcLibrary> OpenClassic(std::unique_ptr<SharedLibrary> library,
-                                        std::string* missing) {
-  return ClassicRfcLibrary::Open(std::move(library), missing);
+std::unique_ptr<RfcClient> OpenClassic(std::unique_ptr<SharedLibrary> library,
+                                       std::string* missing) {
+  std::unique_ptr<RfcLibrary> classic = ClassicRfcLibrary::Open(std::move(library), missing);
+  if (classic == nullptr) return nullptr;
+  return std::make_unique<ClassicRfcClient>(std::move(classic));
 }
 
-std::unique_ptr<RfcLibrary> OpenNetWeaver(std::unique_ptr<SharedLibrary> library,
-                                          std::string* missing) {
-  return NetWeaverRfcLibrary::Open(std::move(library), missing);
+std::unique_ptr<RfcClient> OpenNetWeaver(std::unique_ptr<SharedLibrary> library,
+                                         std::string* missing) {
+  std::unique_ptr<RfcLibrary> netweaver = NetWeaverRfcLibrary::Open(std::move(library), missing);
+  if (netweaver == nullptr) return nullptr;
+  return std::make_unique<ClassicRfcClient>(std::move(netweaver));
 }
 
 /// The candidates' names joined with " or ".
@@ -68,7 +73,7 @@ DynamicRfcLibraryLoader::DynamicRfcLibraryLoader(std::vector<RfcLibraryCandidate
                                                  RfcLibraryPlaces places)
     : candidates_(std::move(candidates)), places_(std::move(places)) {}
 
-RfcLibrary* DynamicRfcLibraryLoader::Get(std::string* message) {
+RfcClient* DynamicRfcLibraryLoader::Get(std::string* message) {
   if (!tried_) {
     tried_ = true;
     Load();

@@ -105,31 +105,24 @@ TEST_F(RfcLibraryLoaderTest, LaterCandidateStandsInAndLackingOneIsReported) {
 TEST_F(RfcLibraryLoaderTest, StandInThroughTheAdapter) {
   DynamicRfcLibraryLoader loader = LoaderFor(BRINDLEMARK_STAND_IN_RFC_LIBRARY);
   std::string message;
-  RfcLibrary* rfc = loader.Get(&message);
+  RfcClient* rfc = loader.Get(&message);
   ASSERT_NE(rfc, nullptr) << message;
-
-  ItHandle table = rfc->ItCreate("ROWS", 8, 0, 0);
-  ASSERT_NE(table, nullptr);
-  EXPECT_EQ(rfc->ItFill(table), 0u);
-  EXPECT_EQ(rfc->ItGetLine(table, 1), nullptr);
-  EXPECT_EQ(rfc->ItDelete(table), 0);
-  EXPECT_NE(rfc->ItDelete(table), 0);  // already deleted
-
-  FieldDescriptor fields[] = {{"A", kTypeChar, 3, 0, 0}, {"B", kTypeInt, 4, 0, 0}};
-  RfcType handle = 0;
-  EXPECT_EQ(rfc->RfcInstallStructure("PAIR", fields, 2, &handle), 0);
-  EXPECT_NE(handle, 0u);
 
   fs::path previous = fs::current_path();
   fs::current_path(directory_);
-  RfcErrorInfo error;
-  std::memset(&error, 'x', sizeof error);
-  EXPECT_EQ(rfc->RfcOpenEx("CLIENT=100 USER=A PASSWD=B LANG=E DEST=PRD", &error), 0u);
-  EXPECT_NE(std::string(error.message).find("SapSim.json"), std::string::npos) << error.message;
-  RfcErrorInfo last;
-  EXPECT_EQ(rfc->RfcLastError(&last), 0);
-  EXPECT_STREQ(last.key, "RFC_ERROR_PROGRAM");
-  EXPECT_EQ(rfc->RfcCall(7, "RFC_SYSTEM_INFO", nullptr, nullptr), kRfcFailure);
+  EXPECT_EQ(rfc->OpenDestination({"PRD", "100", "A", "B", "E"}), 0u);
+  LibraryTexts last = rfc->LastError();
+  EXPECT_EQ(last.key, "RFC_ERROR_PROGRAM");
+  EXPECT_NE(last.message.find("SapSim.json"), std::string::npos) << last.message;
+
+  // A call on no connection: its table is created, its row described and
+  // the table given back after the failed call.
+  RowType pair{"PAIR", {CharField("A", 3), IntField("B")}};
+  FunctionCall call("RFC_SYSTEM_INFO");
+  call.AddTable("ROWS", pair);
+  Outcome outcome = rfc->Invoke(7, call);
+  EXPECT_EQ(outcome.Message(), "Error 1014: RFC-Failure raised !");
+  EXPECT_FALSE(call.answered());
   fs::current_path(previous);
 }
 // Without a classic library the NetWeaver library is loaded; the message
@@ -141,18 +134,22 @@ TEST_F(RfcLibraryLoaderTest, FallsBackToTheNetWeaverLibrary) {
   netweaver.fileName = BRINDLEMARK_NETWEAVER_STAND_IN_RFC_LIBRARY;
   DynamicRfcLibraryLoader loader({classic, netweaver});
   std::string message;
-  RfcLibrary* rfc = loader.Get(&message);
+  RfcClient* rfc = loader.Get(&message);
   ASSERT_NE(rfc, nullptr) << message;
   // R/2 systems are refused by the NetWeaver adapter itself.
-  RfcConnectR2 r2{"gw01", nullptr};
-  RfcOptions options{"R2P", 1, &r2, "001", "R2MON", "pw", "D", 0};
+  LogonData r2;
+  r2.destination = "R2P";
+  r2.r2 = true;
+  r2.gatewayHost = "gw01";
+  r2.client = "001";
+  r2.user = "R2MON";
+  r2.password = "pw";
+  r2.language = "D";
   fs::path previous = fs::current_path();
   fs::current_path(directory_);  // for the trace file
-  EXPECT_EQ(rfc->RfcOpen(options), 0u);
+  EXPECT_EQ(rfc->Open(r2), 0u);
   fs::current_path(previous);
-  RfcErrorInfo error;
-  rfc->RfcLastError(&error);
-  EXPECT_NE(std::string(error.message).find("R/2"), std::string::npos);
+  EXPECT_NE(rfc->LastError().message.find("R/2"), std::string::npos);
 
   netweaver.fileName = (directory_ / "libsapnwrfc.so").string();
   DynamicRfcLibraryLoader none({classic, netweaver});
