@@ -126,9 +126,10 @@ std::string LogonRefusedMessage(const Run& run) {
   return LogonFailedMessage(run.systemProfile.destination);
 }
 
-/// The trace file's remark after a failed step, for the library loaded.
-std::string RemarkOfTraceFile(FileSystem& disk, const RfcClient& rfc) {
-  return TraceFileRemark(disk, rfc.TraceFileNames());
+/// The remark on a failed step, for the library loaded.
+std::string RemarkOn(FileSystem& disk, const RfcClient& rfc, const Outcome& failed) {
+  return FailureRemark(disk, rfc.TraceFileNames(), rfc.LogsErrorsInTraceFile(),
+                       failed.Texts().Summary());
 }
 
 /// Reads the server clock and the system information.
@@ -227,15 +228,15 @@ int SingleSystemRun(Run& run, const CommandLine& line, const std::string& banner
   }
   if (m.refusedAtFirstCall) return ErrorExit(run, LogonRefusedMessage(run));
   if (!m.server.ok())
-    return EndRunWith(run, m.server, false, m.libraryError, RemarkOfTraceFile(run.disk, *run.rfc));
+    return EndRunWith(run, m.server, false, m.libraryError, RemarkOn(run.disk, *run.rfc, m.server));
   const WorkloadResult& result = m.result;
   if (result.outcome.IsLibraryFailure())
     return EndRunWith(run, result.outcome, false, m.libraryError,
-                      RemarkOfTraceFile(run.disk, *run.rfc));
+                      RemarkOn(run.disk, *run.rfc, result.outcome));
   CloseConnection(run);
   if (!result.outcome.ok())
     return EndRunWith(run, result.outcome, false, m.libraryError,
-                      RemarkOfTraceFile(run.disk, *run.rfc));
+                      RemarkOn(run.disk, *run.rfc, result.outcome));
 
   Print(run, result.dataRows);
   Print(run, run.document.Text());
@@ -357,7 +358,7 @@ ItemMeasurement MeasureItemSystem(RfcClient& rfc, FileSystem& disk, LogonTurns& 
       m.libraryError = outcome.Texts();
       return m;
     }
-    m.remark = RemarkOfTraceFile(disk, rfc);
+    m.remark = RemarkOn(disk, rfc, outcome);
   }
   rfc.Close(logon.handle);
   return m;

@@ -46,8 +46,7 @@ class ClassicRfcClient : public RfcClient {
   std::string LibraryVersion() const override { return rfc_.LibraryVersion(); }
   /// The classic library only opens the connection; the logon data go
   /// with the first call.
-  bool ChecksLogonAtOpen() const override { return rfc_.LibraryKind() == "NetWeaver"; }
-  bool ReadsDescriptions() const override { return rfc_.LibraryKind() == "NetWeaver"; }
+  bool ChecksLogonAtOpen() const override { return false; }
 
   /// The library's record length of |type|: the fields one after the
   /// other, 2-byte integers at even offsets, 4-byte integers at multiples

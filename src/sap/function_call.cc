@@ -50,6 +50,21 @@ std::optional<Decimal> Decimal::FromText(std::string_view text) {
   return d;
 }
 
+std::optional<Decimal> Decimal::WithDecimals(unsigned decimals) const {
+  Decimal d = *this;
+  for (; d.decimals_ < decimals; ++d.decimals_) {
+    if (d.count_ == 0) continue;
+    if (d.count_ == kMaxDigits) return std::nullopt;
+    d.digits_[d.count_++] = '0';
+  }
+  for (; d.decimals_ > decimals; --d.decimals_) {
+    if (d.count_ == 0) continue;
+    if (d.digits_[d.count_ - 1] != '0') return std::nullopt;
+    --d.count_;
+  }
+  return d;
+}
+
 std::uint32_t Decimal::UnscaledModulo32() const {
   std::uint32_t value = 0;
   for (unsigned i = 0; i < count_; ++i)

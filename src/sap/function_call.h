@@ -84,6 +84,11 @@ class Decimal {
   /// more than kMaxDigits digits.
   static std::optional<Decimal> FromText(std::string_view text);
 
+  /// The same number with exactly |decimals| decimals: zeros added, or
+  /// zero decimals dropped; nothing when a dropped decimal is not zero or
+  /// the digits do not fit.
+  std::optional<Decimal> WithDecimals(unsigned decimals) const;
+
   bool negative() const { return negative_; }
   unsigned decimals() const { return decimals_; }
   /// The digits without sign and point, leading zeros dropped ("" for 0).

@@ -18,6 +18,8 @@ struct LibraryTexts {
   bool empty() const {
     return key.empty() && status.empty() && message.empty() && internalStatus.empty();
   }
+  /// The text that says most: the message, else the key.
+  const std::string& Summary() const { return message.empty() ? key : message; }
 };
 
 /// How a step with the system ended: well; with a failed call of a
@@ -54,7 +56,7 @@ class Outcome {
   }
   /// The system has no function module |function|.
   static Outcome FunctionNotFound(std::string function, LibraryTexts texts = {}) {
-    return Outcome(Status::Code::kNotFound, Line::kSystemFailure, std::move(function),
+    return Outcome(Status::Code::kNotFound, Line::kCallFailed, std::move(function),
                    std::move(texts));
   }
   /// A step that failed with |message| for the error document.
@@ -78,9 +80,9 @@ class Outcome {
   }
   /// The sensor's error line of a failed call or step:
   /// "Error 1012: Exception.: NAME" for an exception, "Error 1013:
-  /// Sys-Exception raised !" for a system failure or a missing function
-  /// module, "Error 1014: RFC-Failure raised !" for a failed call (and a
-  /// refused logon), "Error 1015: Other Failure raised !" otherwise, the
+  /// Sys-Exception raised !" for a system failure, "Error 1014:
+  /// RFC-Failure raised !" for a failed call (a refused logon, a missing
+  /// function module), "Error 1015: Other Failure raised !" otherwise, the
   /// message of a failed step.
   std::string Message() const;
   /// The failed operation of a library failure; the exception's name.

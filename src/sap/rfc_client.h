@@ -116,6 +116,10 @@ class RfcClient {
   /// description before it calls it (which needs authorisations of its
   /// own).
   virtual bool ReadsDescriptions() const { return false; }
+  /// Whether the library writes its failures into its trace file, where
+  /// the sensor's trace-file check finds them; otherwise the remark on a
+  /// failure comes from the outcome's texts.
+  virtual bool LogsErrorsInTraceFile() const { return true; }
 };
 
 /// Gives the RFC library when the first logon needs it.

@@ -3,7 +3,7 @@
 #include "platform/environment.h"
 #include "sap/classic_rfc_client.h"
 #include "sap/classic_rfc_library.h"
-#include "sap/netweaver_rfc_library.h"
+#include "sap/netweaver_rfc_client.h"
 
 namespace {
 
@@ -16,9 +16,7 @@ std::unique_ptr<RfcClient> OpenClassic(std::unique_ptr<SharedLibrary> library,
 
 std::unique_ptr<RfcClient> OpenNetWeaver(std::unique_ptr<SharedLibrary> library,
                                          std::string* missing) {
-  std::unique_ptr<RfcLibrary> netweaver = NetWeaverRfcLibrary::Open(std::move(library), missing);
-  if (netweaver == nullptr) return nullptr;
-  return std::make_unique<ClassicRfcClient>(std::move(netweaver));
+  return NetWeaverRfcClient::Open(std::move(library), missing);
 }
 
 /// The candidates' names joined with " or ".

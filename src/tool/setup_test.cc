@@ -376,7 +376,8 @@ bool CallModule(SetupTest& t, const char* module, const std::function<Outcome()>
     t.report.Line("the library's own operation " + outcome.Operation() + " failed");
   else
     t.report.Line("the sensor reports: " + outcome.Message() +
-                  TraceFileRemark(t.platform.disk, t.rfc->TraceFileNames()));
+                  FailureRemark(t.platform.disk, t.rfc->TraceFileNames(),
+                                t.rfc->LogsErrorsInTraceFile(), outcome.Texts().Summary()));
   std::string record = ErrorRecordText(error);
   if (!record.empty()) t.report.Line("the library's last error: " + record);
   if (!t.handlerText.empty()) t.report.Line("the library's error handler: " + t.handlerText);
