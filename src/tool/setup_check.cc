@@ -1,4 +1,4 @@
-#include "tool/setup_test.h"
+#include "tool/setup_check.h"
 
 #include <chrono>
 #include <cstdint>
