@@ -16,7 +16,7 @@
 namespace {
 
 struct LinkedRfcLibraryLoader : RfcLibraryLoader {
-  RfcClient* Get(std::string*) override {
+  RfcClient* Get(Status*) override {
     if (library == nullptr)
       library = std::make_unique<ClassicRfcClient>(std::make_unique<SimulatedSap>("."));
     return library.get();

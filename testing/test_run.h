@@ -34,9 +34,10 @@ struct NoRfcLibrary : RfcLibrary {
 /// as a probe without an RFC library does.
 struct FixedRfcLibraryLoader : RfcLibraryLoader {
   explicit FixedRfcLibraryLoader(RfcClient* library) : library(library) {}
-  RfcClient* Get(std::string* message) override {
+  RfcClient* Get(Status* status) override {
     ++loads;
-    if (library == nullptr) *message = "Error 1010: RFC-Library librfccm.so not found !";
+    if (library == nullptr)
+      *status = Status::NotFound("Error 1010: RFC-Library librfccm.so not found !");
     return library;
   }
   RfcClient* library;

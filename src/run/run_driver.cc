@@ -113,9 +113,9 @@ void CancelCallsBeforeEnding(Run& run, SideBySide& sides) {
 /// Loads the library when the first logon needs it. Returns the error
 /// message when the library cannot be loaded.
 std::string LoadLibrary(Run& run) {
-  std::string message;
-  if (run.rfc == nullptr) run.rfc = run.loader.Get(&message);
-  return run.rfc == nullptr ? message : std::string();
+  Status status;
+  if (run.rfc == nullptr) run.rfc = run.loader.Get(&status);
+  return run.rfc == nullptr ? status.text() : std::string();
 }
 
 /// Installs the error handler, once, before any measurement calls the
@@ -223,7 +223,7 @@ int SingleSystemRun(Run& run, const CommandLine& line, const std::string& banner
   run.document = m.document;
   if (m.logon.handle == 0) {
     std::string message = LogonRefusedMessage(run);
-    if (!m.logon.refusal.empty()) message += " - " + m.logon.refusal;
+    if (!m.logon.refusal.ok()) message += " - " + m.logon.refusal.text();
     return ErrorExit(run, message);
   }
   if (m.refusedAtFirstCall) return ErrorExit(run, LogonRefusedMessage(run));

@@ -54,7 +54,7 @@ Logon OpenWithDestinationFile(RfcClient& rfc, FileSystem& disk, Console& console
                               const std::string& destinationFile, LogonTurns* turns) {
   if (showDestinationLine) console.Write("* SapRfc.Ini.......: " + profile.destination + "<\n");
 
-  const Logon locked{0, "SapRfc.Ini is locked by another run"};
+  const Logon locked{0, Status::TimedOut("SapRfc.Ini is locked by another run")};
   DestinationFileTurn turn(turns);
   std::chrono::milliseconds lockWait = kConfigurationLockWait;
   if (turns != nullptr) {
@@ -66,12 +66,12 @@ Logon OpenWithDestinationFile(RfcClient& rfc, FileSystem& disk, Console& console
   }
   std::unique_ptr<FileLock> lock = disk.LockFile("SapRfc.ini.lock", lockWait);
   if (lock == nullptr) return locked;
-  if (!disk.CopyFile(destinationFile, kDestinationFileCopy)) return {0, std::string()};
+  if (!disk.CopyFile(destinationFile, kDestinationFileCopy)) return {0, Status::Ok()};
 
   rfc.UseDestinationFile(disk.HostPath(kDestinationFileCopy));
   // A logon through a destination file is always in German.
   DestinationLogon logon{profile.destination, profile.client, profile.user, profile.password, "D"};
-  return {rfc.OpenDestination(logon), std::string()};
+  return {rfc.OpenDestination(logon), Status::Ok()};
 }
 
 /// Logon with the logon data of the profile.
@@ -114,5 +114,5 @@ Logon OpenConnection(RfcClient& rfc, FileSystem& disk, Console& console, bool sh
   if (disk.CanOpen(destinationFile))
     return OpenWithDestinationFile(rfc, disk, console, showDestinationLine, profile,
                                    destinationFile, turns);
-  return {OpenWithLogonData(rfc, profile, overrides, *r3SystemNumber), std::string()};
+  return {OpenWithLogonData(rfc, profile, overrides, *r3SystemNumber), Status::Ok()};
 }

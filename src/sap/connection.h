@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/status.h"
 #include "sap/rfc_client.h"
 
 struct Console;
@@ -29,7 +30,7 @@ struct LogonOverrides {
 /// library was asked.
 struct Logon {
   ConnectionId handle = 0;
-  std::string refusal;
+  Status refusal;
 };
 
 /// What the logons of one process share when several threads log on:

@@ -132,7 +132,8 @@ TEST(ConnectionTest, ConfigurationFileIsLockedUntilTheLogonIsDone) {
   auto held = disk.LockFile("SapRfc.ini.lock", std::chrono::seconds(0));
   Logon logon = OpenConnection(client, disk, console, true, profile, {}, &sysnr);
   EXPECT_EQ(logon.handle, 0u);
-  EXPECT_EQ(logon.refusal, "SapRfc.Ini is locked by another run");
+  EXPECT_EQ(logon.refusal.code(), Status::Code::kTimedOut);
+  EXPECT_EQ(logon.refusal.text(), "SapRfc.Ini is locked by another run");
   EXPECT_FALSE(disk.Exists("SapRfc.ini"));
   EXPECT_EQ(rfc.logons, 1);
 }

@@ -127,8 +127,10 @@ class RfcLibraryLoader {
  public:
   virtual ~RfcLibraryLoader() = default;
   /// The library, loaded at the first call and kept for the process; null
-  /// when it cannot be loaded, with |message| set to the error text.
-  virtual RfcClient* Get(std::string* message) = 0;
+  /// when it cannot be loaded, with |status| saying why (the text is the
+  /// error line): not found (no file of the program's kind could be
+  /// loaded) or a library failure (a file that lacks a function).
+  virtual RfcClient* Get(Status* status) = 0;
 };
 
 #endif  // BRINDLEMARK_SAP_RFC_CLIENT_H_

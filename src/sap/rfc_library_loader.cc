@@ -71,12 +71,12 @@ DynamicRfcLibraryLoader::DynamicRfcLibraryLoader(std::vector<RfcLibraryCandidate
                                                  RfcLibraryPlaces places)
     : candidates_(std::move(candidates)), places_(std::move(places)) {}
 
-RfcClient* DynamicRfcLibraryLoader::Get(std::string* message) {
+RfcClient* DynamicRfcLibraryLoader::Get(Status* status) {
   if (!tried_) {
     tried_ = true;
     Load();
   }
-  if (library_ == nullptr) *message = message_;
+  *status = library_ == nullptr ? failure_ : Status::Ok();
   return library_.get();
 }
 
@@ -102,7 +102,7 @@ bool DynamicRfcLibraryLoader::Try(const RfcLibraryCandidate& candidate,
   }
 
   std::string result;
-  std::string failure;  // the message, when the file is there but unusable
+  Status failure;  // when the file is there but unusable
   if (file != nullptr) {
     std::string missing;
     library_ = candidate.open(std::move(file), &missing);
@@ -110,18 +110,19 @@ bool DynamicRfcLibraryLoader::Try(const RfcLibraryCandidate& candidate,
       result = "loaded";
     } else {
       result = "lacks " + missing;
-      failure = "Error 1010: RFC-Library " + candidate.fileName + " lacks " + missing + " !";
+      failure = Status::Library("Error 1010: RFC-Library " + candidate.fileName + " lacks " +
+                                missing + " !");
     }
   } else if (lookup.present) {
     std::string reason = FirstLine(lookup.error);
     result = "could not be loaded: " + reason;
-    failure =
-        "Error 1010: RFC-Library " + candidate.fileName + " could not be loaded ! - " + reason;
+    failure = Status::NotFound("Error 1010: RFC-Library " + candidate.fileName +
+                               " could not be loaded ! - " + reason);
   } else {
     result = "not there";
   }
   attempts_.push_back({candidate.fileName, where, result});
-  if (message_.empty()) message_ = failure;
+  if (failure_.ok()) failure_ = failure;
   return library_ != nullptr;
 }
 
@@ -142,5 +143,5 @@ void DynamicRfcLibraryLoader::Load() {
       if ((first || !IsPath(candidate.fileName)) && Try(candidate, nullptr, programDirectory))
         return;
   }
-  if (message_.empty()) message_ = NotFound(candidates_);
+  if (failure_.ok()) failure_ = Status::NotFound(NotFound(candidates_));
 }

@@ -72,7 +72,7 @@ class DynamicRfcLibraryLoader : public RfcLibraryLoader {
   explicit DynamicRfcLibraryLoader(std::vector<RfcLibraryCandidate> candidates);
   DynamicRfcLibraryLoader(std::vector<RfcLibraryCandidate> candidates, RfcLibraryPlaces places);
 
-  RfcClient* Get(std::string* message) override;
+  RfcClient* Get(Status* status) override;
 
   /// The destination file (an absolute path) that RFC_INI names before a
   /// library that reads RFC_INI is loaded: a library whose C runtime takes
@@ -97,7 +97,7 @@ class DynamicRfcLibraryLoader : public RfcLibraryLoader {
   std::string destinationFile_;
   bool tried_ = false;
   std::unique_ptr<RfcClient> library_;
-  std::string message_;  // of the first candidate there but unusable
+  Status failure_;  // of the first candidate there but unusable
   std::vector<RfcLibraryAttempt> attempts_;
 };
 

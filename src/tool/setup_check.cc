@@ -171,20 +171,20 @@ bool ReadProfile(SetupTest& t) {
 
 bool LoadLibrary(SetupTest& t) {
   t.report.Begin("Library");
-  std::string message;
-  t.rfc = t.platform.loader.Get(&message);
+  Status status;
+  t.rfc = t.platform.loader.Get(&status);
   std::string chosen;
   for (const RfcLibraryAttempt& attempt : t.platform.loader.Attempts()) {
     t.report.Line(attempt.fileName + " (" + attempt.where + "): " + attempt.result);
     if (attempt.result == "loaded") chosen = attempt.fileName;
   }
   if (t.rfc == nullptr) {
-    bool lacking = message.find(" lacks ") != std::string::npos;
-    return Fail(t, message + (lacking ? " - the file is not SAP's RFC library or a version "
-                                        "too old: replace it by a current one"
-                                      : " - put SAP's RFC library of this program's kind "
-                                        "(32 or 64 bit) beside the program, or where "
-                                        "the system finds libraries (INSTALL.txt, 1.)"));
+    bool lacking = status.code() == Status::Code::kLibrary;
+    return Fail(t, status.text() + (lacking ? " - the file is not SAP's RFC library or a version "
+                                              "too old: replace it by a current one"
+                                            : " - put SAP's RFC library of this program's kind "
+                                              "(32 or 64 bit) beside the program, or where "
+                                              "the system finds libraries (INSTALL.txt, 1.)"));
   }
   std::string kind = t.rfc->LibraryKind();
   std::string version = t.rfc->LibraryVersion();
@@ -298,10 +298,10 @@ bool LogOn(SetupTest& t, bool throughFile, const std::optional<Destination>& des
       t.report.Line("the system checks the logon data with the first call (GET_CPU_ALL)");
     return true;
   }
-  if (!logon.refusal.empty()) {
+  if (logon.refusal.code() == Status::Code::kTimedOut) {
     t.report.Line("refused after " + Elapsed(start));
     t.report.Line("the sensor reports: " + LogonFailedMessage(t.profile.destination) + " - " +
-                  logon.refusal);
+                  logon.refusal.text());
     return Fail(t,
                 "another sensor of this directory held SapRfc.ini for 20 s: its "
                 "logon hangs, or too many sensors share the directory");
