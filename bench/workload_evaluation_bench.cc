@@ -14,10 +14,21 @@
 #include <vector>
 
 #include "measure/server_clock.h"
-#include "measure/system_usage_call.h"
 #include "measure/workload_evaluation.h"
 #include "output/result_document.h"
 #include "testing/virtual_file_system.h"
+
+// The classic library's record of a STATISTIC row (structure SAPWLACCTS,
+// 88 bytes) and where RFCHOST lies in RFCSI (200 bytes).
+constexpr unsigned kStatisticRowLength = 88;
+namespace statistic_row {
+constexpr unsigned kClient = 0, kUserAccnt = 3, kSteps = 16, kDsteps = 20, kUsteps = 24,
+                   kBsteps = 28, kRespTime = 32, kQueueTime = 40, kCpuTime = 48, kADbTime = 56,
+                   kSDbTime = 64, kADataVol = 72, kSDataVol = 80;
+}  // namespace statistic_row
+namespace structures {
+constexpr unsigned kRfcsiRfchostOffset = 45;
+}  // namespace structures
 
 namespace {
 

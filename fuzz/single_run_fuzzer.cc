@@ -1,5 +1,5 @@
 // One whole single-system run in the process: a profile made from the
-// input, and an RFC library whose every answer comes from the input. The
+// input, and an RFC client whose every answer comes from the input. The
 // run ends with a known exit code, its document is well-formed and the
 // profile keeps every line that is not usage history.
 
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "fuzz_rfc_library.h"
+#include "fuzz_rfc_client.h"
 #include "measure/usage_history.h"
 #include "platform/file_system.h"
 #include "run/run.h"
@@ -72,8 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (choice & 0x80) disk.Create("SapRfc.PRD", "DEST=PRD\nTYPE=A\nASHOST=prdci01\nSYSNR=00\n");
   FixedClock clock("12:34:56");
   CapturedConsole console;
-  FuzzRfcLibrary rfc(input);
-  FixedRfcLibraryLoader loader(&rfc);
+  std::unique_ptr<RfcClient> client = CreateFuzzRfcClient(input);
+  FixedRfcLibraryLoader loader(client.get());
   int exitCode;
   {
     Run run(disk, clock, console, loader);

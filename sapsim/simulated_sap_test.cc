@@ -12,10 +12,11 @@
 #include <thread>
 #include <vector>
 
+#include "measure/day_statistics.h"
 #include "measure/server_clock.h"
 #include "measure/system_info.h"
-#include "measure/system_usage_call.h"
 #include "platform/environment.h"
+#include "sap/classic_rfc_client.h"
 #include "sap/connection.h"
 #include "testing/simulated_run.h"
 
@@ -101,7 +102,7 @@ TEST(SimulatedSapTest, SystemsTakeTheirTimeOnThreadsOfTheirOwn) {
       {"host": "hung", "logon": {"client": "100", "user": "ABC", "password": "secret"},
        "faults": {"hang": "GET_CPU_ALL"})"));
   LockedSap sap(t.sim);
-  StructureHandles hungStructures;
+  ClassicRfcClient client(sap);
   RfcHandle hung = 0;
   std::mutex mutex;
   std::condition_variable called;
@@ -114,7 +115,7 @@ TEST(SimulatedSapTest, SystemsTakeTheirTimeOnThreadsOfTheirOwn) {
       hung = handle;
     }
     called.notify_all();
-    RfcSession session{sap, handle, hungStructures};
+    RfcSession session{client, handle};
     ServerClock clock;
     QueryServerClock(session, &clock);  // never returns
   }).detach();
@@ -129,9 +130,8 @@ TEST(SimulatedSapTest, SystemsTakeTheirTimeOnThreadsOfTheirOwn) {
     threads.emplace_back([&] {
       int sysnr = 0;
       RfcHandle handle =
-          OpenConnection(sap, *t.disk, t.console, false, t.run.systemProfile, {}, &sysnr).handle;
-      StructureHandles structures;
-      RfcSession session{sap, handle, structures};
+          OpenConnection(client, *t.disk, t.console, false, t.run.systemProfile, {}, &sysnr).handle;
+      RfcSession session{client, handle};
       ServerClock clock;
       std::string hostLabel;
       result = QueryServerClock(session, &clock).ok() ? "clock " : "no clock ";
@@ -143,7 +143,7 @@ TEST(SimulatedSapTest, SystemsTakeTheirTimeOnThreadsOfTheirOwn) {
     });
   for (std::thread& thread : threads) thread.join();
   for (const std::string& result : results)
-    EXPECT_EQ(result, "clock " + CallFailureMessage(3, "BUSY") + " / RFC_ERROR_SYSTEM_FAILURE");
+    EXPECT_EQ(result, "clock Error 1013: Sys-Exception raised ! / RFC_ERROR_SYSTEM_FAILURE");
   EXPECT_EQ(t.Journal("RfcReceive").size(), 8u);  // every line whole, the hung call's missing
 
 #if GTEST_HAS_DEATH_TEST && !defined(_WIN32)
@@ -347,22 +347,25 @@ TEST(SimulatedSapTest, AnythingButTheInterfaceOfTheModuleIsRefused) {
     sap.field = c.field;
     sap.value = c.value;
     int sysnr = 0;
+    ClassicRfcClient client(sap);
     RfcSession session{
-        sap, OpenConnection(sap, *t.disk, t.console, true, t.run.systemProfile, {}, &sysnr).handle,
-        t.run.structures};
+        client,
+        OpenConnection(client, *t.disk, t.console, true, t.run.systemProfile, {}, &sysnr).handle};
     ASSERT_NE(session.connection, 0u);
     bool invalid = false;
     auto code = [&](const Outcome& outcome) {
       if (outcome.IsException("INVALID_PARAMETER")) invalid = true;
-      return outcome.ok() ? "0 " : outcome.Message() == CallFailureMessage(1, "") ? "1 " : "2 ";
+      return outcome.ok()                                              ? "0 "
+             : outcome.Message() == "Error 1014: RFC-Failure raised !" ? "1 "
+                                                                       : "2 ";
     };
     ServerClock clock;
     std::string hostLabel;
     std::string results = code(QueryServerClock(session, &clock));
     results += code(QuerySystemInfo(session, &hostLabel));
-    ItHandle statistic = sap.ItCreate("STATISTIC", kStatisticRowLength, 0, 0);
-    ItHandle relation = sap.ItCreate("USER_ACCOUNT_RELATION", kUserAccountRowLength, 0, 0);
-    results += code(CallSystemUsage(session, "20000101", statistic, relation));
+    results += code(FetchDayStatistics(session, "20000101", [](const DayStatistics&) {
+                      return Outcome::Ok();
+                    }).outcome);
     if (invalid) results += "INVALID_PARAMETER";
     EXPECT_EQ(results, c.results);
   }

@@ -9,16 +9,15 @@ cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
 jobs=$(nproc 2>/dev/null || echo 2)
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j "$jobs"
-(cd build && ctest --output-on-failure -j "$jobs")
+cmake --preset linux
+cmake --build --preset linux -j "$jobs"
+ctest --preset linux -j "$jobs"
 
 # The sanitizer build puts the NetWeaver library's stand-in beside the
-# sensor, so that the scenarios go through that library and its adapter.
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DBRINDLEMARK_STANDIN=netweaver \
-  -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined"
-cmake --build build-asan -j "$jobs"
-(cd build-asan && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j "$jobs")
+# sensor, so that the scenarios go through that library and its client.
+cmake --preset asan-netweaver
+cmake --build --preset asan-netweaver -j "$jobs"
+ctest --preset asan-netweaver -j "$jobs"
 
 # The Windows programs: cross-built with mingw-w64, tested under Wine.
 sh scripts/test-windows.sh

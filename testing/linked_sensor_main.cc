@@ -10,6 +10,7 @@
 #include "platform/file_system.h"
 #include "run/run.h"
 #include "run/run_driver.h"
+#include "sap/classic_rfc_client.h"
 #include "sapsim/simulated_sap.h"
 
 namespace {
@@ -79,11 +80,12 @@ struct LockedSimulatedSap : RfcLibrary {
 };
 
 struct LinkedRfcLibraryLoader : RfcLibraryLoader {
-  RfcLibrary* Get(std::string*) override {
-    if (library == nullptr) library = std::make_unique<LockedSimulatedSap>();
+  RfcClient* Get(Status*) override {
+    if (library == nullptr)
+      library = std::make_unique<ClassicRfcClient>(std::make_unique<LockedSimulatedSap>());
     return library.get();
   }
-  std::unique_ptr<RfcLibrary> library;
+  std::unique_ptr<RfcClient> library;
 };
 
 }  // namespace

@@ -120,10 +120,10 @@ struct SimulatedRun {
   /// Logs on with the run's profile and gives the session of the new
   /// connection (whose handle is 0 when the logon failed).
   RfcSession Logon(const LogonOverrides& overrides = {}) {
-    run.connection =
-        OpenConnection(sim, *disk, console, true, run.systemProfile, overrides, &run.r3SystemNumber)
-            .handle;
-    return RfcSession{sim, run.connection, run.structures};
+    run.connection = OpenConnection(client, *disk, console, true, run.systemProfile, overrides,
+                                    &run.r3SystemNumber)
+                         .handle;
+    return RfcSession{client, run.connection};
   }
 
   /// The journal's entries whose "op" is |op| (all when empty).
@@ -143,7 +143,8 @@ struct SimulatedRun {
   FixedClock clock{"12:34:56"};
   CapturedConsole console;
   SimulatedSap sim;
-  FixedRfcLibraryLoader loader{&sim};
+  ClassicRfcClient client{sim};
+  FixedRfcLibraryLoader loader{&client};
   ::Run run;
 };
 

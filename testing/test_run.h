@@ -6,6 +6,7 @@
 #include <string>
 
 #include "run/run.h"
+#include "sap/classic_rfc_client.h"
 #include "sap/rfc_library.h"
 #include "testing/captured_console.h"
 #include "testing/fixed_clock.h"
@@ -32,13 +33,14 @@ struct NoRfcLibrary : RfcLibrary {
 /// A loader that hands out one library the test owns; with none it fails
 /// as a probe without an RFC library does.
 struct FixedRfcLibraryLoader : RfcLibraryLoader {
-  explicit FixedRfcLibraryLoader(RfcLibrary* library) : library(library) {}
-  RfcLibrary* Get(std::string* message) override {
+  explicit FixedRfcLibraryLoader(RfcClient* library) : library(library) {}
+  RfcClient* Get(Status* status) override {
     ++loads;
-    if (library == nullptr) *message = "Error 1010: RFC-Library librfccm.so not found !";
+    if (library == nullptr)
+      *status = Status::NotFound("Error 1010: RFC-Library librfccm.so not found !");
     return library;
   }
-  RfcLibrary* library;
+  RfcClient* library;
   int loads = 0;
 };
 

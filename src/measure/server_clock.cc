@@ -1,72 +1,20 @@
 #include "measure/server_clock.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
-
-#include "sap/structure_descriptors.h"
 
 namespace {
 
-constexpr unsigned kCpuAllLineLength = 48;
 constexpr size_t kStampLength = 25;
 
-/// The values GET_CPU_ALL hands back; only LASTCOLLWRT is used.
-struct CpuAllAnswer {
-  std::int32_t activeFlag = 0;
-  std::int32_t detailsColl = 0;
-  std::int32_t detailsMode = 0;
-  std::int32_t detailsReqi = 0;
-  char fCpuAllRead[3] = {};
-  std::int32_t interval = 0;
-  std::int32_t lastCollInt = 0;
-  char lastCollWrt[kStampLength] = {};
-  std::int32_t normCollInt = 0;
-  char opSystem[52] = {};
-};
+FieldDescription Int2Field(const char* name) { return {name, AbapType::kInt2, 2, 0, 0}; }
 
-/// The call stub of GET_CPU_ALL: installs CPU_ALL when needed, sends the
-/// call for the local collector with the table TF_CPU_ALL and receives the
-/// ten values.
-Outcome CallGetCpuAll(RfcSession& session, ItHandle table, CpuAllAnswer* answer) {
-  RfcType& lineType = session.structures.cpuAll;
-  if (!InstallStructure(session.rfc, "CPU_ALL", structures::CPU_ALL, structures::kCpuAllEntries,
-                        &lineType))
-    return Outcome::LibraryFailed("RfcInstallStructure");
-
-  char localRemote[6] = {'L', 'O', 'C', 'A', 'L', ' '};
-  char logicalDestination[32];
-  std::memset(logicalDestination, ' ', sizeof logicalDestination);
-  RfcParameter exporting[] = {
-      NamedParameter("LOCAL_REMOTE", kTypeChar, sizeof localRemote, localRemote),
-      NamedParameter("LOGICAL_DESTINATION", kTypeChar, sizeof logicalDestination,
-                     logicalDestination),
-      {nullptr, 0, 0, 0, nullptr},
-  };
-  RfcTable tables[] = {
-      NamedTable("TF_CPU_ALL", lineType, kCpuAllLineLength, table),
-      {nullptr, 0, 0, 0, nullptr, 0, 0},
-  };
-  int result = session.rfc.RfcCall(session.connection, "GET_CPU_ALL", exporting, tables);
-  if (result != kRfcOk) return Outcome::CallFailed(result, std::string());
-
-  RfcParameter importing[] = {
-      NamedParameter("ACTIVEFLAG", kTypeInt, 4, &answer->activeFlag),
-      NamedParameter("DETAILSCOLL", kTypeInt, 4, &answer->detailsColl),
-      NamedParameter("DETAILSMODE", kTypeInt, 4, &answer->detailsMode),
-      NamedParameter("DETAILSREQI", kTypeInt, 4, &answer->detailsReqi),
-      NamedParameter("F_CPU_ALL_READ", kTypeChar, 3, answer->fCpuAllRead),
-      NamedParameter("INTERVAL", kTypeInt, 4, &answer->interval),
-      NamedParameter("LASTCOLLINT", kTypeInt, 4, &answer->lastCollInt),
-      NamedParameter("LASTCOLLWRT", kTypeChar, kStampLength, answer->lastCollWrt),
-      NamedParameter("NORMCOLLINT", kTypeInt, 4, &answer->normCollInt),
-      NamedParameter("OP_SYSTEM", kTypeChar, 52, answer->opSystem),
-      {nullptr, 0, 0, 0, nullptr},
-  };
-  char* name = nullptr;
-  result = session.rfc.RfcReceive(session.connection, importing, tables, &name);
-  return ReceiveOutcome(result, name);
-}
+/// One line of the table TF_CPU_ALL; a 48-byte record.
+const RowType kCpuAll{
+    "CPU_ALL",
+    {Int2Field("TYPE"), Int2Field("SUBTYPE"), Int2Field("SERIALNR"), IntField("NBR_CPU"),
+     IntField("LOAD1_AVG"), IntField("LOAD5_AVG"), IntField("LOAD15_AVG"), IntField("INT_SEC"),
+     IntField("SYSC_SEC"), IntField("CS_SEC"), IntField("USR_TOTAL"), IntField("SYS_TOTAL"),
+     IntField("IDLE_TOTAL")}};
 
 /// Appends up to |n| characters of |w| from |at|, stopping at its end.
 void AppendPiece(std::string_view w, size_t at, size_t n, std::string* out) {
@@ -74,6 +22,8 @@ void AppendPiece(std::string_view w, size_t at, size_t n, std::string* out) {
 }
 
 }  // namespace
+
+const RowType& ServerClockRowType() { return kCpuAll; }
 
 void ParseCollectorTimeStamp(std::string_view stamp, std::string* date, std::string* time) {
   static const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
@@ -99,26 +49,24 @@ void ParseCollectorTimeStamp(std::string_view stamp, std::string* date, std::str
 }
 
 Outcome QueryServerClock(RfcSession& session, ServerClock* clock) {
-  RfcLibrary& rfc = session.rfc;
-  ItHandle table = rfc.ItCreate("TF_CPU_ALL", kCpuAllLineLength, 0, 0);
-  if (table == nullptr) return Outcome::LibraryFailed("ItCreate TF_CPU_ALL");
-
-  CpuAllAnswer answer;
-  Outcome outcome = CallGetCpuAll(session, table, &answer);
-  if (outcome.IsLibraryFailure()) return outcome;
+  // The local collector; the table's lines must be readable, though their
+  // contents are not used. Only LASTCOLLWRT of the ten values is used.
+  FunctionCall call("GET_CPU_ALL");
+  call.Send("LOCAL_REMOTE", AbapType::kChar, 6, "LOCAL");
+  call.Send("LOGICAL_DESTINATION", AbapType::kChar, 32, "");
+  call.AddTable("TF_CPU_ALL", kCpuAll);
+  for (FieldDescription value :
+       {IntField("ACTIVEFLAG"), IntField("DETAILSCOLL"), IntField("DETAILSMODE"),
+        IntField("DETAILSREQI"), CharField("F_CPU_ALL_READ", 3), IntField("INTERVAL"),
+        IntField("LASTCOLLINT"), CharField("LASTCOLLWRT", static_cast<unsigned>(kStampLength)),
+        IntField("NORMCOLLINT"), CharField("OP_SYSTEM", 52)})
+    call.Receive(std::move(value));
+  Outcome outcome = session.Invoke(call);
   if (outcome.ok()) {
-    // Every line must be readable, though their contents are not used.
-    unsigned lines = rfc.ItFill(table);
-    for (unsigned i = 0; i < lines; ++i) {
-      if (rfc.ItGetLine(table, i + 1) == nullptr)
-        return Outcome::LibraryFailed("ItGetLine TF_CPU_ALL");
-    }
-    // The stamp is a fixed-width field; a terminator inside ends it early.
-    const char* stamp = answer.lastCollWrt;
-    std::string_view text(stamp, strnlen(stamp, kStampLength));
-    ParseCollectorTimeStamp(text, &clock->date, &clock->time);
+    const TableRows& values = call.Values();
+    std::string_view stamp = values.Text(0, values.Type().FieldIndex("LASTCOLLWRT"));
+    ParseCollectorTimeStamp(stamp, &clock->date, &clock->time);
   }
-
-  if (rfc.ItDelete(table) != 0) return Outcome::LibraryFailed("ItDelete TF_CPU_ALL");
-  return outcome;
+  Outcome released = call.Release();
+  return released.ok() ? outcome : released;
 }

@@ -19,6 +19,8 @@ struct ServerClock {
 /// failed call or a failure of the library's table handling leaves |clock|
 /// as it was.
 Outcome QueryServerClock(RfcSession& session, ServerClock* clock);
+/// The row type of the collector's table (CPU_ALL) the query receives.
+const RowType& ServerClockRowType();
 
 /// The date and time of a collector time stamp such as
 /// "Tue Mar  5 14:07:09 2024": month name at 4 to 6 (English; an unknown

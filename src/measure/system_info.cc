@@ -1,59 +1,38 @@
 #include "measure/system_info.h"
 
-#include <cstdint>
-#include <cstring>
 #include <string>
-
-#include "sap/structure_descriptors.h"
 
 namespace {
 
-/// The values RFC_SYSTEM_INFO hands back; only RFCHOST of the RFCSI record
-/// is used.
-struct SystemInfoAnswer {
-  std::int32_t currentResources = 0;
-  char dialogUserType[1] = {};
-  std::int32_t maximalResources = 0;
-  std::int32_t recommendedDelay = 0;
-  char rfcsi[structures::kRfcsiRecordLength] = {};
-  char rfcLoginComplete[1] = {};
-};
-
-/// The call stub of RFC_SYSTEM_INFO: installs RFCSI when needed, sends the
-/// call without parameters and receives the six values.
-Outcome CallSystemInfo(RfcSession& session, SystemInfoAnswer* answer) {
-  RfcType& rfcsiType = session.structures.rfcsi;
-  if (!InstallStructure(session.rfc, "RFCSI", structures::RFCSI, structures::kRfcsiEntries,
-                        &rfcsiType))
-    return Outcome::LibraryFailed("RfcInstallStructure");
-
-  RfcParameter exporting[] = {{nullptr, 0, 0, 0, nullptr}};
-  RfcTable tables[] = {{nullptr, 0, 0, 0, nullptr, 0, 0}};
-  int result = session.rfc.RfcCall(session.connection, "RFC_SYSTEM_INFO", exporting, tables);
-  if (result != kRfcOk) return Outcome::CallFailed(result, std::string());
-
-  RfcParameter importing[] = {
-      NamedParameter("CURRENT_RESOURCES", kTypeInt, 4, &answer->currentResources),
-      NamedParameter("DIALOG_USER_TYPE", kTypeChar, 1, answer->dialogUserType),
-      NamedParameter("MAXIMAL_RESOURCES", kTypeInt, 4, &answer->maximalResources),
-      NamedParameter("RECOMMENDED_DELAY", kTypeInt, 4, &answer->recommendedDelay),
-      NamedParameter("RFCSI_EXPORT", rfcsiType, structures::kRfcsiRecordLength, answer->rfcsi),
-      NamedParameter("RFC_LOGIN_COMPLETE", kTypeChar, 1, answer->rfcLoginComplete),
-      {nullptr, 0, 0, 0, nullptr},
-  };
-  char* name = nullptr;
-  result = session.rfc.RfcReceive(session.connection, importing, tables, &name);
-  return ReceiveOutcome(result, name);
-}
+/// The system information RFCSI_EXPORT; a 200-byte record.
+const RowType kRfcsi{
+    "RFCSI",
+    {CharField("RFCPROTO", 3), CharField("RFCCHARTYP", 4), CharField("RFCINTTYP", 3),
+     CharField("RFCFLOTYP", 3), CharField("RFCDEST", 32), CharField("RFCHOST", 8),
+     CharField("RFCSYSID", 8), CharField("RFCDATABS", 8), CharField("RFCDBHOST", 32),
+     CharField("RFCDBSYS", 10), CharField("RFCSAPRL", 4), CharField("RFCMACH", 5),
+     CharField("RFCOPSYS", 10), CharField("RFCTZONE", 6), CharField("RFCDAYST", 1),
+     CharField("RFCIPADDR", 15), CharField("RFCKERNRL", 4), CharField("RFCSI_RESV", 44)}};
 
 }  // namespace
 
+const RowType& SystemInfoRowType() { return kRfcsi; }
+
 Outcome QuerySystemInfo(RfcSession& session, std::string* hostLabel) {
-  SystemInfoAnswer answer;
-  Outcome outcome = CallSystemInfo(session, &answer);
+  // No values sent; six received, of which only RFCHOST of RFCSI_EXPORT is
+  // used.
+  FunctionCall call("RFC_SYSTEM_INFO");
+  call.Receive(IntField("CURRENT_RESOURCES"));
+  call.Receive(CharField("DIALOG_USER_TYPE", 1));
+  call.Receive(IntField("MAXIMAL_RESOURCES"));
+  call.Receive(IntField("RECOMMENDED_DELAY"));
+  call.ReceiveStructure("RFCSI_EXPORT", kRfcsi);
+  call.Receive(CharField("RFC_LOGIN_COMPLETE", 1));
+  Outcome outcome = session.Invoke(call);
   if (outcome.ok()) {
-    const char* host = answer.rfcsi + structures::kRfcsiRfchostOffset;
-    hostLabel->assign(host, strnlen(host, structures::kRfcsiRfchostLength));
+    const TableRows& rfcsi = *call.Structure("RFCSI_EXPORT");
+    hostLabel->assign(rfcsi.Text(0, kRfcsi.FieldIndex("RFCHOST")));
   }
-  return outcome;
+  Outcome released = call.Release();
+  return released.ok() ? outcome : released;
 }

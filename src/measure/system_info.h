@@ -11,5 +11,7 @@
 /// |hostLabel| to the system's host name (RFCHOST, 8 characters with their
 /// blanks); a failure leaves it as it was.
 Outcome QuerySystemInfo(RfcSession& session, std::string* hostLabel);
+/// The row type of the system information the query receives (RFCSI).
+const RowType& SystemInfoRowType();
 
 #endif  // BRINDLEMARK_MEASURE_SYSTEM_INFO_H_

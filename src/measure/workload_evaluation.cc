@@ -1,15 +1,14 @@
 #include "measure/workload_evaluation.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "measure/day_statistics.h"
 #include "measure/number_text.h"
 #include "measure/server_clock.h"
-#include "measure/system_usage_call.h"
 #include "measure/usage_counters.h"
 #include "measure/usage_history.h"
 #include "output/result_document.h"
@@ -18,58 +17,12 @@ namespace {
 
 using Index = UsageCounters::Index;
 
-/// A character field of a row: its bytes up to the first NUL.
-std::string_view TextField(const unsigned char* row, unsigned offset, size_t length) {
-  const char* start = reinterpret_cast<const char*>(row + offset);
-  const void* nul = std::memchr(start, '\0', length);
-  return std::string_view(start, nul ? static_cast<const char*>(nul) - start : length);
-}
-
-/// A little-endian signed 4-byte integer field, modulo 2^32.
-std::uint32_t IntegerField(const unsigned char* row, unsigned offset) {
-  const unsigned char* p = row + offset;
-  return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
-         std::uint32_t{p[3]} << 24;
-}
-
-/// An 8-byte packed decimal field.
-std::uint32_t PackedField(const unsigned char* row, unsigned offset) {
-  return PackedValue(row + offset, 8);
-}
-
-std::string_view RowClient(const unsigned char* row) {
-  return TextField(row, statistic_row::kClient, 3);
-}
-
-/// The seven counters of a statistics row.
-UsageCounters RowCounters(const unsigned char* row) {
-  namespace f = statistic_row;
-  UsageCounters counters;
-  counters[Index::kSteps] = IntegerField(row, f::kSteps);
-  counters[Index::kRespTime] = PackedField(row, f::kRespTime);
-  counters[Index::kCpuTime] = PackedField(row, f::kCpuTime);
-  counters[Index::kDbTime] = PackedField(row, f::kADbTime);
-  counters[Index::kSusTime] = PackedField(row, f::kSDbTime);
-  counters[Index::kDialog] = IntegerField(row, f::kDsteps);
-  counters[Index::kBatch] = IntegerField(row, f::kBsteps);
-  return counters;
-}
-
 /// A client text (at most 3 bytes) as a hash key: its bytes and its length.
 std::uint32_t ClientKey(std::string_view client) {
   std::uint32_t key = static_cast<std::uint32_t>(client.size()) << 24;
   for (size_t i = 0; i < client.size(); ++i)
     key |= std::uint32_t{static_cast<unsigned char>(client[i])} << (8 * i);
   return key;
-}
-
-/// The operation named when a row of the statistics cannot be read.
-constexpr const char kGetRowOperation[] = "ItGetLine STATISTIC";
-
-/// Row |line| (from 1) of the statistics table; null when the library has
-/// none.
-const unsigned char* GetRow(RfcLibrary& rfc, ItHandle statistic, unsigned line) {
-  return static_cast<const unsigned char*>(rfc.ItGetLine(statistic, line));
 }
 
 std::string Decimal(std::uint32_t value) { return std::to_string(value); }
@@ -122,17 +75,13 @@ struct Workload {
 
 /// Sums the rows per client and over the selected clients. Each distinct
 /// client gets one slot, in the order of its first row.
-Outcome SumRows(RfcLibrary& rfc, ItHandle statistic, const std::string& clientFilter,
-                Workload* workload) {
+void SumRows(const DayStatistics& rows, const std::string& clientFilter, Workload* workload) {
   std::unordered_map<std::uint32_t, size_t> slotOf;
-  unsigned rows = rfc.ItFill(statistic);
-  for (unsigned line = 1; line <= rows; ++line) {
-    const unsigned char* row = GetRow(rfc, statistic, line);
-    if (row == nullptr) return Outcome::LibraryFailed(kGetRowOperation);
-    std::string_view client = RowClient(row);
+  for (size_t row = 0; row < rows.size(); ++row) {
+    std::string_view client = rows.Client(row);
     auto [entry, added] = slotOf.try_emplace(ClientKey(client), workload->slots.size());
     if (added) workload->slots.push_back(ClientSlot{std::string(client), {}, {}});
-    UsageCounters counters = RowCounters(row);
+    UsageCounters counters = rows.Counters(row);
     workload->slots[entry->second].dayTotals.Add(counters);
     workload->allClientsStepTotal += counters[Index::kSteps];
   }
@@ -140,20 +89,16 @@ Outcome SumRows(RfcLibrary& rfc, ItHandle statistic, const std::string& clientFi
     slot.differences = slot.dayTotals;
     if (clientFilter.empty() || clientFilter == slot.client) workload->totals.Add(slot.dayTotals);
   }
-  return Outcome::Ok();
 }
 
 /// One line per selected row for the "DATA" option.
-Outcome DataRows(RfcLibrary& rfc, ItHandle statistic, const std::string& clientFilter,
-                 std::string* lines) {
-  unsigned rows = rfc.ItFill(statistic);
+std::string DataRows(const DayStatistics& rows, const std::string& clientFilter) {
+  std::string lines;
   char numbers[128];
-  for (unsigned lineNumber = 1; lineNumber <= rows; ++lineNumber) {
-    const unsigned char* row = GetRow(rfc, statistic, lineNumber);
-    if (row == nullptr) return Outcome::LibraryFailed(kGetRowOperation);
-    std::string_view client = RowClient(row);
+  for (size_t row = 0; row < rows.size(); ++row) {
+    std::string_view client = rows.Client(row);
     if (!clientFilter.empty() && clientFilter != client) continue;
-    UsageCounters c = RowCounters(row);
+    UsageCounters c = rows.Counters(row);
     std::snprintf(numbers, sizeof numbers, "%6lu %8lu %8lu %8lu %8lu %6lu %6lu\n",
                   static_cast<unsigned long>(c[Index::kSteps]),
                   static_cast<unsigned long>(c[Index::kRespTime]),
@@ -162,13 +107,13 @@ Outcome DataRows(RfcLibrary& rfc, ItHandle statistic, const std::string& clientF
                   static_cast<unsigned long>(c[Index::kSusTime]),
                   static_cast<unsigned long>(c[Index::kDialog]),
                   static_cast<unsigned long>(c[Index::kBatch]));
-    *lines += TextField(row, statistic_row::kUserAccnt, 12);
-    *lines += ' ';
-    *lines += client;
-    *lines += ' ';
-    *lines += numbers;
+    lines += rows.Account(row);
+    lines += ' ';
+    lines += client;
+    lines += ' ';
+    lines += numbers;
   }
-  return Outcome::Ok();
+  return lines;
 }
 
 /// Takes each client's differences to its baseline; the totals lose the
@@ -256,43 +201,22 @@ bool WriteItem(const Workload& workload, const WorkloadOptions& options, std::st
   return false;
 }
 
-/// The result of an evaluation that ended with |outcome| before it found
-/// anything.
-WorkloadResult Ended(Outcome outcome) {
-  WorkloadResult result;
-  result.outcome = std::move(outcome);
-  return result;
-}
-
-/// Fetches the day's statistics into tables of the library, hands them to
-/// |evaluate| when the call succeeded and deletes the tables. A system
+/// Fetches the day's statistics and hands them to |evaluate|. A system
 /// without statistics gives the no-data document.
 template <typename Evaluate>
 WorkloadResult WithStatistics(RfcSession& session, const ServerClock& clock,
                               std::string_view destination, ResultDocument& document,
                               Evaluate&& evaluate) {
-  RfcLibrary& rfc = session.rfc;
   WorkloadResult result;
-  ItHandle statistic = rfc.ItCreate("STATISTIC", kStatisticRowLength, 0, 0);
-  if (statistic == nullptr) return Ended(Outcome::LibraryFailed("ItCreate STATISTIC"));
-  ItHandle relation = rfc.ItCreate("USER_ACCOUNT_RELATION", kUserAccountRowLength, 0, 0);
-  if (relation == nullptr) return Ended(Outcome::LibraryFailed("ItCreate USER_ACCOUNT_RELATION"));
-
-  Outcome call = CallSystemUsage(session, clock.date, statistic, relation);
-  if (call.IsLibraryFailure()) return Ended(call);
-  if (call.ok()) {
-    result = evaluate(statistic);
-    if (result.outcome.IsLibraryFailure()) return result;
-  } else if (call.IsException("NO_DATA_FOUND")) {
+  StatisticsFetch fetch = FetchDayStatistics(session, clock.date, [&](const DayStatistics& rows) {
+    evaluate(rows, result);
+    return result.outcome;
+  });
+  result.outcome = fetch.outcome;
+  if (fetch.noData) {
     result.noData = true;
     document.WriteNoDataDocument(destination);
-  } else {
-    result.outcome = call;
   }
-
-  if (rfc.ItDelete(relation) != 0)
-    return Ended(Outcome::LibraryFailed("ItDelete USER_ACCOUNT_RELATION"));
-  if (rfc.ItDelete(statistic) != 0) return Ended(Outcome::LibraryFailed("ItDelete STATISTIC"));
   return result;
 }
 
@@ -301,40 +225,34 @@ WorkloadResult WithStatistics(RfcSession& session, const ServerClock& clock,
 WorkloadResult EvaluateWorkload(RfcSession& session, const ServerClock& clock,
                                 const WorkloadOptions& options, std::string_view destination,
                                 const HistoryFile& historyFile, ResultDocument& document) {
-  return WithStatistics(session, clock, destination, document, [&](ItHandle statistic) {
-    WorkloadResult result;
-    Workload workload;
-    result.outcome = SumRows(session.rfc, statistic, options.clientFilter, &workload);
-    if (!result.outcome.ok()) return result;
-    UsageHistory history(historyFile.lines, historyFile.byteOrderMark);
-    result.outcome = history.UpdateHistory(historyFile.disk, historyFile.path, clock,
-                                           workload.slots, workload.allClientsStepTotal);
-    if (!result.outcome.ok()) return result;
-    if (options.dataRows) {
-      result.outcome = DataRows(session.rfc, statistic, options.clientFilter, &result.dataRows);
-      if (!result.outcome.ok()) return result;
-    }
-    SubtractBaselines(options.clientFilter, history, &workload);
-    WriteDocument(destination, options, workload, document);
-    return result;
-  });
+  return WithStatistics(session, clock, destination, document,
+                        [&](const DayStatistics& rows, WorkloadResult& result) {
+                          Workload workload;
+                          SumRows(rows, options.clientFilter, &workload);
+                          UsageHistory history(historyFile.lines, historyFile.byteOrderMark);
+                          result.outcome =
+                              history.UpdateHistory(historyFile.disk, historyFile.path, clock,
+                                                    workload.slots, workload.allClientsStepTotal);
+                          if (!result.outcome.ok()) return;
+                          if (options.dataRows)
+                            result.dataRows = DataRows(rows, options.clientFilter);
+                          SubtractBaselines(options.clientFilter, history, &workload);
+                          WriteDocument(destination, options, workload, document);
+                        });
 }
 
 WorkloadResult EvaluateItem(RfcSession& session, const ServerClock& clock,
                             const WorkloadOptions& options, std::string_view destination,
                             std::string_view itemName, std::string_view channelName,
                             ResultDocument& document) {
-  return WithStatistics(session, clock, destination, document, [&](ItHandle statistic) {
-    WorkloadResult result;
-    Workload workload;
-    result.outcome = SumRows(session.rfc, statistic, options.clientFilter, &workload);
-    if (!result.outcome.ok()) return result;
-    if (options.dataRows) {
-      result.outcome = DataRows(session.rfc, statistic, options.clientFilter, &result.dataRows);
-      if (!result.outcome.ok()) return result;
-    }
-    document.Clear();
-    result.itemReported = WriteItem(workload, options, itemName, channelName, document);
-    return result;
-  });
+  return WithStatistics(session, clock, destination, document,
+                        [&](const DayStatistics& rows, WorkloadResult& result) {
+                          Workload workload;
+                          SumRows(rows, options.clientFilter, &workload);
+                          if (options.dataRows)
+                            result.dataRows = DataRows(rows, options.clientFilter);
+                          document.Clear();
+                          result.itemReported =
+                              WriteItem(workload, options, itemName, channelName, document);
+                        });
 }

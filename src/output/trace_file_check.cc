@@ -92,3 +92,14 @@ std::string TraceFileRemarkWithout(FileSystem& disk, const std::vector<std::stri
   if (kept.empty() && !spans.front().begin) return " - Look for Trace-File";
   return RemarkOfContents(kept);
 }
+
+std::string FailureRemark(FileSystem& disk, const std::vector<std::string>& libraryFiles,
+                          bool libraryLogsErrors, std::string_view libraryText) {
+  if (libraryLogsErrors) return TraceFileRemark(disk, libraryFiles);
+  // As the text of an "ERROR " line of twelve characters before it.
+  std::string text(libraryText.substr(0, kLineLimit - 12));
+  for (char& c : text)
+    if (c == '\n' || c == '\r') c = ' ';
+  if (text.empty()) return " - Please Check Trace-File !";
+  return " - " + text;
+}

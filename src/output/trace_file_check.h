@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct FileSystem;
@@ -39,5 +40,13 @@ struct TraceFileSpan {
 /// left and the file was not there when the first span began.
 std::string TraceFileRemarkWithout(FileSystem& disk, const std::vector<std::string>& libraryFiles,
                                    const std::vector<TraceFileSpan>& leftOut);
+
+/// The remark on a failure of a call: TraceFileRemark when the library
+/// writes its failures into its trace file (|libraryLogsErrors|),
+/// otherwise the same remark made of the library's own text of the
+/// failure, |libraryText| (line ends as blanks, cut as a trace-file line's
+/// text is).
+std::string FailureRemark(FileSystem& disk, const std::vector<std::string>& libraryFiles,
+                          bool libraryLogsErrors, std::string_view libraryText);
 
 #endif  // BRINDLEMARK_OUTPUT_TRACE_FILE_CHECK_H_

@@ -9,7 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "measure/day_statistics.h"
 #include "measure/server_clock.h"
+#include "measure/system_info.h"
 #include "measure/workload_evaluation.h"
 #include "output/result_document.h"
 #include "output/trace_file_check.h"
@@ -85,7 +87,7 @@ struct ItemMeasurement {
   /// A failure after the logon, which ends the run; the library's last
   /// error read right after it.
   std::optional<Outcome> ending;
-  RfcErrorInfo libraryError{};
+  LibraryTexts libraryError;
   /// Whether the library reported any failure (a refused logon
   /// included): only then does it write its trace file.
   bool failed = false;
@@ -96,10 +98,10 @@ struct ItemMeasurement {
 /// Logs on to one system of an item run and measures the item. The
 /// connection is closed, except after a failure of the library itself,
 /// whose report closes every connection.
-ItemMeasurement MeasureItemSystem(RfcLibrary& rfc, FileSystem& disk, StructureHandles& structures,
-                                  LogonTurns& turns, HeldText& console,
-                                  const MeasureOptions& options, const std::string& itemName,
-                                  bool progress, ItemSystem& system) {
+ItemMeasurement MeasureItemSystem(RfcClient& rfc, FileSystem& disk, LogonTurns& turns,
+                                  HeldText& console, const MeasureOptions& options,
+                                  const std::string& itemName, bool progress,
+                                  ItemSystem& system) {
   ItemMeasurement m;
   Logon logon = OpenConnection(rfc, disk, console, progress, system.profile, options.logon,
                                &system.r3SystemNumber, &turns);
@@ -108,13 +110,13 @@ ItemMeasurement MeasureItemSystem(RfcLibrary& rfc, FileSystem& disk, StructureHa
     m.failed = true;
     return m;
   }
-  RfcSession session{rfc, logon.handle, structures};
+  RfcSession session{rfc, logon.handle};
   ServerClock clock;
   std::string hostLabel = system.profile.hostLabel;
   Outcome outcome = QueryServer(session, &clock, &hostLabel);
-  if (LogonRefusedAtFirstCall(outcome, LastRfcError(rfc))) {  // as a refused logon
+  if (outcome.IsLogonRefused()) {  // as a refused logon
     m.failed = true;
-    rfc.RfcClose(logon.handle);
+    rfc.Close(logon.handle);
     return m;
   }
   if (outcome.ok()) {
@@ -136,18 +138,19 @@ ItemMeasurement MeasureItemSystem(RfcLibrary& rfc, FileSystem& disk, StructureHa
     m.failed = true;
     m.ending = outcome;
     if (outcome.IsLibraryFailure()) {
-      m.libraryError = LastRfcError(rfc);
+      m.libraryError = outcome.Texts();
       return m;
     }
   }
-  rfc.RfcClose(logon.handle);
+  rfc.Close(logon.handle);
   return m;
 }
 
-/// Whether every structure a measurement describes to the library has
-/// been described.
-bool AllInstalled(const StructureHandles& h) {
-  return h.cpuAll != 0 && h.rfcsi != 0 && h.sapwlaccts != 0 && h.usraccntv != 0;
+/// The row types a measurement of an item run has the library carry.
+std::vector<const RowType*> RowTypesOfMeasurement() {
+  std::vector<const RowType*> types{&ServerClockRowType(), &SystemInfoRowType()};
+  for (const RowType* type : DayStatistics::RowTypesOfFetch()) types.push_back(type);
+  return types;
 }
 
 /// Reads the profile of the system |name| of the list, on top of the
@@ -264,7 +267,6 @@ class ItemRun {
     systemList_ = listing_.systemList;
     carried_ = run_.systemProfile;
     hostLabel_ = carried_.hostLabel;
-    structures_ = std::make_shared<SharedValue<StructureHandles>>(run_.structures);
     return std::nullopt;
   }
 
@@ -321,24 +323,19 @@ class ItemRun {
     pending_.push_back({std::move(system), ItemMeasurement()});
     PendingSystem& p = pending_.back();
     if (p.system.NeedsLogon()) {
-      job = [&run = run_, &sides = sides_, &p, structures = structures_, &options = options_,
-             &listing = listing_, progress = line_.progress] {
-        StructureHandles handles = structures->Get();
-        // One after another, a structure is described to the library by
+      job = [&run = run_, &sides = sides_, &p, &options = options_, &listing = listing_,
+             progress = line_.progress] {
+        // One after another, a row type is described to the library by
         // the first system that needs it, and only by that one: a
         // measurement that would describe one waits for those before it.
-        if (!AllInstalled(handles)) {
-          sides.WaitForThoseBefore();
-          handles = structures->Get();
-        }
+        if (!run.rfc->RowTypesDescribed(RowTypesOfMeasurement())) sides.WaitForThoseBefore();
         p.traceAtStart->Set(TraceFileSize(run.disk, run.rfc->TraceFileNames()));
         HeldText held;
         sides.HoldBack([&held] { return held.Take(); });
-        p.measurement = MeasureItemSystem(*run.rfc, run.disk, handles, run.logonTurns, held,
-                                          options, listing.itemName, progress, p.system);
+        p.measurement = MeasureItemSystem(*run.rfc, run.disk, run.logonTurns, held, options,
+                                          listing.itemName, progress, p.system);
         if (p.measurement.failed)
           p.measurement.traceAtEnd = TraceFileSize(run.disk, run.rfc->TraceFileNames());
-        structures->Set(handles);
       };
       // What is done is printed before the next measurement starts: one
       // after another, a failure that ends the run ends it before the
@@ -386,7 +383,7 @@ class ItemRun {
       std::string remark;
       if (!m.ending->IsLibraryFailure()) {
         SideBySide::OwnStep step(sides_, ExitAtDeadline(2));
-        remark = RemarkOfFailure(index);
+        remark = RemarkOfFailure(*m.ending, index);
       }
       return EndRunWith(run_, *m.ending, true, m.libraryError, remark);
     }
@@ -408,7 +405,11 @@ class ItemRun {
   /// out: the file's growth while it ran, for one that met a failure (the
   /// library writes its trace file only then) or is still running. A line
   /// of the failing system written in such a span is left out with it.
-  std::string RemarkOfFailure(std::size_t index) {
+  /// A library that does not write its failures into its trace file gives
+  /// the remark from the failure's own texts, which no other system's
+  /// measurement touches.
+  std::string RemarkOfFailure(const Outcome& failed, std::size_t index) {
+    if (!run_.rfc->LogsErrorsInTraceFile()) return RemarkOn(run_.disk, *run_.rfc, failed);
     const std::vector<std::string> names = run_.rfc->TraceFileNames();
     // A measurement that has not begun yet writes after what is there now.
     const std::optional<std::uint64_t> now = TraceFileSize(run_.disk, names);
@@ -500,8 +501,6 @@ class ItemRun {
   std::string parameters_;
   MeasureOptions options_;
   std::string_view systemList_;
-  /// The structures described to the library, shared by the measurements.
-  std::shared_ptr<SharedValue<StructureHandles>> structures_;
   ItemCounts counts_;
   SystemProfile carried_;
   std::string hostLabel_;

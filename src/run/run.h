@@ -9,16 +9,15 @@
 #include "platform/console.h"
 #include "platform/file_system.h"
 #include "sap/connection.h"
-#include "sap/rfc_library.h"
-#include "sap/structure_descriptors.h"
+#include "sap/rfc_client.h"
 #include "sap/system_profile.h"
 
 class SideBySide;
 
 /// The platform one run of the sensor works on, and what lives for the
-/// whole process: the RFC library, once loaded, with its structures and
-/// connection, the server clock and the logon data that carry over from
-/// one system of an item run to the next.
+/// whole process: the RFC library, once loaded, with its connection, the
+/// server clock and the logon data that carry over from one system of an
+/// item run to the next.
 struct Run {
   Run(FileSystem& disk, Clock& clock, Console& console, RfcLibraryLoader& loader)
       : disk(disk), clock(clock), console(console), loader(loader) {}
@@ -29,9 +28,8 @@ struct Run {
   RfcLibraryLoader& loader;
 
   /// The library, loaded when the first logon needs it.
-  RfcLibrary* rfc = nullptr;
-  StructureHandles structures;
-  RfcHandle connection = 0;
+  RfcClient* rfc = nullptr;
+  ConnectionId connection = 0;
   /// The system number of an R/3 logon; kept when a profile has none.
   int r3SystemNumber = 0;
   ServerClock serverClock;

@@ -7,6 +7,7 @@
 
 #include "measure/server_clock.h"
 #include "measure/workload_evaluation.h"
+#include "output/error_lines.h"
 #include "output/trace_file_check.h"
 #include "platform/text.h"
 #include "run/command_line.h"
@@ -21,10 +22,6 @@
 #include "sap/system_profile.h"
 
 namespace {
-
-std::string ProfileMissingMessage(const std::string& profileName) {
-  return "Error 1002: Profile " + profileName + " is missing...";
-}
 
 int SingleSystemRun(Run& run, SideBySide& sides, const CommandLine& line, const std::string& banner,
                     const std::string& profilePath);
@@ -79,7 +76,7 @@ std::string SystemStateLine(Run& run, const std::string& profileName) {
 }
 
 std::string LogonRefusedMessage(const Run& run) {
-  return "Error 1011: RFC-Open for " + run.systemProfile.destination + " failed !";
+  return LogonFailedMessage(run.systemProfile.destination);
 }
 
 /// The measurement of a single-system run, from the logon on.
@@ -91,7 +88,7 @@ struct SingleMeasurement {
   Outcome server = Outcome::Ok();
   WorkloadResult result;
   /// The library's last error after a failure of the library itself.
-  RfcErrorInfo libraryError{};
+  LibraryTexts libraryError;
   /// The document the evaluation wrote.
   ResultDocument document;
 };
@@ -105,15 +102,15 @@ SingleMeasurement MeasureSingleSystem(Run& run, const CommandLine& line, Console
   m.logon = OpenConnection(*run.rfc, run.disk, console, true, run.systemProfile, line.options.logon,
                            &run.r3SystemNumber, &run.logonTurns);
   if (m.logon.handle == 0) return m;
-  RfcSession session{*run.rfc, m.logon.handle, run.structures};
+  RfcSession session{*run.rfc, m.logon.handle};
   m.server = QueryServer(session, &run.serverClock, &run.systemProfile.hostLabel);
-  m.refusedAtFirstCall = LogonRefusedAtFirstCall(m.server, LastRfcError(*run.rfc));
+  m.refusedAtFirstCall = m.server.IsLogonRefused();
   if (m.server.ok())
     m.result = EvaluateWorkload(
         session, run.serverClock, line.options.workload, run.systemProfile.destination,
         HistoryFile{historyDisk, profilePath, profileLines, byteOrderMark}, m.document);
   const Outcome& failed = m.server.ok() ? m.result.outcome : m.server;
-  if (failed.IsLibraryFailure()) m.libraryError = LastRfcError(*run.rfc);
+  if (failed.IsLibraryFailure()) m.libraryError = failed.Texts();
   return m;
 }
 
@@ -173,8 +170,7 @@ int SingleSystemRun(Run& run, SideBySide& sides, const CommandLine& line, const 
       Print(run, destinationLine.Take());
       std::string message =
           added && sides.IsStarted(0)
-              ? "Error 1017: No answer from " + destination + " within " +
-                    std::to_string(line.timeoutSeconds) + " s !"
+              ? NoAnswerMessage(destination, line.timeoutSeconds)
               : StepDeadlineMessage("Logon to " + destination + " (no thread for it)",
                                     line.timeoutSeconds);
       return sides.Finish(ErrorExit(run, message));
@@ -185,22 +181,23 @@ int SingleSystemRun(Run& run, SideBySide& sides, const CommandLine& line, const 
   run.connection = m.logon.handle;
   run.document = m.document;
   Print(run, destinationLine.Take());
-  auto remark = [&run, &sides, &atDeadline] {
+  auto remark = [&run, &sides, &atDeadline](const Outcome& failed) {
     SideBySide::OwnStep step(sides, atDeadline("Reading of the trace file"));
-    return RemarkOfTraceFile(run.disk, *run.rfc);
+    return RemarkOn(run.disk, *run.rfc, failed);
   };
   if (m.logon.handle == 0) {
     std::string message = LogonRefusedMessage(run);
-    if (!m.logon.refusal.empty()) message += " - " + m.logon.refusal;
+    if (!m.logon.refusal.ok()) message += " - " + m.logon.refusal.text();
     return ErrorExit(run, message);
   }
   if (m.refusedAtFirstCall) return ErrorExit(run, LogonRefusedMessage(run));
-  if (!m.server.ok()) return EndRunWith(run, m.server, false, m.libraryError, remark());
+  if (!m.server.ok()) return EndRunWith(run, m.server, false, m.libraryError, remark(m.server));
   const WorkloadResult& result = m.result;
   if (result.outcome.IsLibraryFailure())
-    return EndRunWith(run, result.outcome, false, m.libraryError, remark());
+    return EndRunWith(run, result.outcome, false, m.libraryError, remark(result.outcome));
   CloseConnection(run, atDeadline("Closing of the connection to " + destination));
-  if (!result.outcome.ok()) return EndRunWith(run, result.outcome, false, m.libraryError, remark());
+  if (!result.outcome.ok())
+    return EndRunWith(run, result.outcome, false, m.libraryError, remark(result.outcome));
 
   Print(run, result.dataRows);
   Print(run, run.document.Text());

@@ -72,9 +72,9 @@ void CloseConnection(Run& run, std::function<int()> atDeadline) {
     if (run.sideBySide != nullptr) {
       SideBySide::OwnStep step(*run.sideBySide,
                                atDeadline ? std::move(atDeadline) : ExitAtDeadline(2));
-      run.rfc->RfcClose(run.connection);
+      run.rfc->Close(run.connection);
     } else {
-      run.rfc->RfcClose(run.connection);
+      run.rfc->Close(run.connection);
     }
   }
   run.connection = 0;
@@ -104,7 +104,7 @@ int ErrorExitOfItemRun(Run& run, std::string_view message) {
 /// error with the trace file's remark as the error document (exit code 2).
 /// |libraryError| is the library's last error, read on the thread whose
 /// call failed; |remark| the trace file's remark, read after the failure.
-int EndRunWith(Run& run, const Outcome& outcome, bool itemRun, const RfcErrorInfo& libraryError,
+int EndRunWith(Run& run, const Outcome& outcome, bool itemRun, const LibraryTexts& libraryError,
                const std::string& remark) {
   if (outcome.IsLibraryFailure()) {
     // The library may call its error handler while the report closes the
@@ -129,24 +129,19 @@ void CancelCallsBeforeEnding(Run& run, SideBySide& sides) {
 /// Loads the library when the first logon needs it. Returns the error
 /// message when the library cannot be loaded.
 std::string LoadLibrary(Run& run) {
-  std::string message;
-  if (run.rfc == nullptr) run.rfc = run.loader.Get(&message);
-  return run.rfc == nullptr ? message : std::string();
+  Status status;
+  if (run.rfc == nullptr) run.rfc = run.loader.Get(&status);
+  return run.rfc == nullptr ? status.text() : std::string();
 }
 
 /// Installs the error handler, once, before any measurement calls the
 /// library: the library keeps one handler for the process.
-void InstallErrorHandler(Run& run) {
-  RfcEnvironmentRecord environment{};
-  environment.errorhandler = &HandleLibraryError;
-  environment.context = &run;
-  environment.allocate = nullptr;
-  run.rfc->RfcEnvironment(environment);
-}
+void InstallErrorHandler(Run& run) { run.rfc->InstallErrorHandler(&HandleLibraryError, &run); }
 
-/// The trace file's remark after a failed step, for the library loaded.
-std::string RemarkOfTraceFile(FileSystem& disk, const RfcLibrary& rfc) {
-  return TraceFileRemark(disk, rfc.TraceFileNames());
+/// The remark on a failed step, for the library loaded.
+std::string RemarkOn(FileSystem& disk, const RfcClient& rfc, const Outcome& failed) {
+  return FailureRemark(disk, rfc.TraceFileNames(), rfc.LogsErrorsInTraceFile(),
+                       failed.Texts().Summary());
 }
 
 /// Reads the server clock and the system information.

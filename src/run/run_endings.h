@@ -12,7 +12,7 @@
 
 #include "platform/console.h"
 #include "sap/outcome.h"
-#include "sap/rfc_library.h"
+#include "sap/rfc_client.h"
 #include "sap/rfc_session.h"
 
 struct FileSystem;
@@ -72,7 +72,7 @@ int ErrorExitOfItemRun(Run& run, std::string_view message);
 /// error with the trace file's remark as the error document (exit code 2).
 /// |libraryError| is the library's last error, read on the thread whose
 /// call failed; |remark| the trace file's remark, read after the failure.
-int EndRunWith(Run& run, const Outcome& outcome, bool itemRun, const RfcErrorInfo& libraryError,
+int EndRunWith(Run& run, const Outcome& outcome, bool itemRun, const LibraryTexts& libraryError,
                const std::string& remark);
 /// Has |sides| cancel the calls of measurements left inside the library
 /// before the process ends around them, where the library can.
@@ -83,8 +83,8 @@ std::string LoadLibrary(Run& run);
 /// Installs the error handler, once, before any measurement calls the
 /// library: the library keeps one handler for the process.
 void InstallErrorHandler(Run& run);
-/// The trace file's remark after a failed step, for the library loaded.
-std::string RemarkOfTraceFile(FileSystem& disk, const RfcLibrary& rfc);
+/// The remark on a failed step, for the library loaded.
+std::string RemarkOn(FileSystem& disk, const RfcClient& rfc, const Outcome& failed);
 /// Reads the server clock and the system information.
 Outcome QueryServer(RfcSession& session, ServerClock* clock, std::string* hostLabel);
 

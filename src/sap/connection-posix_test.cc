@@ -1,6 +1,7 @@
 // Sensors started at the same moment for different destinations share the
 // one "SapRfc.ini" of their working directory, which may be a link.
 
+#include "sap/classic_rfc_client.h"
 #include "sap/connection.h"
 
 #include <sys/wait.h>
@@ -31,9 +32,9 @@ int RunSensor(const std::string& directory, int n) {
     profile.user = "ABC";
     profile.password = "secret";
     int sysnr = 0;
-    StructureHandles structures;
-    RfcSession session{sim, OpenConnection(sim, *disk, console, true, profile, {}, &sysnr).handle,
-                       structures};
+    ClassicRfcClient client(sim);
+    RfcSession session{client,
+                       OpenConnection(client, *disk, console, true, profile, {}, &sysnr).handle};
     if (session.connection == 0) return 2;
     std::string hostLabel;
     if (!QuerySystemInfo(session, &hostLabel).ok()) return 3;

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "sap/outcome.h"
-#include "sap/rfc_library.h"
+#include "base/status.h"
+#include "sap/rfc_client.h"
 
 struct Console;
 struct FileSystem;
@@ -29,8 +29,8 @@ struct LogonOverrides {
 /// opened; |refusal| says why when the sensor itself gave up before the
 /// library was asked.
 struct Logon {
-  RfcHandle handle = 0;
-  std::string refusal;
+  ConnectionId handle = 0;
+  Status refusal;
 };
 
 /// What the logons of one process share when several threads log on:
@@ -52,13 +52,12 @@ struct LogonTurns {
 /// byte for byte to the library's configuration file "SapRfc.ini" (a new
 /// file renamed into place: a link of that name is replaced, not written
 /// through), the library is pointed at that file by its absolute path, and
-/// the logon goes through RfcOpenEx with a connect string naming the
-/// destination. The copy and the logon happen under an exclusive lock
+/// the logon goes through the destination. The copy and the logon happen under an exclusive lock
 /// ("SapRfc.ini.lock"), since "SapRfc.ini" is shared by every sensor that
 /// runs in the same directory; the lock is waited for at most 20 seconds
 /// (a hung logon elsewhere must not stall every sensor), then the logon is
-/// refused with "SapRfc.Ini is locked by another run". Otherwise the logon goes through RfcOpen
-/// with an option record built from the profile.
+/// refused with "SapRfc.Ini is locked by another run". Otherwise the logon
+/// goes with the profile's logon data.
 ///
 /// |r3SystemNumber| is the system number of an R/3 logon: a profile (or
 /// override) with an empty system number keeps the one of the system
@@ -67,15 +66,9 @@ struct LogonTurns {
 /// With |turns|, a logon through the destination file waits for its turn
 /// in the process first, and no longer than the deadline for it and for
 /// the lock (then it is refused as above).
-Logon OpenConnection(RfcLibrary& rfc, FileSystem& disk, Console& console, bool showDestinationLine,
+Logon OpenConnection(RfcClient& rfc, FileSystem& disk, Console& console, bool showDestinationLine,
                      const SystemProfile& profile, const LogonOverrides& overrides,
                      int* r3SystemNumber, LogonTurns* turns = nullptr);
-
-/// Whether a call that ended with |outcome| and left |lastError| was the
-/// system refusing the logon data: the classic library's RfcOpen only opens
-/// the connection and sends them with the first call, which then fails
-/// with the library's logon error.
-bool LogonRefusedAtFirstCall(const Outcome& outcome, const RfcErrorInfo& lastError);
 
 /// The system number a text begins with: leading blanks skipped, then
 /// decimal digits; 0 when no digit follows. Values beyond the range of

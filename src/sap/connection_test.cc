@@ -118,20 +118,22 @@ TEST(ConnectionTest, ConfigurationFileIsLockedUntilTheLogonIsDone) {
   VirtualFileSystem disk;
   CapturedConsole console;
   LockNotingLibrary rfc(disk);
+  ClassicRfcClient client(rfc);
   SystemProfile profile;
   profile.destination = "PRD";
   int sysnr = 0;
   disk.Create("SapRfc.PRD", kIni);
-  EXPECT_EQ(OpenConnection(rfc, disk, console, true, profile, {}, &sysnr).handle, 0u);
+  EXPECT_EQ(OpenConnection(client, disk, console, true, profile, {}, &sysnr).handle, 0u);
   EXPECT_EQ(rfc.locksDuringLogon, std::set<std::string>{"SapRfc.ini.lock"});
   EXPECT_TRUE(disk.locks.empty());  // released on the way out
 
   // A lock that cannot be taken: no copy, no logon, and the reason.
   disk.files.erase("SapRfc.ini");
   auto held = disk.LockFile("SapRfc.ini.lock", std::chrono::seconds(0));
-  Logon logon = OpenConnection(rfc, disk, console, true, profile, {}, &sysnr);
+  Logon logon = OpenConnection(client, disk, console, true, profile, {}, &sysnr);
   EXPECT_EQ(logon.handle, 0u);
-  EXPECT_EQ(logon.refusal, "SapRfc.Ini is locked by another run");
+  EXPECT_EQ(logon.refusal.code(), Status::Code::kTimedOut);
+  EXPECT_EQ(logon.refusal.text(), "SapRfc.Ini is locked by another run");
   EXPECT_FALSE(disk.Exists("SapRfc.ini"));
   EXPECT_EQ(rfc.logons, 1);
 }

@@ -5,15 +5,13 @@
 
 namespace {
 
-std::string TrimmedRight(const char* text) {
-  std::string value = text != nullptr ? text : "";
-  size_t end = value.find_last_not_of(' ');
-  value.erase(end == std::string::npos ? 0 : end + 1);
-  return value;
+std::string TrimmedRight(const std::string& text) {
+  size_t end = text.find_last_not_of(' ');
+  return text.substr(0, end == std::string::npos ? 0 : end + 1);
 }
 
-void AddWhenGiven(NwLogonParameters* out, const char* name, const char* value) {
-  if (value != nullptr && *value != '\0') out->emplace_back(name, value);
+void AddWhenGiven(NwLogonParameters* out, const char* name, const std::string& value) {
+  if (!value.empty()) out->emplace_back(name, value);
 }
 
 std::string Lower(std::string text) {
@@ -21,68 +19,29 @@ std::string Lower(std::string text) {
   return text;
 }
 
-constexpr const char* kConnectKeys[] = {"CLIENT=", "USER=", "PASSWD=", "LANG=", "DEST="};
-
-/// The keyword of |connect| that starts at |at|, or null.
-const char* KeyAt(std::string_view connect, size_t at) {
-  if (at > 0 && connect[at - 1] != ' ') return nullptr;
-  for (const char* key : kConnectKeys) {
-    std::string_view k(key);
-    if (connect.substr(at, k.size()) == k) return key;
-  }
-  return nullptr;
-}
-
 }  // namespace
 
-NwLogonParameters LogonFromOptions(const RfcOptions& options, std::string* refusal) {
+NwLogonParameters LogonFromData(const LogonData& logon, std::string* refusal) {
   NwLogonParameters out;
-  if (options.mode == 1) {
+  if (logon.r2) {
     *refusal = "R/2 systems cannot be reached through the NetWeaver RFC library";
     return out;
   }
-  if (options.mode != 0 || options.connopt == nullptr) {
-    *refusal = "no R/3 connection data";
-    return out;
-  }
-  const auto& r3 = *static_cast<const RfcConnectR3*>(options.connopt);
-  AddWhenGiven(&out, "ashost", r3.hostname);
+  AddWhenGiven(&out, "ashost", logon.host);
   char sysnr[16];
-  std::snprintf(sysnr, sizeof sysnr, "%02d", r3.sysnr);
+  std::snprintf(sysnr, sizeof sysnr, "%02d", logon.systemNumber);
   out.emplace_back("sysnr", sysnr);
-  AddWhenGiven(&out, "client", options.client);
-  out.emplace_back("user", TrimmedRight(options.user));
-  out.emplace_back("passwd", TrimmedRight(options.password));
-  AddWhenGiven(&out, "lang", options.language);
-  AddWhenGiven(&out, "gwhost", r3.gwhost);
-  AddWhenGiven(&out, "gwserv", r3.gwservice);
+  AddWhenGiven(&out, "client", logon.client);
+  out.emplace_back("user", TrimmedRight(logon.user));
+  out.emplace_back("passwd", TrimmedRight(logon.password));
+  AddWhenGiven(&out, "lang", logon.language);
+  AddWhenGiven(&out, "gwhost", logon.gatewayHost);
+  AddWhenGiven(&out, "gwserv", logon.gatewayService);
   return out;
 }
 
-std::map<std::string, std::string> ParseConnectString(std::string_view connect) {
-  std::map<std::string, std::string> values;
-  size_t at = 0;
-  while (at < connect.size() && KeyAt(connect, at) == nullptr) ++at;
-  while (at < connect.size()) {
-    std::string_view key(KeyAt(connect, at));
-    size_t start = at + key.size();
-    size_t end = start;
-    while (end < connect.size() && KeyAt(connect, end) == nullptr) ++end;
-    std::string value(connect.substr(start, end - start));
-    size_t last = value.find_last_not_of(' ');
-    value.erase(last == std::string::npos ? 0 : last + 1);
-    // A value with blanks is written in double quotes.
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-      value = value.substr(1, value.size() - 2);
-    values[std::string(key.substr(0, key.size() - 1))] = value;
-    at = end;
-  }
-  return values;
-}
-
 NwLogonParameters LogonFromDestination(
-    const std::vector<std::pair<std::string, std::string>>& entry,
-    const std::map<std::string, std::string>& connect) {
+    const std::vector<std::pair<std::string, std::string>>& entry, const DestinationLogon& logon) {
   NwLogonParameters out;
   for (const auto& [key, value] : entry) {
     std::string name = Lower(key);
@@ -94,12 +53,9 @@ NwLogonParameters LogonFromDestination(
                  name.rfind("snc_", 0) == 0;
     if (known) out.emplace_back(name, value);
   }
-  for (const auto& [key, name] : {std::pair<const char*, const char*>{"CLIENT", "client"},
-                                  {"USER", "user"},
-                                  {"PASSWD", "passwd"},
-                                  {"LANG", "lang"}}) {
-    auto found = connect.find(key);
-    if (found != connect.end()) out.emplace_back(name, found->second);
-  }
+  out.emplace_back("client", logon.client);
+  out.emplace_back("user", logon.user);
+  out.emplace_back("passwd", logon.password);
+  out.emplace_back("lang", logon.language);
   return out;
 }

@@ -3,21 +3,27 @@
 #include <cstring>
 
 std::string Outcome::Message() const {
-  return kind_ == Kind::kCallFailed ? CallFailureMessage(code_, text_) : text_;
+  switch (line_) {
+    case Line::kException: return "Error 1012: Exception.: " + text_;
+    case Line::kSystemFailure: return "Error 1013: Sys-Exception raised !";
+    case Line::kCallFailed: return "Error 1014: RFC-Failure raised !";
+    case Line::kOther: return "Error 1015: Other Failure raised !";
+    case Line::kMessage:
+    case Line::kLibrary: return text_;
+    default: return std::string();
+  }
 }
 
-Outcome ReceiveOutcome(int result, const char* exception) {
-  if (result == 0) return Outcome::Ok();
-  bool named = result == kRfcException || result == kRfcSysException;
-  return Outcome::CallFailed(result, named ? ExceptionName(exception) : std::string());
-}
-
-std::string CallFailureMessage(int result, std::string_view exception) {
-  switch (result) {
-    case kRfcFailure: return "Error 1014: RFC-Failure raised !";
-    case kRfcException: return "Error 1012: Exception.: " + std::string(exception);
-    case kRfcSysException: return "Error 1013: Sys-Exception raised !";
-    default: return "Error 1015: Other Failure raised !";
+Status Outcome::ToStatus() const {
+  switch (code_) {
+    case Status::Code::kOk: return Status::Ok();
+    case Status::Code::kNotFound: return Status::NotFound(text_);
+    case Status::Code::kRefused: return Status::Refused(Message());
+    case Status::Code::kException: return Status::Exception(text_);
+    case Status::Code::kCommunication: return Status::Communication(Message());
+    case Status::Code::kLibrary: return Status::Library(text_);
+    case Status::Code::kTimedOut: return Status::TimedOut(text_);
+    default: return Status::CallFailed(Message());
   }
 }
 

@@ -4,66 +4,121 @@
 #include <string>
 #include <string_view>
 
-#include "sap/rfc_library.h"
+#include "base/status.h"
 
-/// How a step of the measurement ended: well, with an error for the result
-/// document, or with a failure of the RFC library itself. The run driver
-/// decides what each means for the output and the exit code.
+/// The library's own texts about a failure, as its error record holds
+/// them: key ("RFC_ERROR_LOGON_FAILURE"), status, message and internal
+/// status. Empty where the library says nothing.
+struct LibraryTexts {
+  std::string key;
+  std::string status;
+  std::string message;
+  std::string internalStatus;
+
+  bool empty() const {
+    return key.empty() && status.empty() && message.empty() && internalStatus.empty();
+  }
+  /// The text that says most: the message, else the key.
+  const std::string& Summary() const { return message.empty() ? key : message; }
+};
+
+/// How a step with the system ended: well; with a failed call of a
+/// function module (an ABAP exception by name, a system failure, a
+/// refused logon, a function module the system does not have, another
+/// failure); with a failed step of the sensor's own (a message for the
+/// document); or with a failure of the RFC library itself. Each carries
+/// the library's texts. The run driver decides what each means for the
+/// output and the exit code.
 class Outcome {
  public:
-  static Outcome Ok() { return Outcome(Kind::kOk, 0, std::string()); }
-  /// A function-module call that came back with the library's result
-  /// |code| (1, 2, 3 or another); |exception| names the exception of 2 and 3.
-  static Outcome CallFailed(int code, std::string exception) {
-    return Outcome(Kind::kCallFailed, code, std::move(exception));
+  static Outcome Ok() { return Outcome(); }
+  /// The function module raised the ABAP exception |name|.
+  static Outcome Exception(std::string name, LibraryTexts texts = {}) {
+    return Outcome(Status::Code::kException, Line::kException, std::move(name), std::move(texts));
+  }
+  /// The system failed in the call (a short dump, an error message) or
+  /// the connection was lost; |name| is the library's name for it.
+  static Outcome SystemFailure(std::string name, LibraryTexts texts = {}) {
+    return Outcome(Status::Code::kCommunication, Line::kSystemFailure, std::move(name),
+                   std::move(texts));
+  }
+  /// The call failed without a system's answer.
+  static Outcome CallFailed(LibraryTexts texts = {}) {
+    return Outcome(Status::Code::kCallFailed, Line::kCallFailed, std::string(), std::move(texts));
+  }
+  /// The library gave a result it does not document.
+  static Outcome OtherFailure(LibraryTexts texts = {}) {
+    return Outcome(Status::Code::kCallFailed, Line::kOther, std::string(), std::move(texts));
+  }
+  /// The system refused the logon data, which went with the call.
+  static Outcome LogonRefused(LibraryTexts texts = {}) {
+    return Outcome(Status::Code::kRefused, Line::kCallFailed, std::string(), std::move(texts));
+  }
+  /// The system has no function module |function|.
+  static Outcome FunctionNotFound(std::string function, LibraryTexts texts = {}) {
+    return Outcome(Status::Code::kNotFound, Line::kCallFailed, std::move(function),
+                   std::move(texts));
   }
   /// A step that failed with |message| for the error document.
   static Outcome Failed(std::string message) {
-    return Outcome(Kind::kFailed, 0, std::move(message));
+    return Outcome(Status::Code::kCallFailed, Line::kMessage, std::move(message), {});
   }
   /// An operation of the library failed ("ItCreate STATISTIC"): the run
   /// ends with the RFC failure report naming |operation|.
-  static Outcome LibraryFailed(std::string operation) {
-    return Outcome(Kind::kLibraryFailed, 0, std::move(operation));
+  static Outcome LibraryFailed(std::string operation, LibraryTexts texts = {}) {
+    return Outcome(Status::Code::kLibrary, Line::kLibrary, std::move(operation), std::move(texts));
   }
 
-  bool ok() const { return kind_ == Kind::kOk; }
-  bool IsLibraryFailure() const { return kind_ == Kind::kLibraryFailed; }
-  /// Whether a call came back with the library's result |code|.
-  bool IsCallResult(int code) const { return kind_ == Kind::kCallFailed && code_ == code; }
-  /// Whether a call raised the ABAP exception |name| (result 2).
+  bool ok() const { return code_ == Status::Code::kOk; }
+  Status::Code code() const { return code_; }
+  bool IsLibraryFailure() const { return code_ == Status::Code::kLibrary; }
+  bool IsLogonRefused() const { return code_ == Status::Code::kRefused; }
+  bool IsFunctionNotFound() const { return code_ == Status::Code::kNotFound; }
+  /// Whether the call raised the ABAP exception |name|.
   bool IsException(std::string_view name) const {
-    return kind_ == Kind::kCallFailed && code_ == kRfcException && text_ == name;
+    return code_ == Status::Code::kException && text_ == name;
   }
-  /// The error line of a failed call or step (see CallFailureMessage).
+  /// The sensor's error line of a failed call or step:
+  /// "Error 1012: Exception.: NAME" for an exception, "Error 1013:
+  /// Sys-Exception raised !" for a system failure, "Error 1014:
+  /// RFC-Failure raised !" for a failed call (a refused logon, a missing
+  /// function module), "Error 1015: Other Failure raised !" otherwise, the
+  /// message of a failed step.
   std::string Message() const;
-  /// The failed operation of a library failure.
+  /// The failed operation of a library failure; the exception's name.
   const std::string& Operation() const { return text_; }
+  const std::string& ExceptionName() const { return text_; }
+  /// What the library said about the failure.
+  const LibraryTexts& Texts() const { return texts_; }
+  /// The code and text for layers that do not know SAP.
+  Status ToStatus() const;
 
  private:
-  enum class Kind { kOk, kCallFailed, kFailed, kLibraryFailed };
-  Outcome(Kind kind, int code, std::string text)
-      : kind_(kind), code_(code), text_(std::move(text)) {}
-  Kind kind_;
-  int code_;
+  /// Which error line Message() gives.
+  enum class Line : unsigned char {
+    kNone,
+    kException,
+    kSystemFailure,
+    kCallFailed,
+    kOther,
+    kMessage,
+    kLibrary
+  };
+  Outcome() = default;
+  Outcome(Status::Code code, Line line, std::string text, LibraryTexts texts)
+      : code_(code), line_(line), text_(std::move(text)), texts_(std::move(texts)) {}
+
+  Status::Code code_ = Status::Code::kOk;
+  Line line_ = Line::kNone;
   std::string text_;
+  LibraryTexts texts_;
 };
-
-/// The error line of a failed function-module call: result 1
-/// "Error 1014: RFC-Failure raised !", 2 "Error 1012: Exception.: " and the
-/// exception name, 3 "Error 1013: Sys-Exception raised !", any other
-/// "Error 1015: Other Failure raised !".
-std::string CallFailureMessage(int result, std::string_view exception);
-
-/// The outcome of RfcReceive: Ok for result 0, otherwise the failed call
-/// with the exception name the library handed back on 2 and 3.
-Outcome ReceiveOutcome(int result, const char* exception);
 
 /// The longest exception name kept of a failed call.
 constexpr size_t kMaxExceptionName = 255;
 
-/// The exception name the library handed back on result 2 or 3: up to its
-/// terminator, cut after kMaxExceptionName characters; empty for null.
+/// An exception name a library handed back: up to its terminator, cut
+/// after kMaxExceptionName characters; empty for null.
 std::string ExceptionName(const char* name);
 
 #endif  // BRINDLEMARK_SAP_OUTCOME_H_

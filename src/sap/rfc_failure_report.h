@@ -3,7 +3,8 @@
 
 #include <string_view>
 
-#include "sap/rfc_library.h"
+#include "sap/outcome.h"
+#include "sap/rfc_client.h"
 
 struct Console;
 
@@ -13,15 +14,12 @@ struct Console;
 /// prints the two closing lines. The result document is not printed; the
 /// caller ends the process with exit code 1. Nothing the library or the
 /// console does stops the report half-way.
-void ReportRfcFailure(Console& console, RfcLibrary& rfc, std::string_view operation);
+void ReportRfcFailure(Console& console, RfcClient& rfc, std::string_view operation);
 
-/// The same report with the last error information |info| read before,
-/// on the thread whose call failed (the library keeps it per thread).
-void ReportRfcFailure(Console& console, RfcLibrary& rfc, std::string_view operation,
-                      const RfcErrorInfo& info);
-
-/// The library's last error information; all empty when it gives none.
-RfcErrorInfo LastRfcError(RfcLibrary& rfc);
+/// The same report with the library's texts |info| read before, on the
+/// thread whose call failed (the library keeps them per thread).
+void ReportRfcFailure(Console& console, RfcClient& rfc, std::string_view operation,
+                      const LibraryTexts& info);
 
 /// Prints one labelled line: the label padded with blanks to 15
 /// characters, " : ", the value and a line feed.

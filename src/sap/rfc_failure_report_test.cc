@@ -38,14 +38,15 @@ std::string Block(const std::string& operation, const std::string& key, const st
 TEST(RfcFailureReportTest, PrintsTheBlockAndClosesEverything) {
   CapturedConsole console;
   ScriptedLibrary rfc;
-  ReportRfcFailure(console, rfc, "ItCreate STATISTIC");
+  ClassicRfcClient client(rfc);
+  ReportRfcFailure(console, client, "ItCreate STATISTIC");
   EXPECT_EQ(console.output, Block("ItCreate STATISTIC", "", "", "", ""));
   EXPECT_EQ(rfc.closed, std::vector<RfcHandle>{0});
 
   // Fields filled to their last byte are read to their width only.
   console.output.clear();
   rfc.fillWithoutTerminators = true;
-  ReportRfcFailure(console, rfc, "");
+  ReportRfcFailure(console, client, "");
   EXPECT_EQ(console.output, Block("", std::string(33, 'X'), std::string(128, 'X'),
                                   std::string(256, 'X'), std::string(128, 'X')));
 
@@ -53,7 +54,7 @@ TEST(RfcFailureReportTest, PrintsTheBlockAndClosesEverything) {
   console.output.clear();
   rfc.fillWithoutTerminators = false;
   rfc.throwOnClose = true;
-  ReportRfcFailure(console, rfc, "ItCreate STATISTIC");
+  ReportRfcFailure(console, client, "ItCreate STATISTIC");
   EXPECT_EQ(console.output, Block("ItCreate STATISTIC", "", "", "", ""));
 }
 

@@ -195,13 +195,4 @@ class RfcLibrary {
   virtual std::string LibraryVersion() const { return std::string(); }
 };
 
-/// Gives the RFC library when the first logon needs it.
-class RfcLibraryLoader {
- public:
-  virtual ~RfcLibraryLoader() = default;
-  /// The library, loaded at the first call and kept for the process; null
-  /// when it cannot be loaded, with |message| set to the error text.
-  virtual RfcLibrary* Get(std::string* message) = 0;
-};
-
 #endif  // BRINDLEMARK_SAP_RFC_LIBRARY_H_

@@ -1,19 +1,22 @@
 #include "sap/rfc_library_loader.h"
 
 #include "platform/environment.h"
+#include "sap/classic_rfc_client.h"
 #include "sap/classic_rfc_library.h"
-#include "sap/netweaver_rfc_library.h"
+#include "sap/netweaver_rfc_client.h"
 
 namespace {
 
-std::unique_ptr<RfcLibrary> OpenClassic(std::unique_ptr<SharedLibrary> library,
-                                        std::string* missing) {
-  return ClassicRfcLibrary::Open(std::move(library), missing);
+std::unique_ptr<RfcClient> OpenClassic(std::unique_ptr<SharedLibrary> library,
+                                       std::string* missing) {
+  std::unique_ptr<RfcLibrary> classic = ClassicRfcLibrary::Open(std::move(library), missing);
+  if (classic == nullptr) return nullptr;
+  return std::make_unique<ClassicRfcClient>(std::move(classic));
 }
 
-std::unique_ptr<RfcLibrary> OpenNetWeaver(std::unique_ptr<SharedLibrary> library,
-                                          std::string* missing) {
-  return NetWeaverRfcLibrary::Open(std::move(library), missing);
+std::unique_ptr<RfcClient> OpenNetWeaver(std::unique_ptr<SharedLibrary> library,
+                                         std::string* missing) {
+  return NetWeaverRfcClient::Open(std::move(library), missing);
 }
 
 /// The candidates' names joined with " or ".
@@ -68,12 +71,12 @@ DynamicRfcLibraryLoader::DynamicRfcLibraryLoader(std::vector<RfcLibraryCandidate
                                                  RfcLibraryPlaces places)
     : candidates_(std::move(candidates)), places_(std::move(places)) {}
 
-RfcLibrary* DynamicRfcLibraryLoader::Get(std::string* message) {
+RfcClient* DynamicRfcLibraryLoader::Get(Status* status) {
   if (!tried_) {
     tried_ = true;
     Load();
   }
-  if (library_ == nullptr) *message = message_;
+  *status = library_ == nullptr ? failure_ : Status::Ok();
   return library_.get();
 }
 
@@ -99,7 +102,7 @@ bool DynamicRfcLibraryLoader::Try(const RfcLibraryCandidate& candidate,
   }
 
   std::string result;
-  std::string failure;  // the message, when the file is there but unusable
+  Status failure;  // when the file is there but unusable
   if (file != nullptr) {
     std::string missing;
     library_ = candidate.open(std::move(file), &missing);
@@ -107,18 +110,19 @@ bool DynamicRfcLibraryLoader::Try(const RfcLibraryCandidate& candidate,
       result = "loaded";
     } else {
       result = "lacks " + missing;
-      failure = "Error 1010: RFC-Library " + candidate.fileName + " lacks " + missing + " !";
+      failure = Status::Library("Error 1010: RFC-Library " + candidate.fileName + " lacks " +
+                                missing + " !");
     }
   } else if (lookup.present) {
     std::string reason = FirstLine(lookup.error);
     result = "could not be loaded: " + reason;
-    failure =
-        "Error 1010: RFC-Library " + candidate.fileName + " could not be loaded ! - " + reason;
+    failure = Status::NotFound("Error 1010: RFC-Library " + candidate.fileName +
+                               " could not be loaded ! - " + reason);
   } else {
     result = "not there";
   }
   attempts_.push_back({candidate.fileName, where, result});
-  if (message_.empty()) message_ = failure;
+  if (failure_.ok()) failure_ = failure;
   return library_ != nullptr;
 }
 
@@ -139,5 +143,5 @@ void DynamicRfcLibraryLoader::Load() {
       if ((first || !IsPath(candidate.fileName)) && Try(candidate, nullptr, programDirectory))
         return;
   }
-  if (message_.empty()) message_ = NotFound(candidates_);
+  if (failure_.ok()) failure_ = Status::NotFound(NotFound(candidates_));
 }

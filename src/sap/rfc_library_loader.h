@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "platform/shared_library.h"
-#include "sap/rfc_library.h"
+#include "sap/rfc_client.h"
 
 /// Makes the sensor's RFC library from a loaded library file; null with
 /// |missing| set to the first function the file lacks.
-using RfcLibraryOpener = std::unique_ptr<RfcLibrary> (*)(std::unique_ptr<SharedLibrary> library,
-                                                         std::string* missing);
+using RfcLibraryOpener = std::unique_ptr<RfcClient> (*)(std::unique_ptr<SharedLibrary> library,
+                                                        std::string* missing);
 
 /// A library file the loader tries, and how it is opened.
 struct RfcLibraryCandidate {
@@ -72,7 +72,7 @@ class DynamicRfcLibraryLoader : public RfcLibraryLoader {
   explicit DynamicRfcLibraryLoader(std::vector<RfcLibraryCandidate> candidates);
   DynamicRfcLibraryLoader(std::vector<RfcLibraryCandidate> candidates, RfcLibraryPlaces places);
 
-  RfcLibrary* Get(std::string* message) override;
+  RfcClient* Get(Status* status) override;
 
   /// The destination file (an absolute path) that RFC_INI names before a
   /// library that reads RFC_INI is loaded: a library whose C runtime takes
@@ -96,8 +96,8 @@ class DynamicRfcLibraryLoader : public RfcLibraryLoader {
   std::optional<RfcLibraryPlaces> places_;
   std::string destinationFile_;
   bool tried_ = false;
-  std::unique_ptr<RfcLibrary> library_;
-  std::string message_;  // of the first candidate there but unusable
+  std::unique_ptr<RfcClient> library_;
+  Status failure_;  // of the first candidate there but unusable
   std::vector<RfcLibraryAttempt> attempts_;
 };
 

@@ -38,13 +38,13 @@ TEST_F(RfcLibraryLoaderTest, MissingFilesAreNotFoundOtherFilesCannotBeLoaded) {
   for (const fs::path& path : {missing, folder}) {
     SCOPED_TRACE(path.string());
     DynamicRfcLibraryLoader loader = LoaderFor(path.string());
-    std::string message;
+    Status message;
     EXPECT_EQ(loader.Get(&message), nullptr);
-    EXPECT_EQ(message, "Error 1010: RFC-Library " + path.string() + " not found !");
+    EXPECT_EQ(message.text(), "Error 1010: RFC-Library " + path.string() + " not found !");
     // The failure is kept: the same message again, no second attempt.
-    std::string again;
+    Status again;
     EXPECT_EQ(loader.Get(&again), nullptr);
-    EXPECT_EQ(again, message);
+    EXPECT_EQ(again.text(), message.text());
     ASSERT_EQ(loader.Attempts().size(), 1u);
     EXPECT_EQ(loader.Attempts()[0].result, "not there");
   }
@@ -54,31 +54,32 @@ TEST_F(RfcLibraryLoaderTest, MissingFilesAreNotFoundOtherFilesCannotBeLoaded) {
   fs::create_directories(text.parent_path());
   std::ofstream(text) << "not a library\n";
   DynamicRfcLibraryLoader loader = LoaderFor(text.string());
-  std::string message;
+  Status message;
   EXPECT_EQ(loader.Get(&message), nullptr);
   std::string lead = "Error 1010: RFC-Library " + text.string() + " could not be loaded ! - ";
-  ASSERT_EQ(message.compare(0, lead.size(), lead), 0) << message;
-  EXPECT_GT(message.size(), lead.size());
-  EXPECT_EQ(message.find_first_of("\r\n"), std::string::npos);
-  EXPECT_EQ(loader.Attempts()[0].result, "could not be loaded: " + message.substr(lead.size()));
+  ASSERT_EQ(message.text().compare(0, lead.size(), lead), 0) << message.text();
+  EXPECT_GT(message.text().size(), lead.size());
+  EXPECT_EQ(message.text().find_first_of("\r\n"), std::string::npos);
+  EXPECT_EQ(loader.Attempts()[0].result,
+            "could not be loaded: " + message.text().substr(lead.size()));
 }
 
 TEST_F(RfcLibraryLoaderTest, PlainNameNotFoundAnywhere) {
   RfcLibraryCandidate candidate = ClassicRfcLibraryCandidate();
   candidate.fileName = "librfc-no-such-library.so";
   DynamicRfcLibraryLoader loader({candidate});
-  std::string message;
+  Status message;
   EXPECT_EQ(loader.Get(&message), nullptr);
-  EXPECT_EQ(message, "Error 1010: RFC-Library librfc-no-such-library.so not found !");
+  EXPECT_EQ(message.text(), "Error 1010: RFC-Library librfc-no-such-library.so not found !");
 }
 
 #ifndef _WIN32
 TEST_F(RfcLibraryLoaderTest, LibraryLackingAFunction) {
   DynamicRfcLibraryLoader loader = LoaderFor(BRINDLEMARK_PARTIAL_RFC_LIBRARY);
-  std::string message;
+  Status message;
   EXPECT_EQ(loader.Get(&message), nullptr);
-  EXPECT_EQ(message, std::string("Error 1010: RFC-Library ") + BRINDLEMARK_PARTIAL_RFC_LIBRARY +
-                         " lacks RfcOpenEx !");
+  EXPECT_EQ(message.text(), std::string("Error 1010: RFC-Library ") +
+                                BRINDLEMARK_PARTIAL_RFC_LIBRARY + " lacks RfcOpenEx !");
 }
 
 TEST_F(RfcLibraryLoaderTest, LaterCandidateStandsInAndLackingOneIsReported) {
@@ -89,14 +90,15 @@ TEST_F(RfcLibraryLoaderTest, LaterCandidateStandsInAndLackingOneIsReported) {
   RfcLibraryCandidate standIn = ClassicRfcLibraryCandidate();
   standIn.fileName = BRINDLEMARK_STAND_IN_RFC_LIBRARY;
 
-  std::string message;
+  Status message;
   DynamicRfcLibraryLoader found({missing, partial, standIn});
   EXPECT_NE(found.Get(&message), nullptr);
 
   // Neither loads: the one that was found but lacks a function is named.
   DynamicRfcLibraryLoader lacking({missing, partial});
   EXPECT_EQ(lacking.Get(&message), nullptr);
-  EXPECT_NE(message.find(" lacks RfcOpenEx !"), std::string::npos) << message;
+  EXPECT_EQ(message.code(), Status::Code::kLibrary);
+  EXPECT_NE(message.text().find(" lacks RfcOpenEx !"), std::string::npos) << message.text();
 }
 
 // The stand-in library through the adapter: records go in and out of the
@@ -104,32 +106,25 @@ TEST_F(RfcLibraryLoaderTest, LaterCandidateStandsInAndLackingOneIsReported) {
 // holds no SapSim.json here, so no logon succeeds.
 TEST_F(RfcLibraryLoaderTest, StandInThroughTheAdapter) {
   DynamicRfcLibraryLoader loader = LoaderFor(BRINDLEMARK_STAND_IN_RFC_LIBRARY);
-  std::string message;
-  RfcLibrary* rfc = loader.Get(&message);
-  ASSERT_NE(rfc, nullptr) << message;
-
-  ItHandle table = rfc->ItCreate("ROWS", 8, 0, 0);
-  ASSERT_NE(table, nullptr);
-  EXPECT_EQ(rfc->ItFill(table), 0u);
-  EXPECT_EQ(rfc->ItGetLine(table, 1), nullptr);
-  EXPECT_EQ(rfc->ItDelete(table), 0);
-  EXPECT_NE(rfc->ItDelete(table), 0);  // already deleted
-
-  FieldDescriptor fields[] = {{"A", kTypeChar, 3, 0, 0}, {"B", kTypeInt, 4, 0, 0}};
-  RfcType handle = 0;
-  EXPECT_EQ(rfc->RfcInstallStructure("PAIR", fields, 2, &handle), 0);
-  EXPECT_NE(handle, 0u);
+  Status message;
+  RfcClient* rfc = loader.Get(&message);
+  ASSERT_NE(rfc, nullptr) << message.text();
 
   fs::path previous = fs::current_path();
   fs::current_path(directory_);
-  RfcErrorInfo error;
-  std::memset(&error, 'x', sizeof error);
-  EXPECT_EQ(rfc->RfcOpenEx("CLIENT=100 USER=A PASSWD=B LANG=E DEST=PRD", &error), 0u);
-  EXPECT_NE(std::string(error.message).find("SapSim.json"), std::string::npos) << error.message;
-  RfcErrorInfo last;
-  EXPECT_EQ(rfc->RfcLastError(&last), 0);
-  EXPECT_STREQ(last.key, "RFC_ERROR_PROGRAM");
-  EXPECT_EQ(rfc->RfcCall(7, "RFC_SYSTEM_INFO", nullptr, nullptr), kRfcFailure);
+  EXPECT_EQ(rfc->OpenDestination({"PRD", "100", "A", "B", "E"}), 0u);
+  LibraryTexts last = rfc->LastError();
+  EXPECT_EQ(last.key, "RFC_ERROR_PROGRAM");
+  EXPECT_NE(last.message.find("SapSim.json"), std::string::npos) << last.message;
+
+  // A call on no connection: its table is created, its row described and
+  // the table given back after the failed call.
+  RowType pair{"PAIR", {CharField("A", 3), IntField("B")}};
+  FunctionCall call("RFC_SYSTEM_INFO");
+  call.AddTable("ROWS", pair);
+  Outcome outcome = rfc->Invoke(7, call);
+  EXPECT_EQ(outcome.Message(), "Error 1014: RFC-Failure raised !");
+  EXPECT_FALSE(call.answered());
   fs::current_path(previous);
 }
 // Without a classic library the NetWeaver library is loaded; the message
@@ -140,32 +135,36 @@ TEST_F(RfcLibraryLoaderTest, FallsBackToTheNetWeaverLibrary) {
   RfcLibraryCandidate netweaver = NetWeaverRfcLibraryCandidate();
   netweaver.fileName = BRINDLEMARK_NETWEAVER_STAND_IN_RFC_LIBRARY;
   DynamicRfcLibraryLoader loader({classic, netweaver});
-  std::string message;
-  RfcLibrary* rfc = loader.Get(&message);
-  ASSERT_NE(rfc, nullptr) << message;
+  Status message;
+  RfcClient* rfc = loader.Get(&message);
+  ASSERT_NE(rfc, nullptr) << message.text();
   // R/2 systems are refused by the NetWeaver adapter itself.
-  RfcConnectR2 r2{"gw01", nullptr};
-  RfcOptions options{"R2P", 1, &r2, "001", "R2MON", "pw", "D", 0};
+  LogonData r2;
+  r2.destination = "R2P";
+  r2.r2 = true;
+  r2.gatewayHost = "gw01";
+  r2.client = "001";
+  r2.user = "R2MON";
+  r2.password = "pw";
+  r2.language = "D";
   fs::path previous = fs::current_path();
   fs::current_path(directory_);  // for the trace file
-  EXPECT_EQ(rfc->RfcOpen(options), 0u);
+  EXPECT_EQ(rfc->Open(r2), 0u);
   fs::current_path(previous);
-  RfcErrorInfo error;
-  rfc->RfcLastError(&error);
-  EXPECT_NE(std::string(error.message).find("R/2"), std::string::npos);
+  EXPECT_NE(rfc->LastError().message.find("R/2"), std::string::npos);
 
   netweaver.fileName = (directory_ / "libsapnwrfc.so").string();
   DynamicRfcLibraryLoader none({classic, netweaver});
   EXPECT_EQ(none.Get(&message), nullptr);
-  EXPECT_EQ(message, "Error 1010: RFC-Library " + classic.fileName + " or " + netweaver.fileName +
-                         " not found !");
+  EXPECT_EQ(message.text(), "Error 1010: RFC-Library " + classic.fileName + " or " +
+                                netweaver.fileName + " not found !");
 
   // The classic stand-in taken for a NetWeaver library lacks its functions.
   netweaver.fileName = BRINDLEMARK_STAND_IN_RFC_LIBRARY;
   DynamicRfcLibraryLoader wrong({netweaver});
   EXPECT_EQ(wrong.Get(&message), nullptr);
-  EXPECT_EQ(message, std::string("Error 1010: RFC-Library ") + BRINDLEMARK_STAND_IN_RFC_LIBRARY +
-                         " lacks RfcOpenConnection !");
+  EXPECT_EQ(message.text(), std::string("Error 1010: RFC-Library ") +
+                                BRINDLEMARK_STAND_IN_RFC_LIBRARY + " lacks RfcOpenConnection !");
 }
 
 // Placement decides before kind: a NetWeaver library in the first place
@@ -179,8 +178,8 @@ TEST_F(RfcLibraryLoaderTest, PlacementDecidesBeforeKind) {
   DynamicRfcLibraryLoader loader(
       {ClassicRfcLibraryCandidate(), NetWeaverRfcLibraryCandidate()},
       RfcLibraryPlaces{{first.string() + "/", later.string() + "/"}, false});
-  std::string message;
-  ASSERT_NE(loader.Get(&message), nullptr) << message;
+  Status message;
+  ASSERT_NE(loader.Get(&message), nullptr) << message.text();
   ASSERT_EQ(loader.Attempts().size(), 2u);
   EXPECT_EQ(loader.Attempts()[0].fileName, "librfccm.so");
   EXPECT_EQ(loader.Attempts()[0].result, "not there");
@@ -195,7 +194,7 @@ TEST_F(RfcLibraryLoaderTest, PlacementDecidesBeforeKind) {
   DynamicRfcLibraryLoader search({planted}, RfcLibraryPlaces{{}, true});
   EXPECT_EQ(search.Get(&message), nullptr);
   fs::current_path(previous);
-  EXPECT_EQ(message, "Error 1010: RFC-Library librfccm.so not found !");
+  EXPECT_EQ(message.text(), "Error 1010: RFC-Library librfccm.so not found !");
   ASSERT_EQ(search.Attempts().size(), 1u);
   EXPECT_EQ(search.Attempts()[0].where, "the system's search path");
 }

@@ -1,15 +1,16 @@
 #ifndef BRINDLEMARK_SAP_RFC_SESSION_H_
 #define BRINDLEMARK_SAP_RFC_SESSION_H_
 
-#include "sap/rfc_library.h"
-#include "sap/structure_descriptors.h"
+#include "sap/function_call.h"
+#include "sap/rfc_client.h"
 
-/// What a function-module call needs: the library, the open connection and
-/// the type handles of the structures described to the library so far.
+/// What a function-module call needs: the library and the open
+/// connection.
 struct RfcSession {
-  RfcLibrary& rfc;
-  RfcHandle connection;
-  StructureHandles& structures;
+  RfcClient& rfc;
+  ConnectionId connection;
+
+  Outcome Invoke(FunctionCall& call) const { return rfc.Invoke(connection, call); }
 };
 
 #endif  // BRINDLEMARK_SAP_RFC_SESSION_H_

@@ -1,6 +1,5 @@
 #include "tool/failure_hints.h"
 
-#include <cstring>
 #include <initializer_list>
 
 #include "platform/text.h"
@@ -8,14 +7,9 @@
 namespace {
 
 /// The texts of the record, upper-cased and joined, for looking up words.
-std::string Searchable(const RfcErrorInfo& error) {
-  auto text = [](const char* field, size_t size) {
-    return std::string(field, strnlen(field, size));
-  };
-  return UpperCased(text(error.key, sizeof error.key) + " " +
-                    text(error.status, sizeof error.status) + " " +
-                    text(error.message, sizeof error.message) + " " +
-                    text(error.internalStatus, sizeof error.internalStatus));
+std::string Searchable(const LibraryTexts& error) {
+  return UpperCased(error.key + " " + error.status + " " + error.message + " " +
+                    error.internalStatus);
 }
 
 bool HoldsAny(const std::string& text, std::initializer_list<const char*> words) {
@@ -26,21 +20,20 @@ bool HoldsAny(const std::string& text, std::initializer_list<const char*> words)
 
 }  // namespace
 
-std::string ErrorRecordText(const RfcErrorInfo& error) {
+std::string ErrorRecordText(const LibraryTexts& error) {
   std::string line;
-  auto add = [&](const char* label, const char* field, size_t size) {
-    std::string value(field, strnlen(field, size));
+  auto add = [&](const char* label, const std::string& value) {
     if (value.empty()) return;
     line += (line.empty() ? "" : ", ") + std::string(label) + " " + value;
   };
-  add("key", error.key, sizeof error.key);
-  add("status", error.status, sizeof error.status);
-  add("message", error.message, sizeof error.message);
-  add("internal status", error.internalStatus, sizeof error.internalStatus);
+  add("key", error.key);
+  add("status", error.status);
+  add("message", error.message);
+  add("internal status", error.internalStatus);
   return line;
 }
 
-std::string LogonHint(const RfcErrorInfo& error) {
+std::string LogonHint(const LibraryTexts& error) {
   const std::string text = Searchable(error);
   if (HoldsAny(text, {"LOCKED", "TOO MANY", "GESPERRT"}))
     return "the user is locked (too many wrong passwords, or by an administrator): have it "
@@ -66,7 +59,7 @@ std::string LogonHint(const RfcErrorInfo& error) {
          "or dev_rfc.trc from the NetWeaver library)";
 }
 
-bool IsAuthorisationFailure(std::string_view exception, const RfcErrorInfo& error) {
+bool IsAuthorisationFailure(std::string_view exception, const LibraryTexts& error) {
   std::string text = UpperCased(std::string(exception)) + " " + Searchable(error);
   return HoldsAny(text, {"AUTHORI", "AUTHORITY", "NO_AUTH", "S_RFC", "BERECHTIGUNG"});
 }

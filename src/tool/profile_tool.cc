@@ -3,6 +3,7 @@
 #include <map>
 #include <random>
 
+#include "output/error_lines.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
 #include "sap/stored_password.h"
@@ -305,7 +306,7 @@ int Check(const std::vector<std::string>& args, std::string* out, std::string* e
   const std::string name = ProfileNameOfPath(path);
   std::string contents;
   if (!disk.ReadFile(path, &contents)) {
-    *out += "Error 1002: Profile " + name + " is missing...\n";
+    *out += ProfileMissingMessage(name) + "\n";
     return 2;
   }
   SystemProfile profile;

@@ -10,7 +10,7 @@
 #include "sap/connection.h"
 #include "sap/rfc_library_loader.h"
 #include "tool/profile_tool.h"
-#include "tool/setup_test.h"
+#include "tool/setup_check.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);

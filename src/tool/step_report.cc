@@ -1,5 +1,6 @@
 #include "tool/step_report.h"
 
+#include "output/error_lines.h"
 #include "platform/console.h"
 #include "platform/process.h"
 
@@ -40,8 +41,7 @@ void StepReport::EndWithoutAnswer(unsigned seconds) {
     std::string limit = std::to_string(seconds) + " s";
     Print(step_ + ": no answer within " + limit + "\n");
     if (!destination_.empty())
-      Print(step_ + ": the sensor reports: Error 1017: No answer from " + destination_ +
-            " within " + limit + " !\n");
+      Print(step_ + ": the sensor reports: " + NoAnswerMessage(destination_, seconds) + "\n");
     Print("FAILED - " + step_ + ": no answer within " + limit +
           " (TIMEOUT=); the host, the gateway or the network does not answer, or the system is"
           " overloaded: check them, or give a larger TIMEOUT= a few seconds under the"

@@ -1,20 +1,21 @@
-// The NetWeaver adapter over the simulated system's NetWeaver interface:
-// the sensor's own calls must give the same records as through the classic
-// interface, and bad descriptions must end in the RFC error path.
+// The NetWeaver client over the simulated system's NetWeaver interface:
+// the sensor's own calls must give the same values as through the classic
+// interface, and bad descriptions must end in a failed call with the
+// library's texts.
 
-#include "sap/netweaver_rfc_library.h"
+#include "sap/netweaver_rfc_client.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 
+#include "measure/day_statistics.h"
 #include "measure/server_clock.h"
 #include "measure/system_info.h"
-#include "measure/system_usage_call.h"
 #include "sap/connection.h"
-#include "sap/structure_descriptors.h"
 #include "sapsim/netweaver/nw_standin.h"
 #include "testing/simulated_run.h"
 
@@ -27,43 +28,44 @@ constexpr const char kStatistics[] = R"(, "clock": "Tue Mar  5 14:07:09 2024",
        "resp_time": 500, "cpu_time": -100, "s_data_vol": "000000000001234D"},
       {"client": "200", "account": "BATCH", "steps": 2147483647, "bsteps": -5}]})";
 
-/// A logon through the NetWeaver adapter over the stand-in, in the same
+/// A logon through the NetWeaver client over the stand-in, in the same
 /// directory as a classic run over the simulated system.
 struct NetWeaverRun {
   explicit NetWeaverRun(const SimulatedRun& classic, const NwRfcFunctions& functions)
-      : library((ResetNetWeaverStandIn(classic.directory.path), functions), classic.directory.path),
+      : client((ResetNetWeaverStandIn(classic.directory.path), functions), classic.directory.path),
         disk(*classic.disk),
         profile(classic.run.systemProfile) {}
 
   /// Logs on with the profile; the session of the connection.
   RfcSession Logon() {
-    RfcHandle handle = OpenConnection(library, disk, console, true, profile, {}, &sysnr).handle;
-    return RfcSession{library, handle, structures};
+    ConnectionId handle = OpenConnection(client, disk, console, true, profile, {}, &sysnr).handle;
+    return RfcSession{client, handle};
   }
 
   CapturedConsole console;
-  NetWeaverRfcLibrary library;
+  NetWeaverRfcClient client;
   FileSystem& disk;
   SystemProfile profile;
-  StructureHandles structures;
   int sysnr = 0;
 };
 
-/// The statistic rows of the day |date| as the sensor reads them.
-std::string StatisticBytes(RfcSession& session, const std::string& date, Outcome* outcome) {
-  RfcLibrary& rfc = session.rfc;
-  ItHandle statistic = rfc.ItCreate("STATISTIC", kStatisticRowLength, 0, 0);
-  ItHandle relation = rfc.ItCreate("USER_ACCOUNT_RELATION", kUserAccountRowLength, 0, 0);
-  *outcome = CallSystemUsage(session, date, statistic, relation);
-  std::string bytes;
-  for (unsigned i = 1; i <= rfc.ItFill(statistic); ++i)
-    bytes.append(static_cast<const char*>(rfc.ItGetLine(statistic, i)), kStatisticRowLength);
-  rfc.ItDelete(statistic);
-  rfc.ItDelete(relation);
-  return bytes;
+/// The statistic rows of the day |date| as the sensor reads them: one
+/// line a row, each field typed.
+std::string StatisticText(RfcSession& session, const std::string& date, Outcome* outcome) {
+  std::string text;
+  StatisticsFetch fetch = FetchDayStatistics(session, date, [&](const DayStatistics& day) {
+    for (size_t row = 0; row < day.size(); ++row) {
+      text += std::string(day.Client(row)) + "|" + std::string(day.Account(row));
+      for (std::uint32_t counter : day.Counters(row).value) text += "|" + std::to_string(counter);
+      text += "\n";
+    }
+    return Outcome::Ok();
+  });
+  *outcome = fetch.noData ? Outcome::Exception("NO_DATA_FOUND") : fetch.outcome;
+  return text;
 }
 
-TEST(NetWeaverRfcLibraryTest, AnswersEqualThoseOfTheClassicInterface) {
+TEST(NetWeaverRfcClientTest, AnswersEqualThoseOfTheClassicInterface) {
   SimulatedRun classic(OneSystem("{}", kStatistics));
   NetWeaverRun nw(classic, NetWeaverStandInFunctions());
   RfcSession sessions[] = {classic.Logon(), nw.Logon()};
@@ -78,24 +80,23 @@ TEST(NetWeaverRfcLibraryTest, AnswersEqualThoseOfTheClassicInterface) {
     EXPECT_EQ(hostLabel, "prdci01 ");
   }
   Outcome classicOutcome = Outcome::Ok(), nwOutcome = Outcome::Ok();
-  std::string classicRows = StatisticBytes(sessions[0], "20240305", &classicOutcome);
-  std::string nwRows = StatisticBytes(sessions[1], "20240305", &nwOutcome);
+  std::string classicRows = StatisticText(sessions[0], "20240305", &classicOutcome);
+  std::string nwRows = StatisticText(sessions[1], "20240305", &nwOutcome);
   EXPECT_TRUE(classicOutcome.ok());
   EXPECT_TRUE(nwOutcome.ok());
-  ASSERT_EQ(classicRows.size(), 2 * kStatisticRowLength);
-  EXPECT_EQ(nwRows, classicRows);  // packed fields re-encoded byte for byte
+  ASSERT_EQ(std::count(classicRows.begin(), classicRows.end(), '\n'), 2);
+  EXPECT_EQ(nwRows, classicRows);
 
   // A day without statistics: the exception and its name, as classic.
-  StatisticBytes(sessions[0], "20240306", &classicOutcome);
-  StatisticBytes(sessions[1], "20240306", &nwOutcome);
+  StatisticText(sessions[0], "20240306", &classicOutcome);
+  StatisticText(sessions[1], "20240306", &nwOutcome);
   EXPECT_TRUE(classicOutcome.IsException("NO_DATA_FOUND"));
   EXPECT_TRUE(nwOutcome.IsException("NO_DATA_FOUND"));
-  // The failure is in the trace file, where the sensor's check finds it.
-  EXPECT_NE(classic.directory.Read("dev_rfc.trc").find("ERROR NWRFC NO_DATA_FOUND"),
-            std::string::npos);
+  // The client writes nothing into the library's trace file.
+  EXPECT_FALSE(std::filesystem::exists(classic.directory.File("dev_rfc.trc")));
 }
 
-TEST(NetWeaverRfcLibraryTest, LogonFailuresAndR2) {
+TEST(NetWeaverRfcClientTest, LogonFailuresAndR2) {
   SimulatedRun classic;
   NetWeaverRun nw(classic, NetWeaverStandInFunctions());
   nw.profile.password = "wrong";
@@ -107,30 +108,30 @@ TEST(NetWeaverRfcLibraryTest, LogonFailuresAndR2) {
   EXPECT_EQ(open["user"], "ABC");
   EXPECT_EQ(open["password"], "wrong");
   EXPECT_EQ(open["language"], "E");
-  RfcErrorInfo error;
-  nw.library.RfcLastError(&error);
-  EXPECT_STREQ(error.key, "RFC_ERROR_LOGON_FAILURE");
-  EXPECT_STREQ(error.status, "RFC_LOGON_FAILURE");
+  LibraryTexts error = nw.client.LastError();
+  EXPECT_EQ(error.key, "RFC_ERROR_LOGON_FAILURE");
+  EXPECT_EQ(error.status, "RFC_LOGON_FAILURE");
 
   nw.profile.password = "secret";
   nw.profile.mode = "R/2";
   EXPECT_EQ(nw.Logon().connection, 0u);
-  nw.library.RfcLastError(&error);
-  EXPECT_NE(std::string(error.message).find("R/2"), std::string::npos);
+  EXPECT_NE(nw.client.LastError().message.find("R/2"), std::string::npos);
 }
 
-TEST(NetWeaverRfcLibraryTest, OpenExTakesTheDestinationFromSapRfcIni) {
+TEST(NetWeaverRfcClientTest, DestinationsComeFromSapRfcIni) {
   SimulatedRun classic;
   classic.directory.Write("SapRfc.ini",
                           "DEST=QAS\r\nTYPE=A\r\nASHOST=other\r\nSYSNR=00\r\n"
                           "DEST=PRD\r\nTYPE=A\r\nASHOST=sapprd\r\nSYSNR=00\r\n");
   NetWeaverRun nw(classic, NetWeaverStandInFunctions());
-  RfcErrorInfo error;
-  EXPECT_NE(nw.library.RfcOpenEx("CLIENT=100 USER=ABC PASSWD=secret LANG=D DEST=PRD", &error), 0u);
-  EXPECT_EQ(nw.library.RfcOpenEx("CLIENT=100 USER=ABC PASSWD=secret LANG=D DEST=QAS", &error), 0u);
-  EXPECT_STREQ(error.key, "RFC_ERROR_COMMUNICATION");
-  EXPECT_EQ(nw.library.RfcOpenEx("CLIENT=100 USER=ABC PASSWD=secret LANG=D DEST=DEV", &error), 0u);
-  EXPECT_NE(std::string(error.message).find("DEV"), std::string::npos);
+  DestinationLogon logon{"PRD", "100", "ABC", "secret", "D"};
+  EXPECT_NE(nw.client.OpenDestination(logon), 0u);
+  logon.destination = "QAS";
+  EXPECT_EQ(nw.client.OpenDestination(logon), 0u);
+  EXPECT_EQ(nw.client.LastError().key, "RFC_ERROR_COMMUNICATION");
+  logon.destination = "DEV";
+  EXPECT_EQ(nw.client.OpenDestination(logon), 0u);
+  EXPECT_NE(nw.client.LastError().message.find("DEV"), std::string::npos);
 }
 
 // Fakes for the bad-description cases: the C interface has no context
@@ -188,7 +189,7 @@ NwRc NWRFC_CALL TextWithTwoDecimals(NwDataHandle data, const NwChar* name, NwCha
   return rc;
 }
 
-TEST(NetWeaverRfcLibraryTest, PackedFieldsTakeTheDecimalsOfTheirDescription) {
+TEST(NetWeaverRfcClientTest, PackedFieldsTakeTheDecimalsOfTheirDescription) {
   SimulatedRun classic(OneSystem("{}", kStatistics));
   NwRfcFunctions f = NetWeaverStandInFunctions();
   f.RfcGetFieldDescByName = &TwoDecimalsField;
@@ -198,13 +199,13 @@ TEST(NetWeaverRfcLibraryTest, PackedFieldsTakeTheDecimalsOfTheirDescription) {
   ASSERT_NE(session.connection, 0u);
   RfcSession plain = classic.Logon();
   Outcome outcome = Outcome::Ok(), plainOutcome = Outcome::Ok();
-  std::string rows = StatisticBytes(session, "20240305", &outcome);
+  std::string rows = StatisticText(session, "20240305", &outcome);
   ASSERT_TRUE(outcome.ok()) << outcome.Message();
   // "-12.34" of two decimals is the packed -1234 of the system's field.
-  EXPECT_EQ(rows, StatisticBytes(plain, "20240305", &plainOutcome));
+  EXPECT_EQ(rows, StatisticText(plain, "20240305", &plainOutcome));
 }
 
-TEST(NetWeaverRfcLibraryTest, BadDescriptionsFailThroughTheErrorPath) {
+TEST(NetWeaverRfcClientTest, BadDescriptionsFailThroughTheErrorPath) {
   SimulatedRun classic(OneSystem("{}", kStatistics));
   {
     NwRfcFunctions f = NetWeaverStandInFunctions();
@@ -213,11 +214,11 @@ TEST(NetWeaverRfcLibraryTest, BadDescriptionsFailThroughTheErrorPath) {
     RfcSession session = nw.Logon();
     ASSERT_NE(session.connection, 0u);
     std::string hostLabel;
-    EXPECT_EQ(QuerySystemInfo(session, &hostLabel).Message(), CallFailureMessage(1, ""));
-    RfcErrorInfo error;
-    nw.library.RfcLastError(&error);
-    EXPECT_STREQ(error.key, "FU_NOT_FOUND");
-    EXPECT_STREQ(error.status, "RFC_NOT_FOUND");
+    Outcome outcome = QuerySystemInfo(session, &hostLabel);
+    EXPECT_EQ(outcome.Message(), "Error 1014: RFC-Failure raised !");
+    EXPECT_TRUE(outcome.IsFunctionNotFound());
+    EXPECT_EQ(outcome.Texts().key, "FU_NOT_FOUND");
+    EXPECT_EQ(outcome.Texts().status, "RFC_NOT_FOUND");
   }
   {
     NwRfcFunctions f = NetWeaverStandInFunctions();
@@ -226,10 +227,10 @@ TEST(NetWeaverRfcLibraryTest, BadDescriptionsFailThroughTheErrorPath) {
     RfcSession session = nw.Logon();
     ASSERT_NE(session.connection, 0u);
     std::string hostLabel;
-    EXPECT_EQ(QuerySystemInfo(session, &hostLabel).Message(), CallFailureMessage(1, ""));
-    RfcErrorInfo error;
-    nw.library.RfcLastError(&error);
-    EXPECT_NE(std::string(error.message).find("RFCHOST"), std::string::npos);
+    Outcome outcome = QuerySystemInfo(session, &hostLabel);
+    EXPECT_EQ(outcome.Message(), "Error 1014: RFC-Failure raised !");
+    EXPECT_NE(outcome.Texts().message.find("RFCHOST"), std::string::npos);
+    EXPECT_EQ(nw.client.LastError().message, outcome.Texts().message);
   }
   {
     // Longer fields in the system than in the sensor's records: values are
@@ -258,54 +259,43 @@ TEST(NetWeaverRfcLibraryTest, BadDescriptionsFailThroughTheErrorPath) {
   }
 }
 
-TEST(NetWeaverRfcLibraryTest, StrayCallsAndTables) {
+TEST(NetWeaverRfcClientTest, CallsOnNoConnection) {
   SimulatedRun classic;
   NetWeaverRun nw(classic, NetWeaverStandInFunctions());
-  RfcLibrary& rfc = nw.library;
-  char* exception = nullptr;
-  EXPECT_EQ(rfc.RfcReceive(1, nullptr, nullptr, &exception), 1);  // nothing sent
-  EXPECT_EQ(rfc.RfcCall(99, "RFC_SYSTEM_INFO", nullptr, nullptr), 1);
-  FieldDescriptor bad[] = {{"X", 5, 4, 0, 0}};  // a table type is no field
-  RfcType handle = 0;
-  EXPECT_EQ(rfc.RfcInstallStructure("BAD", bad, 1, &handle), 1);
-
-  ItHandle table = rfc.ItCreate("T", 10, 0, 0);
-  ASSERT_NE(table, nullptr);
-  EXPECT_EQ(rfc.ItFill(table), 0u);
-  EXPECT_EQ(rfc.ItGetLine(table, 1), nullptr);
-  EXPECT_EQ(rfc.ItDelete(table), 0);
-  EXPECT_EQ(rfc.ItDelete(table), 1);
+  FunctionCall call("RFC_SYSTEM_INFO");
+  Outcome outcome = nw.client.Invoke(99, call);
+  EXPECT_EQ(outcome.Message(), "Error 1014: RFC-Failure raised !");
+  EXPECT_EQ(outcome.Texts().key, "RFC_ERROR_PROGRAM");
+  EXPECT_FALSE(call.answered());
 }
 
 // A call that hangs on one thread is cancelled from another: it returns
 // failed, the journal shows the cancel, and a second cancel finds nothing
 // running.
-TEST(NetWeaverRfcLibraryTest, CancelEndsACallThatHangs) {
+TEST(NetWeaverRfcClientTest, CancelEndsACallThatHangs) {
   SimulatedRun classic(OneSystem(R"({"hang": "RFC_SYSTEM_INFO"})"));
   NetWeaverRun nw(classic, NetWeaverStandInFunctions());
   RfcSession session = nw.Logon();
   ASSERT_NE(session.connection, 0u);
   Outcome outcome = Outcome::Ok();
-  RfcErrorInfo error{};
   std::thread caller([&] {
     std::string hostLabel;
     outcome = QuerySystemInfo(session, &hostLabel);
-    nw.library.RfcLastError(&error);
   });
   // The call is under way once the system has journaled it.
   while (classic.Journal("RfcCall").empty())
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  nw.library.CancelRunningCalls();
+  nw.client.CancelRunningCalls();
   caller.join();
   EXPECT_FALSE(outcome.ok());
-  EXPECT_STREQ(error.status, "RFC_CANCELED");
+  EXPECT_EQ(outcome.Texts().status, "RFC_CANCELED");
   std::vector<nlohmann::json> cancels = classic.Journal("RfcCancel");
   ASSERT_EQ(cancels.size(), 1u);
   EXPECT_EQ(cancels[0]["function"], "RFC_SYSTEM_INFO");
 
-  nw.library.CancelRunningCalls();
+  nw.client.CancelRunningCalls();
   EXPECT_EQ(classic.Journal("RfcCancel").size(), 1u);
-  nw.library.RfcClose(session.connection);
+  nw.client.Close(session.connection);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "tool/setup_test.h"
+#include "tool/setup_check.h"
 
 #include <chrono>
 #include <cstdint>
@@ -9,10 +9,11 @@
 #include <optional>
 #include <string_view>
 
+#include "measure/day_statistics.h"
 #include "measure/server_clock.h"
 #include "measure/system_info.h"
-#include "measure/system_usage_call.h"
 #include "measure/usage_history.h"
+#include "output/error_lines.h"
 #include "output/trace_file_check.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
@@ -50,12 +51,10 @@ struct SetupTest {
 
   SystemProfile profile;
   ProfileLineTable lines;
-  RfcLibrary* rfc = nullptr;
-  bool netweaver = false;
+  RfcClient* rfc = nullptr;
   /// The last text the library handed to its error handler.
   std::string handlerText;
-  StructureHandles structures;
-  RfcHandle connection = 0;
+  ConnectionId connection = 0;
   int r3SystemNumber = 0;
   ServerClock clock;
   std::string host;
@@ -142,7 +141,7 @@ std::string WhereSearched(FileSystem& disk) {
 bool ReadProfile(SetupTest& t) {
   t.report.Begin("Profile");
   const std::string& name = t.line.profileName;
-  const std::string missing = "Error 1002: Profile " + name + " is missing...";
+  const std::string missing = ProfileMissingMessage(name);
   if (t.line.noSearch) {
     t.report.Line("the parameters hold \"@\": the sensor then looks for no files");
     return Fail(t, missing + " - leave \"@\" out of the parameters");
@@ -172,30 +171,26 @@ bool ReadProfile(SetupTest& t) {
 
 bool LoadLibrary(SetupTest& t) {
   t.report.Begin("Library");
-  std::string message;
-  t.rfc = t.platform.loader.Get(&message);
+  Status status;
+  t.rfc = t.platform.loader.Get(&status);
   std::string chosen;
   for (const RfcLibraryAttempt& attempt : t.platform.loader.Attempts()) {
     t.report.Line(attempt.fileName + " (" + attempt.where + "): " + attempt.result);
     if (attempt.result == "loaded") chosen = attempt.fileName;
   }
   if (t.rfc == nullptr) {
-    bool lacking = message.find(" lacks ") != std::string::npos;
-    return Fail(t, message + (lacking ? " - the file is not SAP's RFC library or a version "
-                                        "too old: replace it by a current one"
-                                      : " - put SAP's RFC library of this program's kind "
-                                        "(32 or 64 bit) beside the program, or where "
-                                        "the system finds libraries (INSTALL.txt, 1.)"));
+    bool lacking = status.code() == Status::Code::kLibrary;
+    return Fail(t, status.text() + (lacking ? " - the file is not SAP's RFC library or a version "
+                                              "too old: replace it by a current one"
+                                            : " - put SAP's RFC library of this program's kind "
+                                              "(32 or 64 bit) beside the program, or where "
+                                              "the system finds libraries (INSTALL.txt, 1.)"));
   }
   std::string kind = t.rfc->LibraryKind();
   std::string version = t.rfc->LibraryVersion();
-  t.netweaver = kind == "NetWeaver";
   t.report.Line("using " + chosen + ", the " + kind + " RFC library, version " +
                 (version.empty() ? "not told by the library" : version));
-  RfcEnvironmentRecord environment{};
-  environment.errorhandler = &RecordLibraryError;
-  environment.context = &t;
-  t.rfc->RfcEnvironment(environment);
+  t.rfc->InstallErrorHandler(&RecordLibraryError, &t);
   return true;
 }
 
@@ -276,15 +271,12 @@ std::string LogonTarget(const SetupTest& t, bool throughFile,
 
 /// Reports the logon the library refused, with its texts and the sensor's
 /// error; false, to end the steps.
-bool RefusedLogon(SetupTest& t, Stopwatch::time_point start) {
+bool RefusedLogon(SetupTest& t, Stopwatch::time_point start, const LibraryTexts& error) {
   t.report.Line("refused after " + Elapsed(start));
-  RfcErrorInfo error{};
-  t.rfc->RfcLastError(&error);
   std::string record = ErrorRecordText(error);
   t.report.Line("the library says: " + (record.empty() ? std::string("nothing") : record));
   if (!t.handlerText.empty()) t.report.Line("the library's error handler: " + t.handlerText);
-  t.report.Line("the sensor reports: Error 1011: RFC-Open for " + t.profile.destination +
-                " failed !");
+  t.report.Line("the sensor reports: " + LogonFailedMessage(t.profile.destination));
   return Fail(t, LogonHint(error));
 }
 
@@ -302,82 +294,59 @@ bool LogOn(SetupTest& t, bool throughFile, const std::optional<Destination>& des
     // The classic library's RfcOpen only opens the connection: the system
     // checks the logon data with the first call.
     t.report.Line("OK in " + Elapsed(start));
-    if (!throughFile && !t.netweaver)
+    if (!throughFile && !t.rfc->ChecksLogonAtOpen())
       t.report.Line("the system checks the logon data with the first call (GET_CPU_ALL)");
     return true;
   }
-  if (!logon.refusal.empty()) {
+  if (logon.refusal.code() == Status::Code::kTimedOut) {
     t.report.Line("refused after " + Elapsed(start));
-    std::string sensorError = "Error 1011: RFC-Open for " + t.profile.destination + " failed !";
-    t.report.Line("the sensor reports: " + sensorError + " - " + logon.refusal);
+    t.report.Line("the sensor reports: " + LogonFailedMessage(t.profile.destination) + " - " +
+                  logon.refusal.text());
     return Fail(t,
                 "another sensor of this directory held SapRfc.ini for 20 s: its "
                 "logon hangs, or too many sensors share the directory");
   }
-  return RefusedLogon(t, start);
+  return RefusedLogon(t, start, t.rfc->LastError());
 }
 
 // --- Function modules ------------------------------------------------------
 
-/// Reads the row count, the clients and the step total of the day's
-/// statistics.
-Outcome SummariseStatistics(RfcLibrary& rfc, ItHandle statistic, SetupTest& t) {
-  t.rows = rfc.ItFill(statistic);
-  for (unsigned i = 1; i <= t.rows; ++i) {
-    const auto* row = static_cast<const char*>(rfc.ItGetLine(statistic, i));
-    if (row == nullptr) return Outcome::LibraryFailed("ItGetLine STATISTIC");
-    AddOnce(&t.clients, std::string(row + statistic_row::kClient, 3));
-    std::int32_t steps = 0;
-    std::memcpy(&steps, row + statistic_row::kSteps, sizeof steps);
-    t.stepTotal += static_cast<std::uint32_t>(steps);
-  }
-  return Outcome::Ok();
-}
-
-/// The statistics call as a run makes it, into tables of the library that
-/// are deleted again; a day without statistics is no failure.
+/// The statistics call as a run makes it; a day without statistics is no
+/// failure. Keeps the row count, the clients and the step total.
 Outcome FetchStatistics(SetupTest& t, RfcSession& session) {
-  RfcLibrary& rfc = *t.rfc;
-  ItHandle statistic = rfc.ItCreate("STATISTIC", kStatisticRowLength, 0, 0);
-  if (statistic == nullptr) return Outcome::LibraryFailed("ItCreate STATISTIC");
-  ItHandle relation = rfc.ItCreate("USER_ACCOUNT_RELATION", kUserAccountRowLength, 0, 0);
-  if (relation == nullptr) {
-    rfc.ItDelete(statistic);
-    return Outcome::LibraryFailed("ItCreate USER_ACCOUNT_RELATION");
-  }
-  Outcome call = CallSystemUsage(session, t.clock.date, statistic, relation);
-  if (call.ok()) {
-    call = SummariseStatistics(rfc, statistic, t);
-  } else if (call.IsException("NO_DATA_FOUND")) {
-    t.noData = true;
-    call = Outcome::Ok();
-  }
-  if (rfc.ItDelete(relation) != 0 && call.ok())
-    call = Outcome::LibraryFailed("ItDelete USER_ACCOUNT_RELATION");
-  if (rfc.ItDelete(statistic) != 0 && call.ok())
-    call = Outcome::LibraryFailed("ItDelete STATISTIC");
-  return call;
+  StatisticsFetch fetch = FetchDayStatistics(session, t.clock.date, [&](const DayStatistics& rows) {
+    t.rows = static_cast<unsigned>(rows.size());
+    for (size_t row = 0; row < rows.size(); ++row) {
+      AddOnce(&t.clients, std::string(rows.Client(row)));
+      t.stepTotal += rows.Counters(row)[UsageCounters::kSteps];
+    }
+    return Outcome::Ok();
+  });
+  t.noData = fetch.noData;
+  return fetch.outcome;
 }
 
 /// The trace file the loaded library writes in the working directory.
-const char* TraceFileOf(const SetupTest& t) { return t.netweaver ? "dev_rfc.trc" : "dev_rfc"; }
+std::string TraceFileOf(const SetupTest& t) {
+  std::vector<std::string> names = t.rfc->TraceFileNames();
+  return names.empty() ? "Dev_Rfc.Trc" : names.front();
+}
 
 /// What to do about a failed call of |module|.
-std::string CallHint(const SetupTest& t, const char* module, const Outcome& outcome,
-                     const RfcErrorInfo& error) {
+std::string CallHint(const SetupTest& t, const char* module, const Outcome& outcome) {
   const std::string trace = TraceFileOf(t);
   std::string message = outcome.IsLibraryFailure() ? std::string() : outcome.Message();
-  if (IsAuthorisationFailure(message + " " + t.handlerText, error))
-    return AuthorisationHint(module, t.netweaver);
+  if (IsAuthorisationFailure(message + " " + t.handlerText, outcome.Texts()))
+    return AuthorisationHint(module, t.rfc->ReadsDescriptions());
   if (outcome.IsLibraryFailure())
     return "the RFC library failed in its own work (a run ends here with its \"RFC error\" "
            "block): see its trace file " +
            trace + ", and use a current version of the library";
-  if (message.rfind("Error 1012", 0) == 0)
+  if (outcome.code() == Status::Code::kException)
     return "the function module raised an exception: see the system log (transaction SM21) "
            "and the trace file " +
            trace;
-  if (message.rfind("Error 1013", 0) == 0)
+  if (outcome.code() == Status::Code::kCommunication)
     return "a system failure in SAP (a short dump or an error message): see transactions ST22 "
            "and SM21";
   return "the connection or the library failed during the call: see the trace file " + trace +
@@ -391,28 +360,28 @@ bool CallModule(SetupTest& t, const char* module, const std::function<Outcome()>
   Stopwatch::time_point start = Stopwatch::now();
   Outcome outcome = call();
   if (outcome.ok()) {
-    t.report.Line((t.netweaver ? "description and call OK in " : "OK in ") + Elapsed(start));
+    t.report.Line((t.rfc->ReadsDescriptions() ? "description and call OK in " : "OK in ") +
+                  Elapsed(start));
     return true;
   }
-  RfcErrorInfo error{};
-  t.rfc->RfcLastError(&error);
-  error.key[sizeof error.key - 1] = '\0';
-  if (LogonRefusedAtFirstCall(outcome, error)) {
+  const LibraryTexts& error = outcome.Texts();
+  if (outcome.IsLogonRefused()) {
     // The logon data went with this first call and were refused: the
     // sensor reports the refused logon.
     t.report.Begin("Logon");
-    return RefusedLogon(t, start);
+    return RefusedLogon(t, start, error);
   }
   t.report.Line("failed after " + Elapsed(start));
   if (outcome.IsLibraryFailure())
     t.report.Line("the library's own operation " + outcome.Operation() + " failed");
   else
     t.report.Line("the sensor reports: " + outcome.Message() +
-                  TraceFileRemark(t.platform.disk, t.rfc->TraceFileNames()));
+                  FailureRemark(t.platform.disk, t.rfc->TraceFileNames(),
+                                t.rfc->LogsErrorsInTraceFile(), outcome.Texts().Summary()));
   std::string record = ErrorRecordText(error);
   if (!record.empty()) t.report.Line("the library's last error: " + record);
   if (!t.handlerText.empty()) t.report.Line("the library's error handler: " + t.handlerText);
-  return Fail(t, CallHint(t, module, outcome, error));
+  return Fail(t, CallHint(t, module, outcome));
 }
 
 // --- Measurement -----------------------------------------------------------
@@ -473,12 +442,12 @@ int Steps(SetupTest& t) {
   bool throughFile = ShowDestinationFile(t, &destination);
   if (!LogOn(t, throughFile, destination)) return 1;
   t.host = t.profile.hostLabel;
-  RfcSession session{*t.rfc, t.connection, t.structures};
+  RfcSession session{*t.rfc, t.connection};
   bool ok =
       CallModule(t, "GET_CPU_ALL", [&] { return QueryServerClock(session, &t.clock); }) &&
       CallModule(t, "RFC_SYSTEM_INFO", [&] { return QuerySystemInfo(session, &t.host); }) &&
       CallModule(t, "SAPWL_ACCNT_GET_SYSTEM_USAGE", [&] { return FetchStatistics(t, session); });
-  t.rfc->RfcClose(t.connection);
+  t.rfc->Close(t.connection);
   t.connection = 0;
   if (!ok) return 1;
   ShowMeasurement(t);

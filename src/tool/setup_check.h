@@ -1,5 +1,5 @@
-#ifndef BRINDLEMARK_TOOL_SETUP_TEST_H_
-#define BRINDLEMARK_TOOL_SETUP_TEST_H_
+#ifndef BRINDLEMARK_TOOL_SETUP_CHECK_H_
+#define BRINDLEMARK_TOOL_SETUP_CHECK_H_
 
 #include <string>
 #include <vector>
@@ -34,4 +34,4 @@ struct SetupTestPlatform {
 int RunSetupTest(const std::vector<std::string>& args, SetupTestPlatform& platform,
                  std::string* err);
 
-#endif  // BRINDLEMARK_TOOL_SETUP_TEST_H_
+#endif  // BRINDLEMARK_TOOL_SETUP_CHECK_H_

@@ -1,21 +1,17 @@
-#include "tool/setup_test.h"
+#include "tool/failure_hints.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
-#include "tool/failure_hints.h"
-
 namespace {
 
-RfcErrorInfo Record(const char* key, const char* message) {
-  RfcErrorInfo error{};
-  std::strncpy(error.key, key, sizeof error.key - 1);
-  std::strncpy(error.message, message, sizeof error.message - 1);
+LibraryTexts Record(const char* key, const char* message) {
+  LibraryTexts error;
+  error.key = key;
+  error.message = message;
   return error;
 }
 
-TEST(SetupTestTest, LogonHintsNameTheUsualCause) {
+TEST(FailureHintsTest, LogonHintsNameTheUsualCause) {
   const struct {
     const char* key;
     const char* message;
@@ -35,8 +31,8 @@ TEST(SetupTestTest, LogonHintsNameTheUsualCause) {
     EXPECT_NE(LogonHint(Record(c.key, c.message)).find(c.cause), std::string::npos) << c.message;
 }
 
-TEST(SetupTestTest, AuthorisationFailures) {
-  RfcErrorInfo none{};
+TEST(FailureHintsTest, AuthorisationFailures) {
+  LibraryTexts none;
   EXPECT_TRUE(IsAuthorisationFailure("Error 1013: Sys-Exception raised ! RFC_NO_AUTHORITY", none));
   EXPECT_TRUE(IsAuthorisationFailure("", Record("RFC_ABAP_RUNTIME_FAILURE",
                                                 "User MONITOR has no RFC authorization for "
