@@ -19,4 +19,24 @@ void ResetNetWeaverStandIn(const std::string& directory);
 /// The exported functions of the stand-in, for linking it directly.
 NwRfcFunctions NetWeaverStandInFunctions();
 
+/// The library's metadata functions the stand-in also exports (the sensor
+/// does not resolve them yet): a structure's description by name, and
+/// fields and parameters by index, as SAP's NetWeaver RFC SDK declares
+/// them.
+struct NwMetadataFunctions {
+  NwTypeDescHandle(NWRFC_CALL* RfcGetTypeDesc)(NwConnectionHandle connection, const NwChar* name,
+                                               NwErrorInfo* error) = nullptr;
+  NwRc(NWRFC_CALL* RfcGetFieldCount)(NwTypeDescHandle type, unsigned* count,
+                                     NwErrorInfo* error) = nullptr;
+  NwRc(NWRFC_CALL* RfcGetFieldDescByIndex)(NwTypeDescHandle type, unsigned index, NwFieldDesc* out,
+                                           NwErrorInfo* error) = nullptr;
+  NwRc(NWRFC_CALL* RfcGetTypeLength)(NwTypeDescHandle type, unsigned* nucLength, unsigned* ucLength,
+                                     NwErrorInfo* error) = nullptr;
+  NwRc(NWRFC_CALL* RfcGetParameterCount)(NwFunctionDescHandle desc, unsigned* count,
+                                         NwErrorInfo* error) = nullptr;
+  NwRc(NWRFC_CALL* RfcGetParameterDescByIndex)(NwFunctionDescHandle desc, unsigned index,
+                                               NwParameterDesc* out, NwErrorInfo* error) = nullptr;
+};
+NwMetadataFunctions NetWeaverStandInMetadataFunctions();
+
 #endif  // BRINDLEMARK_SAPSIM_NETWEAVER_NW_STANDIN_H_
