@@ -23,7 +23,7 @@ constexpr char kStatistics[] = R"(,
 struct NwSession {
   explicit NwSession(const SimulatedRun& run)
       : f((ResetNetWeaverStandIn(run.directory.path), NetWeaverStandInFunctions())),
-        meta(NetWeaverStandInMetadataFunctions()) {
+        meta(NetWeaverStandInFurtherFunctions()) {
     std::vector<std::pair<std::u16string, std::u16string>> values = {
         {u"ashost", u"sapprd"}, {u"sysnr", u"00"},      {u"client", u"100"},
         {u"user", u"ABC"},      {u"passwd", u"secret"}, {u"lang", u"E"}};
@@ -46,7 +46,7 @@ struct NwSession {
   }
 
   NwRfcFunctions f;
-  NwMetadataFunctions meta;
+  NwFurtherFunctions meta;
   NwErrorInfo error{};
   NwConnectionHandle connection = nullptr;
 };
@@ -133,6 +133,10 @@ TEST(NetWeaverCollectorTest, InvokeGivesTheDayAggregateByName) {
   EXPECT_EQ(factor.optional, 1);
 
   NwDataHandle function = nw.f.RfcCreateFunction(desc, &nw.error);
+  // Only the table needed, and the times in milliseconds.
+  ASSERT_EQ(nw.meta.RfcSetParameterActive(function, u"USERTCODE", 0, &nw.error), kNwOk);
+  ASSERT_EQ(nw.meta.RfcSetInt(function, u"FACTOR", 1000, &nw.error), kNwOk);
+  EXPECT_EQ(nw.meta.RfcSetInt(function, u"PERIODTYPE", 1, &nw.error), kNwConversionFailure);
   ASSERT_EQ(nw.f.RfcSetChars(function, u"COMPONENT", u"TOTAL", 5, &nw.error), kNwOk);
   ASSERT_EQ(nw.f.RfcSetChars(function, u"PERIODTYPE", u"D", 1, &nw.error), kNwOk);
   ASSERT_EQ(nw.f.RfcSetChars(function, u"PERIODSTRT", u"20240305", 8, &nw.error), kNwOk);
@@ -155,6 +159,11 @@ TEST(NetWeaverCollectorTest, InvokeGivesTheDayAggregateByName) {
   }
   // Six dialog steps and four batch steps; the times on the dialog row.
   EXPECT_EQ(seen, "1:100:6:500;4:100:4:0;");
+  NwDataHandle inactive = nullptr;
+  ASSERT_EQ(nw.f.RfcGetTable(function, u"USERTCODE", &inactive, &nw.error), kNwOk);
+  ASSERT_EQ(nw.f.RfcGetRowCount(inactive, &rows, &nw.error), kNwOk);
+  EXPECT_EQ(rows, 0u);
+  EXPECT_EQ(run.Journal("ItCreate").size(), 1u);  // USERTCODE was not sent
   auto calls = run.Journal("RfcCall");
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0]["function"], kCollectorFunction);

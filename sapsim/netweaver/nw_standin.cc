@@ -207,8 +207,10 @@ NwRc Invoke(StandIn& s, NwConnection& connection, NwContainer& function, NwError
     }
   } cleanup{s, created};
 
+  std::vector<size_t> tableParameters;  // the parameter of each created table
   for (size_t i = 0; i < desc.parameters.size(); ++i) {
     const NwParameterInfo& p = desc.parameters[i];
+    if (i < function.inactive.size() && function.inactive[i]) continue;
     auto nlen = static_cast<unsigned>(p.name.size());
     RfcType type = static_cast<RfcType>(p.type);
     if (p.typeDesc != nullptr && !Install(s, *p.typeDesc, &type))
@@ -218,6 +220,7 @@ NwRc Invoke(StandIn& s, NwConnection& connection, NwContainer& function, NwError
       if (table == nullptr)
         return FromSimulation(s, error, kNwMemoryInsufficient, kNwGroupExternalRuntimeFailure);
       created.push_back(table);
+      tableParameters.push_back(i);
       tables.push_back({p.name.c_str(), nlen, type, p.length, table, 0, 0});
     } else if (p.type == kNwTypeStructure) {
       importing.push_back(
@@ -256,11 +259,9 @@ NwRc Invoke(StandIn& s, NwConnection& connection, NwContainer& function, NwError
                           kNwGroupCommunicationFailure);
 
   // The rows of each table, copied from the simulated system's tables.
-  size_t t = 0;
-  for (size_t i = 0; i < desc.parameters.size(); ++i) {
-    if (desc.parameters[i].type != kNwTypeTable) continue;
-    ItHandle table = created[t++];
-    NwContainer& target = *function.children[i];
+  for (size_t t = 0; t < created.size(); ++t) {
+    ItHandle table = created[t];
+    NwContainer& target = *function.children[tableParameters[t]];
     target.rows.clear();
     target.current = 0;
     unsigned rows = s.sim.ItFill(table);
@@ -639,6 +640,39 @@ NWSTANDIN_EXPORT NwDataHandle NWRFC_CALL RfcGetCurrentRow(NwDataHandle table, Nw
   });
 }
 
+/// Makes a parameter of |function| active or inactive: an inactive one is
+/// neither sent nor received, as the SDK documents it for tables a caller
+/// does not need.
+NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcSetParameterActive(NwDataHandle function, const NwChar* name,
+                                                       int isActive, NwErrorInfo* error) {
+  return Guarded(error, kNwUnknownError, [&] {
+    if (function == nullptr || function->kind != NwContainer::kFunction)
+      return SetError(error, kNwInvalidHandle, kNwGroupExternalRuntimeFailure, "RFC_INVALID_HANDLE",
+                      "no function");
+    std::string n = Name(name);
+    const auto& parameters = function->function->parameters;
+    for (size_t i = 0; i < parameters.size(); ++i) {
+      if (parameters[i].name != n) continue;
+      function->inactive.resize(parameters.size(), false);
+      function->inactive[i] = isActive == 0;
+      return Ok(error);
+    }
+    return Invalid(error, "no parameter " + n);
+  });
+}
+
+/// Sets a 4-byte integer field.
+NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcSetInt(NwDataHandle data, const NwChar* name,
+                                           std::int32_t value, NwErrorInfo* error) {
+  return Guarded(error, kNwUnknownError, [&] {
+    NwValue v;
+    if (NwRc rc = Locate(data, name, &v, error); rc != kNwOk) return rc;
+    if (v.field.type != kTypeInt || v.field.length != sizeof value) return WrongType(error, v);
+    std::memcpy(v.bytes, &value, sizeof value);
+    return Ok(error);
+  });
+}
+
 /// The description of the structure |name| as the system of |connection|
 /// defines it; RFC_NOT_FOUND when it has none.
 NWSTANDIN_EXPORT NwTypeDescHandle NWRFC_CALL RfcGetTypeDesc(NwConnectionHandle connection,
@@ -729,14 +763,16 @@ NWSTANDIN_EXPORT const NwChar* NWRFC_CALL RfcGetVersion(unsigned* major, unsigne
 
 }  // extern "C"
 
-NwMetadataFunctions NetWeaverStandInMetadataFunctions() {
-  NwMetadataFunctions f;
+NwFurtherFunctions NetWeaverStandInFurtherFunctions() {
+  NwFurtherFunctions f;
   f.RfcGetTypeDesc = &RfcGetTypeDesc;
   f.RfcGetFieldCount = &RfcGetFieldCount;
   f.RfcGetFieldDescByIndex = &RfcGetFieldDescByIndex;
   f.RfcGetTypeLength = &RfcGetTypeLength;
   f.RfcGetParameterCount = &RfcGetParameterCount;
   f.RfcGetParameterDescByIndex = &RfcGetParameterDescByIndex;
+  f.RfcSetParameterActive = &RfcSetParameterActive;
+  f.RfcSetInt = &RfcSetInt;
   return f;
 }
 
