@@ -474,3 +474,36 @@ TEST(CollectorTest, DescriptionKeysAreChecked) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CollectorTest, TodaysRatesAreScaledByTheTimeOfDayAndADatedEntryWins) {
+  SimulatedSystem system;
+  system.release = SapRelease::kS4;
+  StatisticsRow rate;
+  rate.client = "100";
+  rate.integers[0] = 60;  // steps an hour
+  rate.integers[1] = 60;
+  rate.packed[0] = 3600;  // response time an hour
+  system.statistics["today"] = {rate};
+  LocalMoment twoHours{"20240305", "", 7200};
+  std::vector<CollectorRow> rows;
+  ASSERT_TRUE(CollectorRowsOfDay(system, "20240305", twoHours, &rows));
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].values[0], 120);
+  EXPECT_EQ(rows[0].values[7], 7200 * 1000);
+  // Another day has nothing; a dated entry of the day wins over "today".
+  EXPECT_FALSE(CollectorRowsOfDay(system, "20240304", twoHours, &rows));
+  system.statistics["20240305"] = {};
+  ASSERT_TRUE(CollectorRowsOfDay(system, "20240305", twoHours, &rows));
+  EXPECT_TRUE(rows.empty());
+  // The collector's own rows come before the statistics.
+  CollectorRow own;
+  own.values[0] = 5;
+  system.collector["20240305"] = {own};
+  ASSERT_TRUE(CollectorRowsOfDay(system, "20240305", twoHours, &rows));
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].values[0], 5);
+}
+
+}  // namespace
