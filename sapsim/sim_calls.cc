@@ -3,8 +3,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cstring>
-
 #include "sapsim/collector.h"
 #include "sapsim/local_time.h"
 #include "sapsim/metadata_modules.h"
@@ -218,7 +216,8 @@ ReceiveAnswer Answer(SimulatedSap::State& s, RfcHandle handle, const RfcParamete
     }
   } else if (system.release == SapRelease::k750 ||
              !AnswerSystemUsage(context, connection->startdate, tables)) {
-    // From release 7.00 on the accounting interface is no longer fed.
+    // On a 7.50 system the accounting interface finds no data: the
+    // collector of 7.00 replaced what fed it.
     answer.result = kRfcException;
     answer.raised = kNoDataFound;
   }
