@@ -101,3 +101,17 @@ void SimulatedSap::RfcClose(RfcHandle handle) {
   else
     s.connections.erase(handle);
 }
+
+const SimulatedSystem* SimulatedSap::SystemOf(RfcHandle handle) const {
+  auto found = state_->connections.find(handle);
+  return found == state_->connections.end() ? nullptr : found->second.system;
+}
+
+void SimulatedSap::LookupFailed(const std::string& function, const std::string& key,
+                                const std::string& message) {
+  State& s = *state_;
+  s.journal.Write({{"op", "RfcGetFunctionDesc"},
+                   {"function", JournalText(function.c_str())},
+                   {"exception", JournalText(key.c_str())}});
+  s.SetError(key, "", message, "");
+}
