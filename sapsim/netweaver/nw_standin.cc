@@ -778,6 +778,9 @@ NwFurtherFunctions NetWeaverStandInFurtherFunctions() {
 
 NwRfcFunctions NetWeaverStandInFunctions() {
   NwRfcFunctions f;
+  f.RfcGetFieldCount = &RfcGetFieldCount;
+  f.RfcGetFieldDescByIndex = &RfcGetFieldDescByIndex;
+  f.RfcSetInt = &RfcSetInt;
   f.RfcOpenConnection = &RfcOpenConnection;
   f.RfcCloseConnection = &RfcCloseConnection;
   f.RfcGetFunctionDesc = &RfcGetFunctionDesc;

@@ -132,6 +132,12 @@ std::string RemarkOn(FileSystem& disk, const RfcClient& rfc, const Outcome& fail
                        failed.Texts().Summary());
 }
 
+/// A console for a second logon, whose destination line the run has
+/// already printed.
+struct SilentConsole : Console {
+  void Write(std::string_view) override {}
+};
+
 /// Reads the server clock and the system information.
 Outcome QueryServer(RfcSession& session, ServerClock* clock, std::string* hostLabel) {
   Outcome outcome = QueryServerClock(session, clock);
@@ -163,12 +169,19 @@ SingleMeasurement MeasureSingleSystem(Run& run, const CommandLine& line, FileSys
                            line.options.logon, &run.r3SystemNumber, &run.logonTurns);
   if (m.logon.handle == 0) return m;
   RfcSession session{*run.rfc, m.logon.handle};
+  session.logOnAgain = [&] {
+    SilentConsole silent;
+    return OpenConnection(*run.rfc, run.disk, silent, false, run.systemProfile,
+                          line.options.logon, &run.r3SystemNumber, &run.logonTurns)
+        .handle;
+  };
   m.server = QueryServer(session, &run.serverClock, &run.systemProfile.hostLabel);
   m.refusedAtFirstCall = m.server.IsLogonRefused();
   if (m.server.ok())
     m.result = EvaluateWorkload(
         session, run.serverClock, line.options.workload, run.systemProfile.destination,
         HistoryFile{historyDisk, profilePath, profileLines, byteOrderMark}, m.document);
+  m.logon.handle = session.connection;  // a second logon's, when one was made
   const Outcome& failed = m.server.ok() ? m.result.outcome : m.server;
   if (failed.IsLibraryFailure()) m.libraryError = failed.Texts();
   return m;
@@ -331,6 +344,12 @@ ItemMeasurement MeasureItemSystem(RfcClient& rfc, FileSystem& disk, LogonTurns& 
   m.destinationLine = console.kept;
   if (logon.handle == 0) return m;
   RfcSession session{rfc, logon.handle};
+  session.logOnAgain = [&] {
+    SilentConsole silent;
+    return OpenConnection(rfc, disk, silent, false, system.profile, options.logon,
+                          &system.r3SystemNumber, &turns)
+        .handle;
+  };
   ServerClock clock;
   std::string hostLabel = system.profile.hostLabel;
   Outcome outcome = QueryServer(session, &clock, &hostLabel);
@@ -360,7 +379,7 @@ ItemMeasurement MeasureItemSystem(RfcClient& rfc, FileSystem& disk, LogonTurns& 
     }
     m.remark = RemarkOn(disk, rfc, outcome);
   }
-  rfc.Close(logon.handle);
+  rfc.Close(session.connection);
   return m;
 }
 
