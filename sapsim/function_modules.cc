@@ -1,6 +1,7 @@
 #include "sapsim/function_modules.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "sapsim/internal_table.h"
 
@@ -33,10 +34,57 @@ const ParameterSpec kUsageExporting[] = {
 const TableSpec kUsageTables[] = {{"STATISTIC", "SAPWLACCTS"},
                                   {"USER_ACCOUNT_RELATION", "USRACCNTV"}};
 
+const char* const kUsageExceptions[] = {"NO_DATA_FOUND", "UNKNOWN_CUMULATION_MODE",
+                                        "UNKNOWN_PERIODTYPE", "WRONG_CLIENT_DESCRIPTION",
+                                        "WRONG_STARTDATE"};
+
+// The workload collector: every parameter but the period optional, and
+// the caller names only the tables it wants.
+const ParameterSpec kCollectorExporting[] = {
+    {"COMPONENT", kTypeChar, nullptr, 40},         {"ASSIGNDSYS", kTypeChar, nullptr, 8, true},
+    {"PERIODTYPE", kTypeChar, nullptr, 1},         {"PERIODSTRT", kTypeDate, nullptr, 8},
+    {"SUMMARY_ONLY", kTypeChar, nullptr, 1, true}, {"FACTOR", kTypeInt, nullptr, 4, true},
+};
+const TableSpec kCollectorTables[] = {{"USERTCODE", "SWNCAGGUSERTCODE", true},
+                                      {"USERWORKLOAD", "SWNCAGGUSERWORKLOAD", true}};
+const char* const kCollectorExceptions[] = {"NO_DATA_FOUND"};
+
+// The metadata modules classic-library programs ask for interfaces and
+// structure layouts.
+const ParameterSpec kInterfaceExporting[] = {
+    {"FUNCNAME", kTypeChar, nullptr, 30},
+    {"LANGUAGE", kTypeChar, nullptr, 1, true},
+    {"NONE_UNICODE_LENGTH", kTypeChar, nullptr, 1, true},
+};
+const ParameterSpec kInterfaceImporting[] = {
+    {"REMOTE_CALL", kTypeChar, nullptr, 1, true},
+    {"UPDATE_TASK", kTypeChar, nullptr, 1, true},
+};
+const TableSpec kInterfaceTables[] = {{"PARAMS", "RFC_FUNINT"}};
+const char* const kInterfaceExceptions[] = {"FU_NOT_FOUND", "NAMETAB_FAULT"};
+
+const ParameterSpec kStructureExporting[] = {
+    {"TABNAME", kTypeChar, nullptr, 30},
+    {"UCLEN", kTypeByte, nullptr, 1, true},
+};
+const ParameterSpec kStructureImporting[] = {{"TABLENGTH", kTypeInt, nullptr, 4, true}};
+const TableSpec kStructureTables[] = {{"FIELDS", "RFC_FIELDS"}};
+const char* const kStructureExceptions[] = {"TABLE_NOT_ACTIVE"};
+
 const FunctionModule kModules[] = {
     {"GET_CPU_ALL", kCpuAllExporting, 2, kCpuAllImporting, 10, kCpuAllTables, 1},
     {"RFC_SYSTEM_INFO", nullptr, 0, kSystemInfoImporting, 6, nullptr, 0},
-    {"SAPWL_ACCNT_GET_SYSTEM_USAGE", kUsageExporting, 6, nullptr, 0, kUsageTables, 2},
+    {"SAPWL_ACCNT_GET_SYSTEM_USAGE", kUsageExporting, 6, nullptr, 0, kUsageTables, 2,
+     kUsageExceptions, std::size(kUsageExceptions)},
+    {"SWNC_COLLECTOR_GET_AGGREGATES", kCollectorExporting, std::size(kCollectorExporting), nullptr,
+     0, kCollectorTables, std::size(kCollectorTables), kCollectorExceptions,
+     std::size(kCollectorExceptions)},
+    {"RFC_GET_FUNCTION_INTERFACE", kInterfaceExporting, std::size(kInterfaceExporting),
+     kInterfaceImporting, std::size(kInterfaceImporting), kInterfaceTables, 1, kInterfaceExceptions,
+     std::size(kInterfaceExceptions)},
+    {"RFC_GET_STRUCTURE_DEFINITION", kStructureExporting, std::size(kStructureExporting),
+     kStructureImporting, std::size(kStructureImporting), kStructureTables, 1, kStructureExceptions,
+     std::size(kStructureExceptions)},
 };
 
 }  // namespace
@@ -61,7 +109,10 @@ namespace {
 template <typename Entry>
 class InterfaceMatch {
  public:
-  InterfaceMatch(const Entry* entries, std::size_t count) : entries_(entries), count_(count) {}
+  InterfaceMatch(const Entry* entries, std::size_t count) : entries_(entries), count_(count) {
+    for (std::size_t i = 0; i < count; ++i)
+      if (!entries[i].optional) required_ |= 1u << i;
+  }
 
   /// The interface entry named |name|, or null when there is none or it
   /// was given already.
@@ -71,12 +122,13 @@ class InterfaceMatch {
     return nullptr;
   }
   void Mark(const Entry* entry) { seen_ |= 1u << (entry - entries_); }
-  bool Complete() const { return seen_ == (1u << count_) - 1; }
+  bool Complete() const { return (seen_ & required_) == required_; }
 
  private:
   const Entry* entries_;
   std::size_t count_;
   unsigned seen_ = 0;
+  unsigned required_ = 0;
 };
 
 }  // namespace

@@ -15,12 +15,14 @@ struct ParameterSpec {
   RfcType type;
   const char* structure;
   unsigned length;
+  bool optional = false;  // the caller may leave it out
 };
 
 /// One table of a function module's interface and its line structure.
 struct TableSpec {
   const char* name;
   const char* structure;
+  bool optional = false;  // the caller may leave it out
 };
 
 /// The RFC interface of a function module as the simulated system knows
@@ -33,10 +35,15 @@ struct FunctionModule {
   std::size_t importingCount;
   const TableSpec* tables;
   std::size_t tableCount;
+  const char* const* exceptions = nullptr;  // the classic exceptions it raises
+  std::size_t exceptionCount = 0;
 };
 
 /// The function module called |name| (GET_CPU_ALL, RFC_SYSTEM_INFO,
-/// SAPWL_ACCNT_GET_SYSTEM_USAGE), or null.
+/// SAPWL_ACCNT_GET_SYSTEM_USAGE, SWNC_COLLECTOR_GET_AGGREGATES and the
+/// metadata modules RFC_GET_FUNCTION_INTERFACE and
+/// RFC_GET_STRUCTURE_DEFINITION), or null. Whether a system has it
+/// depends on its release (HasFunctionModule).
 const FunctionModule* FindFunctionModule(const std::string& name);
 
 /// How a caller's parameter or table list fits a function module.
@@ -52,7 +59,8 @@ enum class ListCheck {
 std::string EntryName(const char* name, unsigned nlen);
 
 /// Checks a parameter list (ended by a null name; a null list is empty)
-/// against |specs|: every parameter must appear exactly once, with the
+/// against |specs|: every parameter must appear at most once, and every
+/// one that is not optional exactly once, with the
 /// interface's type and length; a structure parameter's type must be a
 /// structure of that name whose record size is the length.
 ListCheck CheckParameters(const RfcParameter* list, const ParameterSpec* specs, std::size_t count,

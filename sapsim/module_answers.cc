@@ -98,7 +98,9 @@ void AnswerSystemInfo(const AnswerContext& context, const RfcParameter* importin
       {"RFCDATABS", FieldValue::Text(system.sysid)},
       {"RFCDBHOST", FieldValue::Text(system.rfchost)},
       {"RFCDBSYS", FieldValue::Text("ORACLE")},
-      {"RFCSAPRL", FieldValue::Text("46C")},
+      {"RFCSAPRL", FieldValue::Text(system.release == SapRelease::k46C   ? "46C"
+                                    : system.release == SapRelease::k750 ? "750"
+                                                                         : "758")},
       {"RFCMACH", FieldValue::Text("  560")},
       {"RFCOPSYS", FieldValue::Text("Linux")},
       {"RFCTZONE", FieldValue::Text("  3600")},

@@ -3,7 +3,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "sapsim/collector.h"
 #include "sapsim/local_time.h"
+#include "sapsim/metadata_modules.h"
 #include "sapsim/module_answers.h"
 #include "sapsim/sim_state.h"
 
@@ -47,6 +49,10 @@ int SimulatedSap::RfcCall(RfcHandle handle, const char* function, const RfcParam
   }
   std::string name = function;
   const FunctionModule* module = FindFunctionModule(name);
+  // A module the system's release does not have is as unknown to it as
+  // any other name.
+  bool missing = module == nullptr || !HasFunctionModule(*connection->system, name);
+  if (missing) module = nullptr;
   ListCheck exportingCheck = s.CheckParameterList(exporting, module, /*importing=*/false);
   ListCheck tableCheck = s.CheckTableList(tables, module);
   if (exportingCheck == ListCheck::kUnknownType || tableCheck == ListCheck::kUnknownType) {
@@ -79,10 +85,16 @@ int SimulatedSap::RfcCall(RfcHandle handle, const char* function, const RfcParam
   connection->module = module;
   connection->invalid =
       module == nullptr || exportingCheck != ListCheck::kValid || tableCheck != ListCheck::kValid;
+  connection->missing = missing;
   connection->startdate.clear();
-  for (const RfcParameter* p = exporting; p != nullptr && p->name != nullptr; ++p)
-    if (!connection->invalid && EntryName(p->name, p->nlen) == "STARTDATE")
-      connection->startdate.assign(static_cast<const char*>(p->addr), p->leng);
+  connection->exporting.clear();
+  for (const RfcParameter* p = exporting; p != nullptr && p->name != nullptr; ++p) {
+    if (connection->invalid) break;
+    std::string entry = EntryName(p->name, p->nlen);
+    std::string value(static_cast<const char*>(p->addr), p->leng);
+    if (entry == "STARTDATE") connection->startdate = value;
+    connection->exporting[entry] = value;
+  }
   return kRfcOk;
 }
 
@@ -92,7 +104,34 @@ struct ReceiveAnswer {
   std::string function;
   int result = kRfcFailure;
   std::string raised;
+  bool close = false;  // the system ends the connection with this answer
 };
+
+namespace {
+
+/// The exporting value |name| of the pending call as text, or empty.
+std::string Sent(const SimConnection& connection, const char* name) {
+  auto found = connection.exporting.find(name);
+  return found == connection.exporting.end() ? std::string() : found->second;
+}
+
+/// The collector's parameters as the caller sent them.
+CollectorRequest CollectorRequestOf(const SimConnection& connection) {
+  CollectorRequest request;
+  request.component = Sent(connection, "COMPONENT");
+  request.periodType = Sent(connection, "PERIODTYPE");
+  request.periodStart = Sent(connection, "PERIODSTRT");
+  request.summaryOnly = Sent(connection, "SUMMARY_ONLY") == "X";
+  std::string factor = Sent(connection, "FACTOR");
+  if (factor.size() == 4) {
+    std::uint32_t bits = 0;
+    for (int i = 3; i >= 0; --i) bits = bits << 8 | static_cast<unsigned char>(factor[i]);
+    request.factor = static_cast<std::int32_t>(bits);
+  }
+  return request;
+}
+
+}  // namespace
 
 /// Works out the answer of the call pending on |handle| and stores the
 /// importing values and table lines.
@@ -127,6 +166,17 @@ ReceiveAnswer Answer(SimulatedSap::State& s, RfcHandle handle, const RfcParamete
                                            : fault->second.exception);
     if (answer.result == kRfcException || answer.result == kRfcSysException)
       answer.raised = fault->second.exception;
+    answer.close = fault->second.close;
+    return answer;
+  }
+  if (connection->missing) {
+    // The system has no such module: the call ends in a runtime error on
+    // its side, a system failure that ends the connection.
+    answer.result = kRfcSysException;
+    answer.raised = "SYSTEM_FAILURE";
+    answer.close = true;
+    s.SetError("RFC_ERROR_SYSTEM_FAILURE", "",
+               "Function module \"" + answer.function + "\" not found", "");
     return answer;
   }
   if (connection->invalid || importingCheck != ListCheck::kValid ||
@@ -141,7 +191,33 @@ ReceiveAnswer Answer(SimulatedSap::State& s, RfcHandle handle, const RfcParamete
     AnswerCpuAll(context, importing, tables);
   } else if (answer.function == "RFC_SYSTEM_INFO") {
     AnswerSystemInfo(context, importing);
-  } else if (!AnswerSystemUsage(context, connection->startdate, tables)) {
+  } else if (answer.function == kCollectorFunction) {
+    if (!AnswerCollector(context, CollectorRequestOf(*connection), tables)) {
+      answer.result = kRfcException;
+      answer.raised = kNoDataFound;
+    }
+  } else if (answer.function == "RFC_GET_FUNCTION_INTERFACE") {
+    std::string name = Sent(*connection, "FUNCNAME");
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    if (!AnswerFunctionInterface(context, name, Sent(*connection, "NONE_UNICODE_LENGTH") == "X",
+                                 tables)) {
+      answer.result = kRfcException;
+      answer.raised = "FU_NOT_FOUND";
+    }
+  } else if (answer.function == "RFC_GET_STRUCTURE_DEFINITION") {
+    std::string name = Sent(*connection, "TABNAME");
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    std::string uclen = Sent(*connection, "UCLEN");
+    if (!AnswerStructureDefinition(context, name,
+                                   uclen.empty() ? 0 : static_cast<unsigned char>(uclen[0]),
+                                   importing, tables)) {
+      answer.result = kRfcException;
+      answer.raised = "TABLE_NOT_ACTIVE";
+    }
+  } else if (system.release == SapRelease::k750 ||
+             !AnswerSystemUsage(context, connection->startdate, tables)) {
+    // On a 7.50 system the accounting interface finds no data: the
+    // collector of 7.00 replaced what fed it.
     answer.result = kRfcException;
     answer.raised = kNoDataFound;
   }
@@ -184,6 +260,7 @@ int SimulatedSap::RfcReceive(RfcHandle handle, const RfcParameter* importing, Rf
   ReceiveAnswer answer;
   answer.function = EndCancelledCall(s, handle);
   if (answer.function.empty()) answer = Answer(s, handle, importing, tables);
+  if (answer.close) s.connections.erase(handle);
   const std::string& function = answer.function;
   const std::string& raised = answer.raised;
   int result = answer.result;

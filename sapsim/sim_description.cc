@@ -20,6 +20,20 @@ const StatisticsColumn kPackedColumns[StatisticsRow::kPacked] = {
     {"a_db_time", "A_DB_TIME"},  {"s_db_time", "S_DB_TIME"},   {"a_data_vol", "A_DATA_VOL"},
     {"s_data_vol", "S_DATA_VOL"}};
 
+const CollectorColumn kCollectorColumnList[kCollectorColumns] = {
+    {"count", "COUNT", false},           {"dcount", "DCOUNT", false},
+    {"ucount", "UCOUNT", false},         {"bcount", "BCOUNT", false},
+    {"ecount", "ECOUNT", false},         {"scount", "SCOUNT", false},
+    {"luw_count", "LUW_COUNT", false},   {"respti", "RESPTI", true},
+    {"procti", "PROCTI", true},          {"cputi", "CPUTI", true},
+    {"queueti", "QUEUETI", true},        {"rollwaitti", "ROLLWAITTI", true},
+    {"guitime", "GUITIME", true},        {"loadgenti", "LOADGENTI", true},
+    {"dbp_count", "DBP_COUNT", false},   {"dbp_time", "DBP_TIME", true},
+    {"readdircnt", "READDIRCNT", false}, {"readdirti", "READDIRTI", true},
+    {"readseqcnt", "READSEQCNT", false}, {"readseqti", "READSEQTI", true},
+    {"chngcnt", "CHNGCNT", false},       {"chngti", "CHNGTI", true},
+};
+
 static std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
@@ -158,7 +172,10 @@ FunctionFault ParseFunctionFault(const json& value, const std::string& at) {
       fault.receive = static_cast<int>(GetInteger(f.value(), -1000000, 1000000, where));
     else if (f.key() == "exception")
       fault.exception = GetText(f.value(), where);
-    else
+    else if (f.key() == "close") {
+      if (!f.value().is_boolean()) Fail(where + " must be true or false");
+      fault.close = f.value().get<bool>();
+    } else
       Fail(where + " is not known");
   }
   return fault;
@@ -244,6 +261,64 @@ void ParseEmptyDates(const json& value, const std::string& at, SimulatedSystem* 
   }
 }
 
+/// A task type given as two hexadecimal digits ("01", "FE").
+std::uint8_t ParseTaskType(const json& value, const std::string& at) {
+  std::string text = GetText(value, at);
+  auto digit = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+  };
+  if (text.size() != 2 || digit(text[0]) < 0 || digit(text[1]) < 0)
+    Fail(at + " must be two hexadecimal digits");
+  return static_cast<std::uint8_t>(digit(text[0]) * 16 + digit(text[1]));
+}
+
+CollectorRow ParseCollectorRow(const json& object, const std::string& where) {
+  if (!object.is_object()) Fail(where + " must be an object");
+  CollectorRow row;
+  for (auto it = object.begin(); it != object.end(); ++it) {
+    const std::string& key = it.key();
+    std::string at = where + "." + key;
+    if (key == "tasktype") {
+      row.tasktype = ParseTaskType(it.value(), at);
+    } else if (key == "client") {
+      row.client = GetText(it.value(), at);
+    } else if (key == "account") {
+      row.account = GetText(it.value(), at);
+    } else if (key == "entry_id") {
+      row.entryId = GetText(it.value(), at);
+    } else {
+      bool known = false;
+      for (int i = 0; i < kCollectorColumns && !known; ++i) {
+        if (key != kCollectorColumnList[i].key) continue;
+        known = true;
+        // Times are given as the sensor asks for them, in milliseconds;
+        // the collector keeps microseconds.
+        std::int64_t limit = kCollectorColumnList[i].time ? kMaxPacked15 : kMaxPacked15 * 1000;
+        std::int64_t n = GetInteger(it.value(), -limit, limit, at);
+        row.values[i] = kCollectorColumnList[i].time ? n * 1000 : n;
+      }
+      if (!known) Fail(at + " is not a collector field");
+    }
+  }
+  return row;
+}
+
+void ParseCollector(const json& value, const std::string& at, SimulatedSystem* system) {
+  if (!value.is_object()) Fail(at + " must be an object");
+  for (auto d = value.begin(); d != value.end(); ++d) {
+    std::string where = at + "." + d.key();
+    if (!IsStatisticsKey(d.key())) Fail(where + " is neither a date YYYYMMDD nor \"today\"");
+    if (!d.value().is_array()) Fail(where + " must be a list of rows");
+    std::vector<CollectorRow>& rows = system->collector[d.key()];
+    std::size_t index = 0;
+    for (const json& row : d.value())
+      rows.push_back(ParseCollectorRow(row, where + "[" + std::to_string(index++) + "]"));
+  }
+}
+
 void ParseSystem(const json& object, const std::string& where, SimulatedSystem* system) {
   if (!object.is_object()) Fail(where + " must be an object");
   bool hasLogon = false;
@@ -275,6 +350,23 @@ void ParseSystem(const json& object, const std::string& where, SimulatedSystem* 
       hasLogon = true;
     } else if (key == "statistics") {
       ParseEmptyDates(value, at, system);
+    } else if (key == "release") {
+      std::string release = GetText(value, at);
+      if (release == "46C")
+        system->release = SapRelease::k46C;
+      else if (release == "750")
+        system->release = SapRelease::k750;
+      else if (release == "S4")
+        system->release = SapRelease::kS4;
+      else
+        Fail(at + " must be \"46C\", \"750\" or \"S4\"");
+    } else if (key == "collector_client_table") {
+      system->collectorClientTable = GetText(value, at);
+      if (system->collectorClientTable != "USERWORKLOAD" &&
+          system->collectorClientTable != "USERTCODE" && system->collectorClientTable != "none")
+        Fail(at + " must be \"USERWORKLOAD\", \"USERTCODE\" or \"none\"");
+    } else if (key == "collector") {
+      ParseCollector(value, at, system);
     } else {
       Fail(at + " is not known");
     }

@@ -34,11 +34,41 @@ struct StatisticsColumn {
 extern const StatisticsColumn kIntegerColumns[StatisticsRow::kIntegers];
 extern const StatisticsColumn kPackedColumns[StatisticsRow::kPacked];
 
+/// The numeric columns of a row of the workload collector's aggregates
+/// (USERTCODE, USERWORKLOAD), in record order: counters, then times. The
+/// description keys are the field names in lower case.
+struct CollectorColumn {
+  const char* key;
+  const char* field;
+  bool time;  // stored in microseconds, answered divided by FACTOR
+};
+constexpr int kCollectorColumns = 22;
+extern const CollectorColumn kCollectorColumnList[kCollectorColumns];
+
+/// One row of the workload collector's day aggregate of one account and
+/// task type, as the collector stores it: times in microseconds.
+struct CollectorRow {
+  std::uint8_t tasktype = 0;  // raw task type: 01 dialog, 02 update, 04 background, FE RFC
+  std::string client;
+  std::string account;
+  std::string entryId;
+  std::int64_t values[kCollectorColumns] = {};
+};
+
+/// The release of a simulated system, which decides which function modules
+/// it has.
+enum class SapRelease {
+  k46C,  // the accounting interface answers; no workload collector
+  k750,  // both; the accounting interface finds no data on any day
+  kS4,   // the workload collector only
+};
+
 /// A fault that makes calls of one function module fail.
 struct FunctionFault {
   std::optional<int> call;     // what RfcCall returns
   std::optional<int> receive;  // what RfcReceive returns ...
   std::string exception;       // ... with this exception name
+  bool close = false;          // the system ends the connection with it
 };
 
 /// What RfcLastError reports, when the description fixes it.
@@ -83,6 +113,13 @@ struct SimulatedSystem {
   /// Rows by date (YYYYMMDD) or "today", in file order.
   std::unordered_map<std::string, std::vector<StatisticsRow>> statistics;
   SystemFaults faults;
+  SapRelease release = SapRelease::k46C;
+  /// The collector's table whose row carries the client (MANDT):
+  /// "USERWORKLOAD", "USERTCODE" or "none".
+  std::string collectorClientTable = "USERWORKLOAD";
+  /// The collector's own rows by date (YYYYMMDD) or "today"; a date listed
+  /// here is answered from them instead of from "statistics".
+  std::unordered_map<std::string, std::vector<CollectorRow>> collector;
 };
 
 /// The contents of "SapSim.json".

@@ -42,7 +42,10 @@ struct SimConnection {
   std::string function;  // of the pending call
   const FunctionModule* module = nullptr;
   bool invalid = false;   // the call does not fit the interface
+  bool missing = false;   // the system has no such function module
   std::string startdate;  // SAPWL_ACCNT_GET_SYSTEM_USAGE's STARTDATE
+  // The exporting values of the pending call by name, as sent.
+  std::unordered_map<std::string, std::string> exporting;
 };
 
 /// Copies |text| into the zero-terminated field |out| of |size| bytes,

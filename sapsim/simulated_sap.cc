@@ -118,3 +118,17 @@ void SimulatedSap::RfcClose(RfcHandle handle) {
   if (environment.errorhandler != nullptr)
     s.LetGoWhile([&] { environment.errorhandler(environment.context, text.c_str()); });
 }
+
+const SimulatedSystem* SimulatedSap::SystemOf(RfcHandle handle) const {
+  auto found = state_->connections.find(handle);
+  return found == state_->connections.end() ? nullptr : found->second.system;
+}
+
+void SimulatedSap::LookupFailed(const std::string& function, const std::string& key,
+                                const std::string& message) {
+  State& s = *state_;
+  s.journal.Write({{"op", "RfcGetFunctionDesc"},
+                   {"function", JournalText(function.c_str())},
+                   {"exception", JournalText(key.c_str())}});
+  s.SetError(key, "", message, "");
+}

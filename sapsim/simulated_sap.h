@@ -9,6 +9,8 @@
 #include "sap/rfc_library.h"
 #include "sapsim/logon_data.h"
 
+struct SimulatedSystem;
+
 /// A simulated SAP system standing in for the RFC library. It answers
 /// logons and the function modules the sensor calls from the description
 /// file "SapSim.json" in its directory (read at each logon), looks up
@@ -71,6 +73,14 @@ class SimulatedSap : public RfcLibrary {
   bool Cancel(RfcHandle handle);
   /// Whether connection |handle| was cancelled.
   bool IsCancelled(RfcHandle handle) const;
+  /// The system connection |handle| is open to, or null. It stays valid
+  /// as long as the connection is open.
+  const SimulatedSystem* SystemOf(RfcHandle handle) const;
+  /// Journals a description lookup of the NetWeaver interface that the
+  /// system answered with the exception |key| (the function module
+  /// |function| is not there), and makes it the last error.
+  void LookupFailed(const std::string& function, const std::string& key,
+                    const std::string& message);
   ItHandle ItCreate(const char* name, unsigned leng, unsigned occu, unsigned memo) override;
   unsigned ItFill(ItHandle table) override;
   void* ItGetLine(ItHandle table, unsigned line) override;

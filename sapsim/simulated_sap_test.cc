@@ -330,7 +330,9 @@ TEST(SimulatedSapTest, AnythingButTheInterfaceOfTheModuleIsRefused) {
       {"LASTCOLLWRT", 'd', 0, "2 0 0 INVALID_PARAMETER"},  // missing
       {"LASTCOLLWRT", 't', 1, "2 0 0 INVALID_PARAMETER"},
       {"RFCSI_EXPORT", 'l', 201, "0 2 0 INVALID_PARAMETER"},
-      {"RFC_SYSTEM_INFO", 0, 0, "0 2 0 INVALID_PARAMETER"},
+      // A module the system does not have: a system failure that ends the
+      // connection, so the next call fails.
+      {"RFC_SYSTEM_INFO", 0, 0, "0 2 1 "},
       {"STARTDATE", 't', 0, "0 0 2 INVALID_PARAMETER"},
       {"STATISTIC", 'l', 92, "0 0 2 INVALID_PARAMETER"},
       {"USER_ACCOUNT_RELATION", 'd', 0, "0 0 2 INVALID_PARAMETER"},

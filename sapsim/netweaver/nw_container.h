@@ -19,6 +19,9 @@ struct NwContainer {
   const NwFunctionDesc* function = nullptr;
   std::vector<std::vector<std::uint8_t>> scalars;      // elementary values
   std::vector<std::unique_ptr<NwContainer>> children;  // structures, tables
+  /// Parameters the caller made inactive (RfcSetParameterActive): they are
+  /// neither sent nor received. Empty while all are active.
+  std::vector<bool> inactive;
 
   // kStructure and kTable: the line type.
   const NwTypeDesc* type = nullptr;

@@ -41,7 +41,10 @@ struct StandIn {
   NwDictionary dictionary;
   std::unordered_map<NwConnection*, std::unique_ptr<NwConnection>> connections;
   std::unordered_map<NwContainer*, std::unique_ptr<NwContainer>> functions;
-  std::map<std::string, RfcType> installed;  // structure name -> type handle
+  // The structures installed in the simulated system, by description: the
+  // collector's row types have the same name but other fields on systems
+  // that keep the client elsewhere.
+  std::map<const NwTypeDesc*, RfcType> installed;
 };
 
 // The library's C interface has no context argument: the process's one
@@ -159,19 +162,35 @@ void Describe(const NwParameterInfo& p, NwParameterDesc* out) {
   out->direction = p.direction;
   out->nucLength = p.length;
   out->ucLength = IsCharLike(static_cast<RfcType>(p.type)) ? 2 * p.length : p.length;
+  if (p.typeDesc != nullptr) out->ucLength = static_cast<unsigned>(p.typeDesc->ucLayout.size);
   out->typeDescHandle = const_cast<NwTypeDesc*>(p.typeDesc);
+  out->optional = p.optional ? 1 : 0;
+}
+
+/// The description of |field| of |type| as the library gives it.
+void DescribeField(const NwTypeDesc& type, std::size_t index, NwFieldDesc* out) {
+  const LaidOutField& f = type.layout.fields[index];
+  std::memset(out, 0, sizeof *out);
+  CopyUtf16(out->name, f.name);
+  out->type = static_cast<NwType>(f.type);
+  out->nucLength = static_cast<unsigned>(f.length);
+  out->nucOffset = static_cast<unsigned>(f.offset);
+  if (index < type.ucLayout.fields.size()) {
+    out->ucLength = static_cast<unsigned>(type.ucLayout.fields[index].length);
+    out->ucOffset = static_cast<unsigned>(type.ucLayout.fields[index].offset);
+  }
 }
 
 /// Installs the structure |type| in the simulated system once.
 bool Install(StandIn& s, const NwTypeDesc& type, RfcType* handle) {
-  auto found = s.installed.find(type.name);
+  auto found = s.installed.find(&type);
   if (found != s.installed.end()) {
     *handle = found->second;
     return true;
   }
   if (s.sim.RfcInstallStructure(type.name.c_str(), type.fields, type.fieldCount, handle) != 0)
     return false;
-  s.installed[type.name] = *handle;
+  s.installed[&type] = *handle;
   return true;
 }
 
@@ -192,8 +211,10 @@ NwRc Invoke(StandIn& s, NwConnection& connection, NwContainer& function, NwError
     }
   } cleanup{s, created};
 
+  std::vector<size_t> tableParameters;  // the parameter of each created table
   for (size_t i = 0; i < desc.parameters.size(); ++i) {
     const NwParameterInfo& p = desc.parameters[i];
+    if (i < function.inactive.size() && function.inactive[i]) continue;
     auto nlen = static_cast<unsigned>(p.name.size());
     RfcType type = static_cast<RfcType>(p.type);
     if (p.typeDesc != nullptr && !Install(s, *p.typeDesc, &type))
@@ -203,6 +224,7 @@ NwRc Invoke(StandIn& s, NwConnection& connection, NwContainer& function, NwError
       if (table == nullptr)
         return FromSimulation(s, error, kNwMemoryInsufficient, kNwGroupExternalRuntimeFailure);
       created.push_back(table);
+      tableParameters.push_back(i);
       tables.push_back({p.name.c_str(), nlen, type, p.length, table, 0, 0});
     } else if (p.type == kNwTypeStructure) {
       importing.push_back(
@@ -241,11 +263,9 @@ NwRc Invoke(StandIn& s, NwConnection& connection, NwContainer& function, NwError
                           kNwGroupCommunicationFailure);
 
   // The rows of each table, copied from the simulated system's tables.
-  size_t t = 0;
-  for (size_t i = 0; i < desc.parameters.size(); ++i) {
-    if (desc.parameters[i].type != kNwTypeTable) continue;
-    ItHandle table = created[t++];
-    NwContainer& target = *function.children[i];
+  for (size_t t = 0; t < created.size(); ++t) {
+    ItHandle table = created[t];
+    NwContainer& target = *function.children[tableParameters[t]];
     target.rows.clear();
     target.current = 0;
     unsigned rows = s.sim.ItFill(table);
@@ -385,10 +405,16 @@ NWSTANDIN_EXPORT NwFunctionDescHandle NWRFC_CALL RfcGetFunctionDesc(NwConnection
       return nullptr;
     }
     std::string n = Name(name);
-    const NwFunctionDesc* desc = s.dictionary.Function(n);
+    const SimulatedSystem* system = s.sim.SystemOf(s.connections[connection]->handle);
+    const NwFunctionDesc* desc =
+        system != nullptr ? s.dictionary.Function(n, *system) : s.dictionary.Function(n);
     if (desc == nullptr) {
-      SetError(error, kNwNotFound, kNwGroupAbapApplicationFailure, "FU_NOT_FOUND",
-               "function module " + n + " not found");
+      // The library asks the system for the description; the system's
+      // metadata module raises FU_NOT_FOUND (message FL 046), an ABAP
+      // exception that leaves the connection open.
+      std::string message = "ID:FL Type:E Number:046 " + n;
+      s.sim.LookupFailed(n, "FU_NOT_FOUND", message);
+      SetError(error, kNwAbapException, kNwGroupAbapApplicationFailure, "FU_NOT_FOUND", message);
       return nullptr;
     }
     Ok(error);
@@ -459,13 +485,7 @@ NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcGetFieldDescByName(NwTypeDescHandle type, co
     std::string n = Name(name);
     const LaidOutField* f = type->layout.Find(n);
     if (f == nullptr) return Invalid(error, "no field " + n + " in " + type->name);
-    std::memset(out, 0, sizeof *out);
-    CopyUtf16(out->name, f->name);
-    out->type = static_cast<NwType>(f->type);
-    out->nucLength = static_cast<unsigned>(f->length);
-    out->nucOffset = static_cast<unsigned>(f->offset);
-    out->ucLength = IsCharLike(f->type) ? 2 * out->nucLength : out->nucLength;
-    out->ucOffset = out->nucOffset;
+    DescribeField(*type, static_cast<std::size_t>(f - type->layout.fields.data()), out);
     return Ok(error);
   });
 }
@@ -624,6 +644,117 @@ NWSTANDIN_EXPORT NwDataHandle NWRFC_CALL RfcGetCurrentRow(NwDataHandle table, Nw
   });
 }
 
+/// Makes a parameter of |function| active or inactive: an inactive one is
+/// neither sent nor received, as the SDK documents it for tables a caller
+/// does not need.
+NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcSetParameterActive(NwDataHandle function, const NwChar* name,
+                                                       int isActive, NwErrorInfo* error) {
+  return Guarded(error, kNwUnknownError, [&] {
+    if (function == nullptr || function->kind != NwContainer::kFunction)
+      return SetError(error, kNwInvalidHandle, kNwGroupExternalRuntimeFailure, "RFC_INVALID_HANDLE",
+                      "no function");
+    std::string n = Name(name);
+    const auto& parameters = function->function->parameters;
+    for (size_t i = 0; i < parameters.size(); ++i) {
+      if (parameters[i].name != n) continue;
+      function->inactive.resize(parameters.size(), false);
+      function->inactive[i] = isActive == 0;
+      return Ok(error);
+    }
+    return Invalid(error, "no parameter " + n);
+  });
+}
+
+/// Sets a 4-byte integer field.
+NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcSetInt(NwDataHandle data, const NwChar* name,
+                                           std::int32_t value, NwErrorInfo* error) {
+  return Guarded(error, kNwUnknownError, [&] {
+    NwValue v;
+    if (NwRc rc = Locate(data, name, &v, error); rc != kNwOk) return rc;
+    if (v.field.type != kTypeInt || v.field.length != sizeof value) return WrongType(error, v);
+    std::memcpy(v.bytes, &value, sizeof value);
+    return Ok(error);
+  });
+}
+
+/// The description of the structure |name| as the system of |connection|
+/// defines it; RFC_NOT_FOUND when it has none.
+NWSTANDIN_EXPORT NwTypeDescHandle NWRFC_CALL RfcGetTypeDesc(NwConnectionHandle connection,
+                                                            const NwChar* name,
+                                                            NwErrorInfo* error) {
+  return Guarded<NwTypeDescHandle>(error, nullptr, [&]() -> NwTypeDescHandle {
+    StandIn& s = Get();
+    SimulatedSap::Entry entry = s.sim.Enter();
+    auto found = s.connections.find(connection);
+    if (found == s.connections.end()) {
+      SetError(error, kNwInvalidHandle, kNwGroupExternalRuntimeFailure, "RFC_INVALID_HANDLE",
+               "no such connection");
+      return nullptr;
+    }
+    std::string n = Name(name);
+    const SimulatedSystem* system = s.sim.SystemOf(found->second->handle);
+    const NwTypeDesc* type = system != nullptr ? s.dictionary.Type(n, *system) : nullptr;
+    if (type == nullptr) {
+      SetError(error, kNwNotFound, kNwGroupAbapApplicationFailure, "RFC_NOT_FOUND",
+               "type " + n + " not found");
+      return nullptr;
+    }
+    Ok(error);
+    return const_cast<NwTypeDesc*>(type);
+  });
+}
+
+NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcGetFieldCount(NwTypeDescHandle type, unsigned* count,
+                                                  NwErrorInfo* error) {
+  return Guarded(error, kNwUnknownError, [&] {
+    if (type == nullptr || count == nullptr) return Invalid(error, "no type description");
+    *count = static_cast<unsigned>(type->layout.fields.size());
+    return Ok(error);
+  });
+}
+
+NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcGetFieldDescByIndex(NwTypeDescHandle type, unsigned index,
+                                                        NwFieldDesc* out, NwErrorInfo* error) {
+  return Guarded(error, kNwUnknownError, [&] {
+    if (type == nullptr || out == nullptr) return Invalid(error, "no type description");
+    if (index >= type->layout.fields.size())
+      return Invalid(error, "no field " + std::to_string(index) + " in " + type->name);
+    DescribeField(*type, index, out);
+    return Ok(error);
+  });
+}
+
+NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcGetTypeLength(NwTypeDescHandle type, unsigned* nucLength,
+                                                  unsigned* ucLength, NwErrorInfo* error) {
+  return Guarded(error, kNwUnknownError, [&] {
+    if (type == nullptr) return Invalid(error, "no type description");
+    if (nucLength != nullptr) *nucLength = static_cast<unsigned>(type->layout.size);
+    if (ucLength != nullptr) *ucLength = static_cast<unsigned>(type->ucLayout.size);
+    return Ok(error);
+  });
+}
+
+NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcGetParameterCount(NwFunctionDescHandle desc, unsigned* count,
+                                                      NwErrorInfo* error) {
+  return Guarded(error, kNwUnknownError, [&] {
+    if (desc == nullptr || count == nullptr) return Invalid(error, "no description");
+    *count = static_cast<unsigned>(desc->parameters.size());
+    return Ok(error);
+  });
+}
+
+NWSTANDIN_EXPORT NwRc NWRFC_CALL RfcGetParameterDescByIndex(NwFunctionDescHandle desc,
+                                                            unsigned index, NwParameterDesc* out,
+                                                            NwErrorInfo* error) {
+  return Guarded(error, kNwUnknownError, [&] {
+    if (desc == nullptr || out == nullptr) return Invalid(error, "no description");
+    if (index >= desc->parameters.size())
+      return Invalid(error, "no parameter " + std::to_string(index) + " in " + desc->module->name);
+    Describe(desc->parameters[index], out);
+    return Ok(error);
+  });
+}
+
 /// The stand-in's version: that of the library it stands in for, with a
 /// text that says what it is.
 NWSTANDIN_EXPORT const NwChar* NWRFC_CALL RfcGetVersion(unsigned* major, unsigned* minor,
@@ -636,8 +767,24 @@ NWSTANDIN_EXPORT const NwChar* NWRFC_CALL RfcGetVersion(unsigned* major, unsigne
 
 }  // extern "C"
 
+NwFurtherFunctions NetWeaverStandInFurtherFunctions() {
+  NwFurtherFunctions f;
+  f.RfcGetTypeDesc = &RfcGetTypeDesc;
+  f.RfcGetFieldCount = &RfcGetFieldCount;
+  f.RfcGetFieldDescByIndex = &RfcGetFieldDescByIndex;
+  f.RfcGetTypeLength = &RfcGetTypeLength;
+  f.RfcGetParameterCount = &RfcGetParameterCount;
+  f.RfcGetParameterDescByIndex = &RfcGetParameterDescByIndex;
+  f.RfcSetParameterActive = &RfcSetParameterActive;
+  f.RfcSetInt = &RfcSetInt;
+  return f;
+}
+
 NwRfcFunctions NetWeaverStandInFunctions() {
   NwRfcFunctions f;
+  f.RfcGetFieldCount = &RfcGetFieldCount;
+  f.RfcGetFieldDescByIndex = &RfcGetFieldDescByIndex;
+  f.RfcSetInt = &RfcSetInt;
   f.RfcOpenConnection = &RfcOpenConnection;
   f.RfcCloseConnection = &RfcCloseConnection;
   f.RfcGetFunctionDesc = &RfcGetFunctionDesc;

@@ -19,4 +19,28 @@ void ResetNetWeaverStandIn(const std::string& directory);
 /// The exported functions of the stand-in, for linking it directly.
 NwRfcFunctions NetWeaverStandInFunctions();
 
+/// Further functions of the library the stand-in exports (the sensor does
+/// not resolve them yet), as SAP's NetWeaver RFC SDK declares them: a
+/// structure's description by name, fields and parameters by index,
+/// parameters made inactive, integers set.
+struct NwFurtherFunctions {
+  NwTypeDescHandle(NWRFC_CALL* RfcGetTypeDesc)(NwConnectionHandle connection, const NwChar* name,
+                                               NwErrorInfo* error) = nullptr;
+  NwRc(NWRFC_CALL* RfcGetFieldCount)(NwTypeDescHandle type, unsigned* count,
+                                     NwErrorInfo* error) = nullptr;
+  NwRc(NWRFC_CALL* RfcGetFieldDescByIndex)(NwTypeDescHandle type, unsigned index, NwFieldDesc* out,
+                                           NwErrorInfo* error) = nullptr;
+  NwRc(NWRFC_CALL* RfcGetTypeLength)(NwTypeDescHandle type, unsigned* nucLength, unsigned* ucLength,
+                                     NwErrorInfo* error) = nullptr;
+  NwRc(NWRFC_CALL* RfcGetParameterCount)(NwFunctionDescHandle desc, unsigned* count,
+                                         NwErrorInfo* error) = nullptr;
+  NwRc(NWRFC_CALL* RfcGetParameterDescByIndex)(NwFunctionDescHandle desc, unsigned index,
+                                               NwParameterDesc* out, NwErrorInfo* error) = nullptr;
+  NwRc(NWRFC_CALL* RfcSetParameterActive)(NwDataHandle function, const NwChar* name, int isActive,
+                                          NwErrorInfo* error) = nullptr;
+  NwRc(NWRFC_CALL* RfcSetInt)(NwDataHandle data, const NwChar* name, std::int32_t value,
+                              NwErrorInfo* error) = nullptr;
+};
+NwFurtherFunctions NetWeaverStandInFurtherFunctions();
+
 #endif  // BRINDLEMARK_SAPSIM_NETWEAVER_NW_STANDIN_H_

@@ -11,20 +11,31 @@
 #include "sap/outcome.h"
 #include "sap/rfc_session.h"
 
+/// The day's workload rows of a system, whichever source gave them: per
+/// row a client, a user account and the seven counters.
+class WorkloadRows {
+ public:
+  virtual ~WorkloadRows() = default;
+  virtual std::size_t size() const = 0;
+  /// The client of row |row| (3 characters).
+  virtual std::string_view Client(std::size_t row) const = 0;
+  /// The user account of row |row| (12 characters).
+  virtual std::string_view Account(std::size_t row) const = 0;
+  /// The seven counters of row |row|.
+  virtual UsageCounters Counters(std::size_t row) const = 0;
+};
+
 /// The day's workload statistics of a system: one row per client and
 /// user account (the table STATISTIC of SAPWL_ACCNT_GET_SYSTEM_USAGE),
 /// read in place.
-class DayStatistics {
+class DayStatistics : public WorkloadRows {
  public:
   explicit DayStatistics(const TableRows& rows);
 
-  std::size_t size() const { return rows_.size(); }
-  /// The client of row |row| (3 characters).
-  std::string_view Client(std::size_t row) const { return rows_.Text(row, client_); }
-  /// The user account of row |row| (12 characters).
-  std::string_view Account(std::size_t row) const { return rows_.Text(row, account_); }
-  /// The seven counters of row |row|.
-  UsageCounters Counters(std::size_t row) const;
+  std::size_t size() const override { return rows_.size(); }
+  std::string_view Client(std::size_t row) const override { return rows_.Text(row, client_); }
+  std::string_view Account(std::size_t row) const override { return rows_.Text(row, account_); }
+  UsageCounters Counters(std::size_t row) const override;
 
   /// The row type of the table STATISTIC (structure SAPWLACCTS).
   static const RowType& RowTypeOf();

@@ -75,7 +75,7 @@ struct Workload {
 
 /// Sums the rows per client and over the selected clients. Each distinct
 /// client gets one slot, in the order of its first row.
-void SumRows(const DayStatistics& rows, const std::string& clientFilter, Workload* workload) {
+void SumRows(const WorkloadRows& rows, const std::string& clientFilter, Workload* workload) {
   std::unordered_map<std::uint32_t, size_t> slotOf;
   for (size_t row = 0; row < rows.size(); ++row) {
     std::string_view client = rows.Client(row);
@@ -92,7 +92,7 @@ void SumRows(const DayStatistics& rows, const std::string& clientFilter, Workloa
 }
 
 /// One line per selected row for the "DATA" option.
-std::string DataRows(const DayStatistics& rows, const std::string& clientFilter) {
+std::string DataRows(const WorkloadRows& rows, const std::string& clientFilter) {
   std::string lines;
   char numbers[128];
   for (size_t row = 0; row < rows.size(); ++row) {
@@ -201,17 +201,19 @@ bool WriteItem(const Workload& workload, const WorkloadOptions& options, std::st
   return false;
 }
 
-/// Fetches the day's statistics and hands them to |evaluate|. A system
-/// without statistics gives the no-data document.
+/// Fetches the day's statistics from the source the options name and
+/// hands them to |evaluate|. A system without statistics gives the
+/// no-data document.
 template <typename Evaluate>
 WorkloadResult WithStatistics(RfcSession& session, const ServerClock& clock,
-                              std::string_view destination, ResultDocument& document,
-                              Evaluate&& evaluate) {
+                              WorkloadSource source, std::string_view destination,
+                              ResultDocument& document, Evaluate&& evaluate) {
   WorkloadResult result;
-  StatisticsFetch fetch = FetchDayStatistics(session, clock.date, [&](const DayStatistics& rows) {
-    evaluate(rows, result);
-    return result.outcome;
-  });
+  WorkloadFetch fetch =
+      FetchWorkload(session, clock.date, source, [&](const WorkloadRows& rows) {
+        evaluate(rows, result);
+        return result.outcome;
+      });
   result.outcome = fetch.outcome;
   if (fetch.noData) {
     result.noData = true;
@@ -225,8 +227,8 @@ WorkloadResult WithStatistics(RfcSession& session, const ServerClock& clock,
 WorkloadResult EvaluateWorkload(RfcSession& session, const ServerClock& clock,
                                 const WorkloadOptions& options, std::string_view destination,
                                 const HistoryFile& historyFile, ResultDocument& document) {
-  return WithStatistics(session, clock, destination, document,
-                        [&](const DayStatistics& rows, WorkloadResult& result) {
+  return WithStatistics(session, clock, options.source, destination, document,
+                        [&](const WorkloadRows& rows, WorkloadResult& result) {
                           Workload workload;
                           SumRows(rows, options.clientFilter, &workload);
                           UsageHistory history(historyFile.lines, historyFile.byteOrderMark);
@@ -245,8 +247,8 @@ WorkloadResult EvaluateItem(RfcSession& session, const ServerClock& clock,
                             const WorkloadOptions& options, std::string_view destination,
                             std::string_view itemName, std::string_view channelName,
                             ResultDocument& document) {
-  return WithStatistics(session, clock, destination, document,
-                        [&](const DayStatistics& rows, WorkloadResult& result) {
+  return WithStatistics(session, clock, options.source, destination, document,
+                        [&](const WorkloadRows& rows, WorkloadResult& result) {
                           Workload workload;
                           SumRows(rows, options.clientFilter, &workload);
                           if (options.dataRows)

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "measure/workload_source.h"
 #include "sap/outcome.h"
 #include "sap/rfc_session.h"
 
@@ -31,6 +32,7 @@ struct WorkloadOptions {
   std::string clientFilter;  // "CLIENT=": the client reported; empty for all
   ClientChannel clientChannel = ClientChannel::kNone;
   bool dataRows = false;  // "DATA": each statistics row as a text line
+  WorkloadSource source = WorkloadSource::kAutomatic;  // "WORKLOAD="
 };
 
 /// The profile of a single-system run, whose usage history the evaluation

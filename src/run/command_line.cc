@@ -110,6 +110,10 @@ MeasureOptions ReadMeasureOptions(std::string_view parameters) {
     break;
   }
   options.workload.dataRows = upper.find("DATA") != std::string::npos;
+  if (upper.find("WORKLOAD=ACCOUNTING") != std::string::npos)
+    options.workload.source = WorkloadSource::kAccounting;
+  else if (upper.find("WORKLOAD=COLLECTOR") != std::string::npos)
+    options.workload.source = WorkloadSource::kCollector;
   options.logon.host = OverrideValue(upper, parameters, ",HOST=");
   options.logon.sysnr = OverrideValue(upper, parameters, ",NO=");
   return options;

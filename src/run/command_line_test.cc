@@ -74,6 +74,13 @@ TEST(CommandLineTest, MeasureOptions) {
   EXPECT_FALSE(options.logon.sysnr.has_value());
   EXPECT_EQ(options.workload.clientChannel, ClientChannel::kNone);
   EXPECT_FALSE(options.workload.dataRows);
+  EXPECT_EQ(options.workload.source, WorkloadSource::kAutomatic);
+  // The source of the workload, anywhere and in any letter case.
+  EXPECT_EQ(ReadMeasureOptions("steps,workload=Collector").workload.source,
+            WorkloadSource::kCollector);
+  EXPECT_EQ(ReadMeasureOptions("x WORKLOAD=ACCOUNTING").workload.source,
+            WorkloadSource::kAccounting);
+  EXPECT_EQ(ReadMeasureOptions("WORKLOAD=OTHER").workload.source, WorkloadSource::kAutomatic);
 }
 
 TEST(CommandLineTest, ShownParameters) {

@@ -111,12 +111,18 @@ ItemMeasurement MeasureItemSystem(RfcClient& rfc, FileSystem& disk, LogonTurns& 
     return m;
   }
   RfcSession session{rfc, logon.handle};
+  session.logOnAgain = [&] {
+    SilentConsole silent;
+    return OpenConnection(rfc, disk, silent, false, system.profile, options.logon,
+                          &system.r3SystemNumber, &turns)
+        .handle;
+  };
   ServerClock clock;
   std::string hostLabel = system.profile.hostLabel;
   Outcome outcome = QueryServer(session, &clock, &hostLabel);
   if (outcome.IsLogonRefused()) {  // as a refused logon
     m.failed = true;
-    rfc.Close(logon.handle);
+    rfc.Close(session.connection);
     return m;
   }
   if (outcome.ok()) {
@@ -142,7 +148,7 @@ ItemMeasurement MeasureItemSystem(RfcClient& rfc, FileSystem& disk, LogonTurns& 
       return m;
     }
   }
-  rfc.Close(logon.handle);
+  rfc.Close(session.connection);
   return m;
 }
 

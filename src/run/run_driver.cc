@@ -103,12 +103,19 @@ SingleMeasurement MeasureSingleSystem(Run& run, const CommandLine& line, Console
                            &run.r3SystemNumber, &run.logonTurns);
   if (m.logon.handle == 0) return m;
   RfcSession session{*run.rfc, m.logon.handle};
+  session.logOnAgain = [&] {
+    SilentConsole silent;
+    return OpenConnection(*run.rfc, run.disk, silent, false, run.systemProfile,
+                          line.options.logon, &run.r3SystemNumber, &run.logonTurns)
+        .handle;
+  };
   m.server = QueryServer(session, &run.serverClock, &run.systemProfile.hostLabel);
   m.refusedAtFirstCall = m.server.IsLogonRefused();
   if (m.server.ok())
     m.result = EvaluateWorkload(
         session, run.serverClock, line.options.workload, run.systemProfile.destination,
         HistoryFile{historyDisk, profilePath, profileLines, byteOrderMark}, m.document);
+  m.logon.handle = session.connection;  // a second logon's, when one was made
   const Outcome& failed = m.server.ok() ? m.result.outcome : m.server;
   if (failed.IsLibraryFailure()) m.libraryError = failed.Texts();
   return m;

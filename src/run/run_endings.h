@@ -56,6 +56,12 @@ class HeldText : public Console {
   std::string kept_;
 };
 
+/// A console for a second logon to a system, whose destination line the
+/// run has already printed.
+struct SilentConsole : Console {
+  void Write(std::string_view) override {}
+};
+
 /// Closes the open connection, if there is one, and forgets its handle.
 /// The library may take its time or call its error handler here; at the
 /// deadline the run ends with |atDeadline| (by default: the document is

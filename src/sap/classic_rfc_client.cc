@@ -164,6 +164,67 @@ Outcome CallOutcome(int result, const char* exception, ClassicAnswer& answer) {
   }
 }
 
+/// What an installed structure is kept under: its name, and for a layout
+/// the system gave, the fields with their offsets, since two systems of
+/// one run (other releases) may lay out a structure of the same name
+/// differently.
+std::string InstallKey(const RowType& type) {
+  if (!type.layoutGiven) return type.name;
+  std::string key = type.name;
+  for (const FieldDescription& f : type.fields)
+    key += '\n' + f.name + ' ' + std::to_string(static_cast<int>(f.type)) + ' ' +
+           std::to_string(f.length) + ' ' + std::to_string(f.decimals) + ' ' +
+           std::to_string(f.offset);
+  return key;
+}
+
+/// The interface of a function module as RFC_GET_FUNCTION_INTERFACE gives
+/// it, one row per parameter (structure RFC_FUNINT).
+const RowType kRfcFunint{"RFC_FUNINT",
+                         {CharField("PARAMCLASS", 1), CharField("PARAMETER", 30),
+                          CharField("TABNAME", 30), CharField("FIELDNAME", 30),
+                          CharField("EXID", 1), IntField("POSITION"), IntField("OFFSET"),
+                          IntField("INTLENGTH"), IntField("DECIMALS"), CharField("DEFAULT", 21),
+                          CharField("PARAMTEXT", 79), CharField("OPTIONAL", 1)}};
+
+/// The fields of a structure as RFC_GET_STRUCTURE_DEFINITION gives them
+/// (structure RFC_FIELDS).
+const RowType kRfcFields{"RFC_FIELDS",
+                         {CharField("TABNAME", 30), CharField("FIELDNAME", 30),
+                          IntField("POSITION"), IntField("OFFSET"), IntField("INTLENGTH"),
+                          IntField("DECIMALS"), CharField("EXID", 1)}};
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+/// The field type of an ABAP type letter (RFC_FIELDS-EXID); a type the
+/// sensor does not read is taken as bytes.
+AbapType TypeOfLetter(char letter) {
+  switch (letter) {
+    case 'C': return AbapType::kChar;
+    case 'D': return AbapType::kDate;
+    case 'T': return AbapType::kTime;
+    case 'N': return AbapType::kNumText;
+    case 'P': return AbapType::kPacked;
+    case 'I': return AbapType::kInt;
+    case 's': return AbapType::kInt2;
+    case 'b': return AbapType::kInt1;
+    case 'F': return AbapType::kFloat;
+    default: return AbapType::kRaw;
+  }
+}
+
+/// Whether a system failure is the called system's answer to a function
+/// module it does not have: the runtime error's text, as the library
+/// hands it on.
+bool SaysFunctionNotFound(const LibraryTexts& texts) {
+  const std::string& m = texts.message;
+  return m.find("Function module") != std::string::npos &&
+         m.find("not found") != std::string::npos;
+}
+
 }  // namespace
 
 unsigned ClassicRfcClient::RecordLength(const RowType& type) {
@@ -219,7 +280,7 @@ ConnectionId ClassicRfcClient::OpenDestination(const DestinationLogon& logon) {
 
 RfcType ClassicRfcClient::InstalledType(const RowType& type) {
   std::lock_guard<std::mutex> lock(mutex_);
-  auto found = installed_.find(type.name);
+  auto found = installed_.find(InstallKey(type));
   if (found != installed_.end()) return found->second;
   std::vector<unsigned> offsets = Offsets(type);
   std::vector<FieldDescriptor> fields;
@@ -234,7 +295,7 @@ RfcType ClassicRfcClient::InstalledType(const RowType& type) {
   if (rfc_.RfcInstallStructure(type.name.c_str(), fields.data(),
                                static_cast<unsigned>(fields.size()), &handle) != 0)
     return 0;
-  installed_.emplace(type.name, handle);
+  installed_.emplace(InstallKey(type), handle);
   return handle;
 }
 
@@ -331,7 +392,14 @@ Outcome ClassicRfcClient::Invoke(ConnectionId connection, FunctionCall& call) {
   importing.push_back({nullptr, 0, 0, 0, nullptr});
   char* exception = nullptr;
   result = rfc_.RfcReceive(connection, importing.data(), tables.data(), &exception);
-  if (result != kRfcOk) return ended(CallOutcome(result, exception, a));
+  if (result != kRfcOk) {
+    Outcome failed = CallOutcome(result, exception, a);
+    // The system lacks the function module: still the system failure the
+    // library reports, but known for what it is.
+    if (failed.EndsConnection() && SaysFunctionNotFound(failed.Texts()))
+      failed = Outcome::FunctionNotFoundAsSystemFailure(call.function(), failed.Texts());
+    return ended(failed);
+  }
 
   a.values_ = std::make_unique<RecordRows>(
       values, std::vector<const unsigned char*>{a.valueRecord_.data()});
@@ -360,6 +428,67 @@ Outcome ClassicRfcClient::Invoke(ConnectionId connection, FunctionCall& call) {
   }
   call.SetAnswer(std::move(answer));
   return Outcome::Ok();
+}
+
+Outcome ClassicRfcClient::DescribeTable(ConnectionId connection, const std::string& function,
+                                        const std::string& table, RowType* type,
+                                        RowType* importing) {
+  *type = RowType{};
+  if (importing != nullptr) *importing = RowType{};
+  std::string rowType;
+  {
+    FunctionCall call("RFC_GET_FUNCTION_INTERFACE");
+    call.Send("FUNCNAME", AbapType::kChar, 30, function);
+    call.Send("NONE_UNICODE_LENGTH", AbapType::kChar, 1, "X");
+    call.AddTable("PARAMS", kRfcFunint);
+    Outcome outcome = Invoke(connection, call);
+    if (outcome.IsException("FU_NOT_FOUND"))
+      return Outcome::FunctionNotFound(function, outcome.Texts());
+    if (!outcome.ok()) return outcome;
+    const TableRows& params = *call.Table("PARAMS");
+    int paramClass = kRfcFunint.FieldIndex("PARAMCLASS");
+    int parameter = kRfcFunint.FieldIndex("PARAMETER");
+    int tabName = kRfcFunint.FieldIndex("TABNAME");
+    int exid = kRfcFunint.FieldIndex("EXID"), length = kRfcFunint.FieldIndex("INTLENGTH"),
+        decimals = kRfcFunint.FieldIndex("DECIMALS");
+    for (std::size_t row = 0; row < params.size(); ++row) {
+      std::string_view kind = Trimmed(params.Text(row, paramClass));
+      if (kind == "T" && Trimmed(params.Text(row, parameter)) == table)
+        rowType = std::string(Trimmed(params.Text(row, tabName)));
+      if (kind == "I" && importing != nullptr) {
+        std::string_view letter = params.Text(row, exid);
+        importing->fields.push_back({std::string(Trimmed(params.Text(row, parameter))),
+                                     TypeOfLetter(letter.empty() ? ' ' : letter[0]),
+                                     static_cast<unsigned>(params.Integer(row, length)),
+                                     static_cast<unsigned>(params.Integer(row, decimals)), 0});
+      }
+    }
+    outcome = call.Release();
+    if (!outcome.ok() || rowType.empty()) return outcome;
+  }
+  FunctionCall call("RFC_GET_STRUCTURE_DEFINITION");
+  call.Send("TABNAME", AbapType::kChar, 30, rowType);
+  call.Send("UCLEN", AbapType::kRaw, 1, std::string(1, '\x01'));  // one byte per character
+  call.AddTable("FIELDS", kRfcFields);
+  Outcome outcome = Invoke(connection, call);
+  if (!outcome.ok()) return outcome;
+  const TableRows& fields = *call.Table("FIELDS");
+  int name = kRfcFields.FieldIndex("FIELDNAME"), offset = kRfcFields.FieldIndex("OFFSET"),
+      length = kRfcFields.FieldIndex("INTLENGTH"), decimals = kRfcFields.FieldIndex("DECIMALS"),
+      exid = kRfcFields.FieldIndex("EXID");
+  type->name = rowType;
+  type->layoutGiven = true;
+  for (std::size_t row = 0; row < fields.size(); ++row) {
+    std::string_view letter = fields.Text(row, exid);
+    FieldDescription f;
+    f.name = std::string(Trimmed(fields.Text(row, name)));
+    f.type = TypeOfLetter(letter.empty() ? ' ' : letter[0]);
+    f.length = static_cast<unsigned>(fields.Integer(row, length));
+    f.decimals = static_cast<unsigned>(fields.Integer(row, decimals));
+    f.offset = static_cast<unsigned>(fields.Integer(row, offset));
+    type->fields.push_back(std::move(f));
+  }
+  return call.Release();
 }
 
 Outcome ClassicRfcClient::Describe(ConnectionId, const std::string& function,

@@ -35,6 +35,13 @@ class ClassicRfcClient : public RfcClient {
   ConnectionId OpenDestination(const DestinationLogon& logon) override;
   void UseDestinationFile(const std::string& path) override { rfc_.UseDestinationFile(path); }
   Outcome Invoke(ConnectionId connection, FunctionCall& call) override;
+  /// Through the system's metadata modules, as classic-library programs
+  /// learn layouts: RFC_GET_FUNCTION_INTERFACE names the table's row type,
+  /// RFC_GET_STRUCTURE_DEFINITION gives its fields with offsets for one
+  /// byte per character, the library's layout.
+  Outcome DescribeTable(ConnectionId connection, const std::string& function,
+                        const std::string& table, RowType* type,
+                        RowType* importing) override;
   Outcome Describe(ConnectionId connection, const std::string& function,
                    FunctionDescription* description) override;
   void Close(ConnectionId connection) override { rfc_.RfcClose(connection); }

@@ -225,6 +225,15 @@ using NwGetCurrentRowFn = NwDataHandle(NWRFC_CALL*)(NwDataHandle table, NwErrorI
 /// connection is closed: it takes no further calls. Optional: a library
 /// without it leaves such a call running.
 using NwCancelFn = NwRc(NWRFC_CALL*)(NwConnectionHandle connection, NwErrorInfo* error);
+/// A structure's fields by index (from 0), for reading a layout the
+/// system decides. Optional: without them no layout is read.
+using NwGetFieldCountFn = NwRc(NWRFC_CALL*)(NwTypeDescHandle type, unsigned* count,
+                                            NwErrorInfo* error);
+using NwGetFieldDescByIndexFn = NwRc(NWRFC_CALL*)(NwTypeDescHandle type, unsigned index,
+                                                  NwFieldDesc* out, NwErrorInfo* error);
+/// Sets an integer value (INT4). Optional: without it no integer is sent.
+using NwSetIntFn = NwRc(NWRFC_CALL*)(NwDataHandle data, const NwChar* name, std::int32_t value,
+                                     NwErrorInfo* error);
 /// The library's version numbers, and a text that describes it. Optional:
 /// the sensor works without it.
 using NwGetVersionFn = const NwChar*(NWRFC_CALL*)(unsigned* major, unsigned* minor,
@@ -259,6 +268,11 @@ struct NwRfcFunctions {
   /// Optional (null when the library lacks it); not visited by
   /// ForEachNwRfcFunction.
   NwCancelFn RfcCancel = nullptr;
+  /// Optional as well: the layouts of tables the system decides, and
+  /// integers sent.
+  NwGetFieldCountFn RfcGetFieldCount = nullptr;
+  NwGetFieldDescByIndexFn RfcGetFieldDescByIndex = nullptr;
+  NwSetIntFn RfcSetInt = nullptr;
 };
 
 /// Visits every required entry of |functions| with its function's name and

@@ -257,6 +257,31 @@ struct NetWeaverRfcClient::State {
 
 namespace {
 
+/// Whether a failed lookup of a function's description says the system
+/// has no such function module: the library's own "not found", or the
+/// metadata module's exception FU_NOT_FOUND, which it hands on.
+bool LookupSaysNotFound(const NwErrorInfo& error) {
+  return error.code == kNwNotFound ||
+         (error.code == kNwAbapException && RecordText(error.key) == "FU_NOT_FOUND");
+}
+
+/// The field type of a library type code; a type the sensor does not read
+/// is taken as bytes.
+AbapType TypeOfCode(NwType type) {
+  switch (type) {
+    case kNwTypeChar: return AbapType::kChar;
+    case kNwTypeDate: return AbapType::kDate;
+    case kNwTypeTime: return AbapType::kTime;
+    case kNwTypeNum: return AbapType::kNumText;
+    case kNwTypeBcd: return AbapType::kPacked;
+    case kNwTypeInt: return AbapType::kInt;
+    case kNwTypeInt2: return AbapType::kInt2;
+    case kNwTypeInt1: return AbapType::kInt1;
+    case kNwTypeFloat: return AbapType::kFloat;
+    default: return AbapType::kRaw;
+  }
+}
+
 /// One call on one connection, from the description to the answer read.
 class NwCall {
  public:
@@ -274,7 +299,7 @@ class NwCall {
     description_ = nw_.RfcGetFunctionDesc(connection, name16.c_str(), &error);
     if (description_ == nullptr) {
       LibraryTexts texts = TextsOf(error, "description of " + call_.function());
-      if (error.code == kNwNotFound) return Outcome::FunctionNotFound(call_.function(), texts);
+      if (LookupSaysNotFound(error)) return Outcome::FunctionNotFound(call_.function(), texts);
       return Outcome::CallFailed(texts);
     }
     function_ = nw_.RfcCreateFunction(description_, &error);
@@ -283,6 +308,14 @@ class NwCall {
     for (const FunctionCall::Sent& sent : call_.sent()) {
       NwParameterDesc desc;
       if (!Describe(sent.field.name, &desc)) return Failed();
+      if (sent.field.type == AbapType::kInt && desc.type == kNwTypeInt &&
+          nw_.RfcSetInt != nullptr) {
+        std::u16string field16 = Utf16FromCodePage(sent.field.name);
+        if (nw_.RfcSetInt(function_, field16.c_str(),
+                          static_cast<std::int32_t>(std::stol(sent.text)), &error) != kNwOk)
+          return Failed(TextsOf(error, "setting " + sent.field.name));
+        continue;
+      }
       if (!IsCharLike(sent.field.type) || desc.type != TypeCode(sent.field.type))
         return Failed(ProgramTexts("parameter " + sent.field.name + " of " + call_.function() +
                                    " cannot be sent with type " +
@@ -507,6 +540,11 @@ std::unique_ptr<NetWeaverRfcClient> NetWeaverRfcClient::Open(std::unique_ptr<Sha
   auto client = std::make_unique<NetWeaverRfcClient>(functions);
   client->state_->getVersion = library->FindFunction<NwGetVersionFn>("RfcGetVersion");
   client->state_->nw.RfcCancel = library->FindFunction<NwCancelFn>("RfcCancel");
+  client->state_->nw.RfcGetFieldCount =
+      library->FindFunction<NwGetFieldCountFn>("RfcGetFieldCount");
+  client->state_->nw.RfcGetFieldDescByIndex =
+      library->FindFunction<NwGetFieldDescByIndexFn>("RfcGetFieldDescByIndex");
+  client->state_->nw.RfcSetInt = library->FindFunction<NwSetIntFn>("RfcSetInt");
   client->state_->library = std::move(library);
   return client;
 }
@@ -616,6 +654,53 @@ Outcome NetWeaverRfcClient::Invoke(ConnectionId handle, FunctionCall& call) {
   }
   if (!outcome.ok()) s.Fail(outcome.Texts());
   return outcome;
+}
+
+Outcome NetWeaverRfcClient::DescribeTable(ConnectionId handle, const std::string& function,
+                                          const std::string& table, RowType* type,
+                                        RowType* importing) {
+  *type = RowType{};
+  if (importing != nullptr) *importing = RowType{};  // the library fits values itself
+  State& s = *state_;
+  if (s.nw.RfcGetFieldCount == nullptr || s.nw.RfcGetFieldDescByIndex == nullptr)
+    return Outcome::FunctionNotFound(
+        function, {"", "", "the library cannot list the fields of " + table, ""});
+  NwConnectionHandle connection = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(s.mutex);
+    auto found = s.connections.find(handle);
+    if (found != s.connections.end()) connection = found->second;
+  }
+  if (connection == nullptr)
+    return Outcome::CallFailed(s.Fail(ProgramTexts("invalid handle " + std::to_string(handle))));
+  NwErrorInfo error = ClearedError();
+  std::u16string name16 = Utf16FromCodePage(function);
+  NwFunctionDescHandle description = s.nw.RfcGetFunctionDesc(connection, name16.c_str(), &error);
+  if (description == nullptr) {
+    LibraryTexts texts = TextsOf(error, "description of " + function);
+    if (LookupSaysNotFound(error)) return Outcome::FunctionNotFound(function, texts);
+    return Outcome::CallFailed(texts);
+  }
+  NwParameterDesc parameter;
+  std::memset(&parameter, 0, sizeof parameter);
+  std::u16string table16 = Utf16FromCodePage(table);
+  if (s.nw.RfcGetParameterDescByName(description, table16.c_str(), &parameter, &error) != kNwOk ||
+      parameter.type != kNwTypeTable)
+    return Outcome::Ok();  // no such table
+  unsigned count = 0;
+  if (s.nw.RfcGetFieldCount(parameter.typeDescHandle, &count, &error) != kNwOk)
+    return Outcome::CallFailed(TextsOf(error, "fields of " + table));
+  type->name = table;
+  type->layoutGiven = true;
+  for (unsigned i = 0; i < count; ++i) {
+    NwFieldDesc field;
+    std::memset(&field, 0, sizeof field);
+    if (s.nw.RfcGetFieldDescByIndex(parameter.typeDescHandle, i, &field, &error) != kNwOk)
+      return Outcome::CallFailed(TextsOf(error, "field of " + table));
+    type->fields.push_back({RecordText(field.name), TypeOfCode(field.type), field.nucLength,
+                            field.decimals, field.nucOffset});
+  }
+  return Outcome::Ok();
 }
 
 Outcome NetWeaverRfcClient::Describe(ConnectionId, const std::string& function,

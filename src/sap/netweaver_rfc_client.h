@@ -44,6 +44,11 @@ class NetWeaverRfcClient : public RfcClient {
   /// The destination file read instead of "SapRfc.ini" in the directory.
   void UseDestinationFile(const std::string& path) override;
   Outcome Invoke(ConnectionId connection, FunctionCall& call) override;
+  /// From the function's description: the table parameter's type and
+  /// its fields by index, in the one-byte-per-character layout.
+  Outcome DescribeTable(ConnectionId connection, const std::string& function,
+                        const std::string& table, RowType* type,
+                        RowType* importing) override;
   Outcome Describe(ConnectionId connection, const std::string& function,
                    FunctionDescription* description) override;
   void Close(ConnectionId connection) override;

@@ -59,6 +59,13 @@ class Outcome {
     return Outcome(Status::Code::kNotFound, Line::kCallFailed, std::move(function),
                    std::move(texts));
   }
+  /// The system has no function module |function| and the library
+  /// reports it as a system failure (the classic library: the called
+  /// system ends the call with a runtime error and closes the connection).
+  static Outcome FunctionNotFoundAsSystemFailure(std::string function, LibraryTexts texts = {}) {
+    return Outcome(Status::Code::kNotFound, Line::kSystemFailure, std::move(function),
+                   std::move(texts));
+  }
   /// A step that failed with |message| for the error document.
   static Outcome Failed(std::string message) {
     return Outcome(Status::Code::kCallFailed, Line::kMessage, std::move(message), {});
@@ -74,6 +81,9 @@ class Outcome {
   bool IsLibraryFailure() const { return code_ == Status::Code::kLibrary; }
   bool IsLogonRefused() const { return code_ == Status::Code::kRefused; }
   bool IsFunctionNotFound() const { return code_ == Status::Code::kNotFound; }
+  /// Whether the failure ended the connection on the system's side: a
+  /// system failure, a lost connection (an ABAP exception leaves it open).
+  bool EndsConnection() const { return line_ == Line::kSystemFailure; }
   /// Whether the call raised the ABAP exception |name|.
   bool IsException(std::string_view name) const {
     return code_ == Status::Code::kException && text_ == name;

@@ -87,6 +87,22 @@ class RfcClient {
   /// The description of the function module |function| from the system.
   virtual Outcome Describe(ConnectionId connection, const std::string& function,
                            FunctionDescription* description) = 0;
+  /// The row type of the table |table| of the function module |function|
+  /// as the system lays it out for this library: every field in record
+  /// order with its type, length, decimals and offset (layoutGiven). A
+  /// function module the system lacks gives FunctionNotFound; a table the
+  /// function module does not have gives Ok and no fields; a library that
+  /// cannot describe tables reports the function module as not found.
+  /// |importing|,
+  /// when given, receives the values the function module takes, with their
+  /// lengths, where the library learns them (otherwise no fields: the
+  /// library fits each value to the system's parameter itself).
+  virtual Outcome DescribeTable(ConnectionId connection, const std::string& function,
+                                const std::string& table, RowType* type,
+                                RowType* importing = nullptr) {
+    // A library that cannot describe tables has no use for the function.
+    return Outcome::FunctionNotFound(function, {"", "", "not described by this library", ""});
+  }
   /// Closes a connection.
   virtual void Close(ConnectionId connection) = 0;
   /// Closes every connection (after a failure of the library).

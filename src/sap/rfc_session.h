@@ -1,6 +1,8 @@
 #ifndef BRINDLEMARK_SAP_RFC_SESSION_H_
 #define BRINDLEMARK_SAP_RFC_SESSION_H_
 
+#include <functional>
+
 #include "sap/function_call.h"
 #include "sap/rfc_client.h"
 
@@ -9,6 +11,10 @@
 struct RfcSession {
   RfcClient& rfc;
   ConnectionId connection;
+  /// Logs on again with the same logon data after a failure ended the
+  /// connection; the new connection, or 0 when the logon failed. Empty
+  /// where no second logon is made.
+  std::function<ConnectionId()> logOnAgain = {};
 
   Outcome Invoke(FunctionCall& call) const { return rfc.Invoke(connection, call); }
 };

@@ -13,6 +13,7 @@
 #include "measure/server_clock.h"
 #include "measure/system_info.h"
 #include "measure/usage_history.h"
+#include "measure/workload_source.h"
 #include "output/error_lines.h"
 #include "output/trace_file_check.h"
 #include "platform/file_system.h"
@@ -63,6 +64,7 @@ struct SetupTest {
   unsigned rows = 0;
   std::vector<std::string> clients;
   std::uint32_t stepTotal = 0;
+  WorkloadFetch fetch;
 };
 
 /// The error handler installed with RfcEnvironment: keeps the text for
@@ -311,19 +313,60 @@ bool LogOn(SetupTest& t, bool throughFile, const std::optional<Destination>& des
 
 // --- Function modules ------------------------------------------------------
 
-/// The statistics call as a run makes it; a day without statistics is no
-/// failure. Keeps the row count, the clients and the step total.
+/// The statistics call as a run makes it, from the source "WORKLOAD="
+/// names (the collector after the accounting interface when it has no
+/// data); a day without statistics is no failure. Keeps the row count,
+/// the clients, the step total and what the collector said.
 Outcome FetchStatistics(SetupTest& t, RfcSession& session) {
-  StatisticsFetch fetch = FetchDayStatistics(session, t.clock.date, [&](const DayStatistics& rows) {
-    t.rows = static_cast<unsigned>(rows.size());
-    for (size_t row = 0; row < rows.size(); ++row) {
-      AddOnce(&t.clients, std::string(rows.Client(row)));
-      t.stepTotal += rows.Counters(row)[UsageCounters::kSteps];
-    }
-    return Outcome::Ok();
-  });
-  t.noData = fetch.noData;
-  return fetch.outcome;
+  session.logOnAgain = [&t] {
+    Logon again = OpenConnection(*t.rfc, t.platform.disk, t.platform.console, false, t.profile,
+                                 t.line.options.logon, &t.r3SystemNumber);
+    return again.handle;
+  };
+  t.fetch = FetchWorkload(session, t.clock.date, t.line.options.workload.source,
+                          [&](const WorkloadRows& rows) {
+                            t.rows = static_cast<unsigned>(rows.size());
+                            for (size_t row = 0; row < rows.size(); ++row) {
+                              AddOnce(&t.clients, std::string(rows.Client(row)));
+                              t.stepTotal += rows.Counters(row)[UsageCounters::kSteps];
+                            }
+                            return Outcome::Ok();
+                          });
+  t.connection = session.connection;
+  t.noData = t.fetch.noData;
+  return t.fetch.outcome;
+}
+
+/// Which source answered, and what the collector said when it was asked.
+void ShowSource(SetupTest& t) {
+  const WorkloadFetch& f = t.fetch;
+  if (f.fromCollector) {
+    t.report.Line("source: the workload collector (SWNC_COLLECTOR_GET_AGGREGATES, table " +
+                  f.collectorTable + "), " + std::to_string(f.rows) + " rows");
+    t.report.Line("mapping: " + f.collectorMapping);
+    return;
+  }
+  // The accounting interface alone, as before release 7.00: the lines of
+  // before say it all.
+  if (!f.collectorAsked) return;
+  if (t.line.options.workload.source != WorkloadSource::kCollector)
+    t.report.Line(t.noData ? std::string("source: the accounting interface "
+                                         "(SAPWL_ACCNT_GET_SYSTEM_USAGE) has no data for the day")
+                           : "source: the accounting interface (SAPWL_ACCNT_GET_SYSTEM_USAGE), " +
+                                 std::to_string(f.rows) + " rows");
+  if (f.collectorNoData)
+    t.report.Line("the workload collector has no data for the day either (NO_DATA_FOUND)");
+  else if (f.collectorWithoutClient)
+    t.report.Line(
+        "the workload collector's tables USERWORKLOAD and USERTCODE carry no client on this "
+        "system: it cannot give per-client numbers, and the sensor does not use it");
+  else if (f.collectorOutcome.IsFunctionNotFound())
+    t.report.Line("the system has no workload collector (SWNC_COLLECTOR_GET_AGGREGATES)");
+  if (t.noData)
+    t.report.Line(
+        "neither source has data: the job SAP_COLLECTOR_FOR_PERFMONITOR must run hourly in "
+        "client 000, and the system's time zone settings must be right (a known cause of "
+        "missing ST03 data)");
 }
 
 /// The trace file the loaded library writes in the working directory.
@@ -381,6 +424,22 @@ bool CallModule(SetupTest& t, const char* module, const std::function<Outcome()>
   std::string record = ErrorRecordText(error);
   if (!record.empty()) t.report.Line("the library's last error: " + record);
   if (!t.handlerText.empty()) t.report.Line("the library's error handler: " + t.handlerText);
+  if (outcome.IsFunctionNotFound() && t.fetch.collectorAsked) {
+    // S/4HANA without the accounting interface, and a collector that
+    // cannot give per-client numbers (or is not there either).
+    t.report.Line("the system has no " + outcome.ExceptionName() + " (S/4HANA)");
+    return Fail(t, t.fetch.collectorWithoutClient
+                       ? "the workload collector's tables USERWORKLOAD and USERTCODE carry no "
+                         "client on this system: the sensor cannot report per client here"
+                       : "the system has no workload collector "
+                         "(SWNC_COLLECTOR_GET_AGGREGATES) either");
+  }
+  // A failure of the collector, asked after the accounting interface,
+  // is the collector's to mend.
+  if (t.fetch.collectorAsked && !t.fetch.collectorOutcome.ok()) {
+    t.report.Line("the accounting interface had no data; the workload collector failed");
+    module = kCollectorFunction;
+  }
   return Fail(t, CallHint(t, module, outcome));
 }
 
@@ -419,6 +478,7 @@ void ShowMeasurement(SetupTest& t) {
   t.report.Begin("Measurement");
   std::string host = t.host.substr(0, t.host.find_last_not_of(' ') + 1);
   t.report.Line("server clock " + t.clock.date + " " + t.clock.time + ", host " + host);
+  ShowSource(t);
   if (t.noData) {
     t.report.Line("no statistics for " + t.clock.date +
                   " yet (NO_DATA_FOUND): the sensor reports \"no data\" until the system's "
@@ -446,7 +506,9 @@ int Steps(SetupTest& t) {
   bool ok =
       CallModule(t, "GET_CPU_ALL", [&] { return QueryServerClock(session, &t.clock); }) &&
       CallModule(t, "RFC_SYSTEM_INFO", [&] { return QuerySystemInfo(session, &t.host); }) &&
-      CallModule(t, "SAPWL_ACCNT_GET_SYSTEM_USAGE", [&] { return FetchStatistics(t, session); });
+      CallModule(t, t.line.options.workload.source == WorkloadSource::kCollector
+                        ? "SWNC_COLLECTOR_GET_AGGREGATES"
+                        : "SAPWL_ACCNT_GET_SYSTEM_USAGE", [&] { return FetchStatistics(t, session); });
   t.rfc->Close(t.connection);
   t.connection = 0;
   if (!ok) return 1;
