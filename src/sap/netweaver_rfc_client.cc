@@ -203,6 +203,8 @@ struct NetWeaverRfcClient::State {
   std::unordered_set<ConnectionId> invoking;
   /// The last failure of each thread.
   std::unordered_map<std::thread::id, LibraryTexts> failures;
+  /// The row types of the calls the library has carried.
+  std::unordered_set<std::string> described;
 
   /// The connections whose calls CancelRunningCalls cancels, under a mutex
   /// of their own: the thread that cancels must never wait for one in a
@@ -601,6 +603,11 @@ Outcome NetWeaverRfcClient::Invoke(ConnectionId handle, FunctionCall& call) {
       std::lock_guard<std::mutex> lock(s.cancelMutex);
       s.cancellable.erase(handle);
     }
+    if (rc == kNwOk || rc == kNwAbapException) {
+      std::lock_guard<std::mutex> lock(s.mutex);
+      for (const FunctionCall::Part& part : call.tables()) s.described.insert(part.type->name);
+      for (const FunctionCall::Part& part : call.structures()) s.described.insert(part.type->name);
+    }
     if (rc == kNwOk) {
       outcome = nwCall.Read();
     } else {
@@ -616,6 +623,13 @@ Outcome NetWeaverRfcClient::Invoke(ConnectionId handle, FunctionCall& call) {
   }
   if (!outcome.ok()) s.Fail(outcome.Texts());
   return outcome;
+}
+
+bool NetWeaverRfcClient::RowTypesDescribed(const std::vector<const RowType*>& types) {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  for (const RowType* type : types)
+    if (state_->described.count(type->name) == 0) return false;
+  return true;
 }
 
 Outcome NetWeaverRfcClient::Describe(ConnectionId, const std::string& function,
