@@ -16,27 +16,25 @@
 #include "measure/server_clock.h"
 #include "measure/workload_evaluation.h"
 #include "output/result_document.h"
+#include "sap/classic_rfc_client.h"
 #include "testing/virtual_file_system.h"
 
 // The classic library's record of a STATISTIC row (structure SAPWLACCTS,
-// 88 bytes) and where RFCHOST lies in RFCSI (200 bytes).
+// 88 bytes).
 constexpr unsigned kStatisticRowLength = 88;
 namespace statistic_row {
 constexpr unsigned kClient = 0, kUserAccnt = 3, kSteps = 16, kDsteps = 20, kUsteps = 24,
                    kBsteps = 28, kRespTime = 32, kQueueTime = 40, kCpuTime = 48, kADbTime = 56,
                    kSDbTime = 64, kADataVol = 72, kSDataVol = 80;
 }  // namespace statistic_row
-namespace structures {
-constexpr unsigned kRfcsiRfchostOffset = 45;
-}  // namespace structures
 
 namespace {
 
 using StatisticRow = std::array<unsigned char, kStatisticRowLength>;
 
-/// An RFC library whose SAPWL_ACCNT_GET_SYSTEM_USAGE answers with rows
-/// built once: row i belongs to client i modulo the number of clients, so
-/// the rows of every client lie spread over the whole table.
+/// A classic RFC library, under the classic client, whose
+/// SAPWL_ACCNT_GET_SYSTEM_USAGE answers with rows built once: row i belongs to client i modulo the
+/// number of clients, so the rows of every client lie spread over the whole table.
 class ServedRows : public RfcLibrary {
  public:
   ServedRows(size_t rows, int clients) : rows_(rows) {
@@ -59,17 +57,12 @@ class ServedRows : public RfcLibrary {
     }
   }
 
-  void RfcEnvironment(const RfcEnvironmentRecord&) override {}
-  RfcHandle RfcOpen(const RfcOptions&) override { return 1; }
-  RfcHandle RfcOpenEx(const char*, RfcErrorInfo*) override { return 1; }
   int RfcInstallStructure(const char*, const FieldDescriptor*, unsigned, RfcType* handle) override {
     *handle = 1000;
     return 0;
   }
   int RfcCall(RfcHandle, const char*, const RfcParameter*, RfcTable*) override { return 0; }
   int RfcReceive(RfcHandle, const RfcParameter*, RfcTable*, char**) override { return 0; }
-  int RfcLastError(RfcErrorInfo*) override { return 0; }
-  void RfcClose(RfcHandle) override {}
   ItHandle ItCreate(const char* name, unsigned, unsigned, unsigned) override {
     return std::strcmp(name, "STATISTIC") == 0 ? statistic_ : relation_;
   }
@@ -107,8 +100,8 @@ void BM_EvaluateWorkload(benchmark::State& state, int clients) {
   const size_t rows = static_cast<size_t>(state.range(0));
   ServedRows rfc(rows, clients);
   VirtualFileSystem disk;
-  StructureHandles structures;
-  RfcSession session{rfc, 1, structures};
+  ClassicRfcClient client(rfc);
+  RfcSession session{client, 1};
   const ServerClock clock{"20240131", "10:15:00"};
   const std::string path = "C:\\Sensors\\PRD.P00";
   const std::vector<std::string> lines = {"Destination: PRD", "Client     : 100",

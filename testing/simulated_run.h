@@ -19,6 +19,7 @@
 
 #include "platform/file_system.h"
 #include "run/run.h"
+#include "sap/classic_rfc_client.h"
 #include "sap/connection.h"
 #include "sap/rfc_session.h"
 #include "sapsim/simulated_sap.h"

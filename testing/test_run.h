@@ -6,29 +6,10 @@
 #include <string>
 
 #include "run/run.h"
-#include "sap/classic_rfc_client.h"
-#include "sap/rfc_library.h"
+#include "sap/rfc_client.h"
 #include "testing/captured_console.h"
 #include "testing/fixed_clock.h"
 #include "testing/virtual_file_system.h"
-
-/// An RFC library with no SAP system behind it: every operation fails.
-struct NoRfcLibrary : RfcLibrary {
-  void RfcEnvironment(const RfcEnvironmentRecord&) override {}
-  RfcHandle RfcOpen(const RfcOptions&) override { return 0; }
-  RfcHandle RfcOpenEx(const char*, RfcErrorInfo*) override { return 0; }
-  int RfcInstallStructure(const char*, const FieldDescriptor*, unsigned, RfcType*) override {
-    return 1;
-  }
-  int RfcCall(RfcHandle, const char*, const RfcParameter*, RfcTable*) override { return 1; }
-  int RfcReceive(RfcHandle, const RfcParameter*, RfcTable*, char**) override { return 1; }
-  int RfcLastError(RfcErrorInfo*) override { return 1; }
-  void RfcClose(RfcHandle) override {}
-  ItHandle ItCreate(const char*, unsigned, unsigned, unsigned) override { return nullptr; }
-  unsigned ItFill(ItHandle) override { return 0; }
-  void* ItGetLine(ItHandle, unsigned) override { return nullptr; }
-  int ItDelete(ItHandle) override { return 1; }
-};
 
 /// A loader that hands out one library the test owns; with none it fails
 /// as a probe without an RFC library does.

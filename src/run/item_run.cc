@@ -233,7 +233,10 @@ class ItemRun {
     if (std::optional<int> end = ReadListing(listingPath)) return *end;
     PrintHead(banner);
     std::optional<int> end;
-    while (!end && !timedOut_ && !systemList_.empty()) end = StartNextSystem();
+    while (!end && !timedOut_ && !systemList_.empty()) {
+      timedOut_ = sides_.DeadlinePassed();
+      if (!timedOut_) end = StartNextSystem();
+    }
     if (!end && !timedOut_) end = PrintFinished(/*wait=*/true);
     if (end) {
       sides_.TakeLastWordForDriver();

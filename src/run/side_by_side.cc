@@ -72,6 +72,7 @@ struct SideBySide::Shared {
   /// The ending of the driver's own step under way; null outside one.
   std::function<int()> ownStep;
   bool watching = false;
+  bool watchRunning = false;
 
   /// Measurements added, not yet taken up by a worker.
   struct Job {
@@ -138,6 +139,8 @@ struct SideBySide::Shared {
   static void Watch(std::shared_ptr<Shared> shared) {
     Shared& s = *shared;
     std::unique_lock<std::mutex> lock(s.mutex);
+    s.watchRunning = true;
+    s.changed.notify_all();
     while (!s.DeadlinePassed()) s.changed.wait_until(lock, s.deadline);
     s.changed.wait(lock, [&] { return s.ownStep && s.holder == Holder::kNobody; });
     s.holder = Holder::kWatch;
@@ -206,6 +209,11 @@ bool SideBySide::Add(std::function<void()> job) {
   // deadline.
   if (s.startThread([shared = shared_] { Shared::Work(shared); })) ++s.workers;
   return true;
+}
+
+bool SideBySide::DeadlinePassed() const {
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  return shared_->DeadlinePassed();
 }
 
 bool SideBySide::WaitForRoom() {
@@ -312,19 +320,41 @@ bool SideBySide::TakeLastWordForDriver() {
 
 SideBySide::OwnStep::OwnStep(SideBySide& sides, std::function<int()> atDeadline) : sides_(sides) {
   Shared& s = *sides.shared_;
-  std::lock_guard<std::mutex> lock(s.mutex);
-  // The watch is made with the first step; without a thread to be had the
-  // step has no watch.
-  if (!s.watching) s.watching = s.startThread([shared = sides.shared_] { Shared::Watch(shared); });
+  std::unique_lock<std::mutex> lock(s.mutex);
+  // A step begun after the deadline is one the run lets finish (after a
+  // rewrite that was let finish): it is not watched.
+  watched_ = !s.DeadlinePassed();
+  if (!watched_) return;
+  // The watch is made with the first step, and is running before the step
+  // begins: on Windows a thread that starts needs the loader's lock, which
+  // a library being loaded holds. Without a thread to be had the step has
+  // no watch.
+  if (!s.watching) {
+    s.watching = s.startThread([shared = sides.shared_] { Shared::Watch(shared); });
+    if (s.watching) s.changed.wait(lock, [&] { return s.watchRunning; });
+  }
   s.ownStep = std::move(atDeadline);
   s.changed.notify_all();
 }
 
 SideBySide::OwnStep::~OwnStep() {
+  if (!watched_) return;
   Shared& s = *sides_.shared_;
   std::unique_lock<std::mutex> lock(s.mutex);
+  std::function<int()> ending = std::move(s.ownStep);
   s.ownStep = nullptr;
   if (s.holder == Shared::Holder::kWatch) s.WaitForTheEnd(lock, false);
+  // A step that ended past the deadline without the watch (none could be
+  // had, or it could not run meanwhile) ends the run here, as the watch
+  // would have.
+  if (!s.DeadlinePassed() || s.holder != Shared::Holder::kNobody || !ending) return;
+  s.holder = Shared::Holder::kDriver;
+  s.holderThread = std::this_thread::get_id();
+  std::function<void()> cancel = s.running > 0 ? s.cancel : nullptr;
+  lock.unlock();
+  int exitCode = ending();
+  if (cancel) CancelForAWhile(cancel);
+  EndProcessAroundThreads(exitCode);
 }
 
 int SideBySide::Finish(int exitCode) {

@@ -107,7 +107,9 @@ class SideBySide {
 
   /// A step of the driver's own work, not bounded by any wait of its own:
   /// while it lasts, the deadline's watch ends the run with |atDeadline|
-  /// (which prints the document of that ending and returns the exit code).
+  /// (which prints the document of that ending and returns the exit code);
+  /// a step that ends past the deadline without the watch ends it so
+  /// itself. A step begun after the deadline is not watched.
   class OwnStep {
    public:
     OwnStep(SideBySide& sides, std::function<int()> atDeadline);
@@ -119,7 +121,11 @@ class SideBySide {
 
    private:
     SideBySide& sides_;
+    bool watched_ = false;
   };
+
+  /// Whether the deadline has passed.
+  bool DeadlinePassed() const;
 
   /// Ends the run with |exitCode| once its document is complete: returns
   /// it when no measurement runs or waits; otherwise ends the process

@@ -47,7 +47,7 @@ TEST(SideBySideTest, TakenBackInOrderAtMostTheLimitAtOnce) {
 // A measurement that never ends: the driver's wait ends at the deadline,
 // and whoever takes the last word first keeps it.
 TEST(SideBySideTest, TheDeadlineEndsTheWaitAndTheLastWordIsTakenOnce) {
-  SideBySide sides(steady_clock::now() + milliseconds(50));
+  SideBySide sides(steady_clock::now() + milliseconds(300));
   auto never = std::make_shared<std::promise<void>>();
   std::shared_future<void> forever = never->get_future().share();
   ASSERT_TRUE(sides.Add([never, forever] { forever.wait(); }));
@@ -109,7 +109,7 @@ TEST(SideBySideTest, WithoutThreadsTheMeasurementWaitsForOne) {
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(sides.WaitFor(i));
   EXPECT_EQ(onDriver, 0);
 
-  SideBySide none(steady_clock::now() + milliseconds(30),
+  SideBySide none(steady_clock::now() + milliseconds(300),
                   [](std::function<void()>) { return false; });
   bool ran = false;
   ASSERT_TRUE(none.Add([&ran] { ran = true; }));
@@ -158,10 +158,11 @@ TEST(SideBySideDeathTest, CallsLeftRunningAreCancelledBeforeTheEnd) {
   for (bool cancelReturns : {true, false}) {
     EXPECT_EXIT(
         {
-          SideBySide sides(steady_clock::now() + milliseconds(20));
-          sides.Add([] {
-            for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
-          });
+          SideBySide sides(steady_clock::now() + milliseconds(300));
+          if (!sides.Add([] {
+                for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+              }))
+            std::exit(9);
           sides.CancelBeforeEnding([cancelReturns] {
             std::fputs("cancelled\n", stderr);
             while (!cancelReturns) std::this_thread::sleep_for(std::chrono::hours(1));
@@ -199,7 +200,7 @@ TEST(SideBySideDeathTest, TheEndComesAtOnceAroundThreadsLeft) {
 TEST(SideBySideDeathTest, TheWatchEndsAStepOfTheDriverAtTheDeadline) {
   EXPECT_EXIT(
       {
-        SideBySide sides(steady_clock::now() + milliseconds(100));
+        SideBySide sides(steady_clock::now() + milliseconds(500));
         {
           SideBySide::OwnStep quick(sides, [] { return 7; });
         }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "sap/classic_rfc_client.h"
 #include "testing/simulated_run.h"
 #include "testing/test_run.h"
 #include "testing/virtual_file_system.h"
@@ -102,7 +103,7 @@ TEST(ConnectionTest, ConnectStringQuotesValuesWithBlanks) {
 
 /// A library that notes which locks are held while it reads the
 /// configuration file.
-struct LockNotingLibrary : NoRfcLibrary {
+struct LockNotingLibrary : RfcLibrary {
   explicit LockNotingLibrary(VirtualFileSystem& disk) : disk(disk) {}
   RfcHandle RfcOpenEx(const char*, RfcErrorInfo*) override {
     ++logons;

@@ -203,6 +203,8 @@ struct NetWeaverRfcClient::State {
   std::unordered_set<ConnectionId> invoking;
   /// The last failure of each thread.
   std::unordered_map<std::thread::id, LibraryTexts> failures;
+  /// The row types of the calls the library has carried.
+  std::unordered_set<std::string> described;
 
   /// The connections whose calls CancelRunningCalls cancels, under a mutex
   /// of their own: the thread that cancels must never wait for one in a
@@ -639,6 +641,11 @@ Outcome NetWeaverRfcClient::Invoke(ConnectionId handle, FunctionCall& call) {
       std::lock_guard<std::mutex> lock(s.cancelMutex);
       s.cancellable.erase(handle);
     }
+    if (rc == kNwOk || rc == kNwAbapException) {
+      std::lock_guard<std::mutex> lock(s.mutex);
+      for (const FunctionCall::Part& part : call.tables()) s.described.insert(part.type->name);
+      for (const FunctionCall::Part& part : call.structures()) s.described.insert(part.type->name);
+    }
     if (rc == kNwOk) {
       outcome = nwCall.Read();
     } else {
@@ -701,6 +708,13 @@ Outcome NetWeaverRfcClient::DescribeTable(ConnectionId handle, const std::string
                             field.decimals, field.nucOffset});
   }
   return Outcome::Ok();
+}
+
+bool NetWeaverRfcClient::RowTypesDescribed(const std::vector<const RowType*>& types) {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  for (const RowType* type : types)
+    if (state_->described.count(type->name) == 0) return false;
+  return true;
 }
 
 Outcome NetWeaverRfcClient::Describe(ConnectionId, const std::string& function,

@@ -69,6 +69,12 @@ class NetWeaverRfcClient : public RfcClient {
   /// The library's failures are in the outcomes, not in a file the
   /// sensor's trace-file check reads.
   bool LogsErrorsInTraceFile() const override { return false; }
+  /// Whether a call that carries each of |types| has gone through the
+  /// library (answered, or with an ABAP exception): the library learns a
+  /// structure's description at its first call and keeps it, so one after
+  /// another the first system that needs it is the one it is learnt
+  /// through.
+  bool RowTypesDescribed(const std::vector<const RowType*>& types) override;
 
  private:
   struct State;

@@ -6,13 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include "sap/classic_rfc_client.h"
 #include "testing/captured_console.h"
 #include "testing/test_run.h"
 
 namespace {
 
 /// A library whose error information the test chooses.
-struct ScriptedLibrary : NoRfcLibrary {
+struct ScriptedLibrary : RfcLibrary {
   int RfcLastError(RfcErrorInfo* error) override {
     std::memset(error, 0, sizeof *error);
     if (fillWithoutTerminators) std::memset(error, 'X', sizeof *error);
