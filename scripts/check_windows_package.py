@@ -136,6 +136,9 @@ def main():
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--wineprefix", required=True)
     parser.add_argument("--require-standin", action="store_true")
+    parser.add_argument("--arch", action="append", choices=ARCHS,
+                        help="run only this architecture's programs (again for more); "
+                             "default: both")
     parser.add_argument("package")
     args = parser.parse_args()
     base = os.path.join(args.wineprefix, "drive_c", "package-test")
@@ -154,7 +157,7 @@ def main():
         print("release package: FAILED: %s" % e)
         return 1
     status = 0
-    for arch in ARCHS:
+    for arch in args.arch or ARCHS:
         try:
             print("release package under Wine: " +
                   check_arch(unpacked, arch, os.path.join(base, arch), args.require_standin))
