@@ -13,7 +13,7 @@ same bytes and end with the same exit code.
 Trace lines are only written by systems after the first one that fails a
 call: lines that a system before it wrote while a later one was measured
 cannot be told from that later one's, and the remark may then differ (see
-README, "Item runs").
+docs/item-runs.md).
 
     differential_check.py --sensor build/brindlemark --rounds 200 [--seed N]
 
