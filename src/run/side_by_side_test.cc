@@ -58,19 +58,21 @@ TEST(SideBySideTest, TheDeadlineEndsTheWaitAndTheLastWordIsTakenOnce) {
 
   // A measurement whose turn came after the driver took the last word
   // waits for the end of the process.
-  SideBySide later(steady_clock::now() + std::chrono::minutes(1));
-  later.SetParallel(2);
-  std::atomic<bool> spoke{false};
-  ASSERT_TRUE(later.Add([&] {}));
-  ASSERT_TRUE(later.Add([&spoke, &later] {
-    later.TakeLastWord();
-    spoke = true;
+  // The measurement's thread outlives the test: what it uses is owned by
+  // the work it runs, which that thread keeps until the process ends.
+  auto later = std::make_shared<SideBySide>(steady_clock::now() + std::chrono::minutes(1));
+  later->SetParallel(2);
+  auto spoke = std::make_shared<std::atomic<bool>>(false);
+  ASSERT_TRUE(later->Add([] {}));
+  ASSERT_TRUE(later->Add([spoke, later] {
+    later->TakeLastWord();
+    *spoke = true;
   }));
-  ASSERT_TRUE(later.WaitFor(0));
-  EXPECT_TRUE(later.TakeLastWordForDriver());
-  later.Printed(1);
-  ASSERT_TRUE(later.WaitFor(0));
-  EXPECT_FALSE(spoke);
+  ASSERT_TRUE(later->WaitFor(0));
+  EXPECT_TRUE(later->TakeLastWordForDriver());
+  later->Printed(1);
+  ASSERT_TRUE(later->WaitFor(0));
+  EXPECT_FALSE(*spoke);
 }
 
 // Once the deadline has passed no measurement is started, even with room
