@@ -16,9 +16,9 @@
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-windows-tools.sh
-version=$(sed -n 's/.*kVersion\[\] = "Vers \([0-9][0-9.]*\) .*/\1/p' src/run/run_driver.cc)
+version=$(sed -n 's/.*kVersion\[\] = "Vers \([0-9][0-9.]*\) .*/\1/p' src/run/run_endings.h)
 if [ -z "$version" ]; then
-  echo "the version was not found in src/run/run_driver.cc (kVersion)" >&2
+  echo "the version was not found in src/run/run_endings.h (kVersion)" >&2
   exit 1
 fi
 sh scripts/build-windows.sh x86 --programs >&2
