@@ -14,42 +14,13 @@
 #include "sap/connection.h"
 #include "sap/netweaver_rfc_client.h"
 #include "sapsim/netweaver/nw_standin.h"
-#include "testing/simulated_run.h"
+#include "testing/client_run.h"
 
 // Counters compare by their values (found by argument-dependent lookup in
 // the comparison of the per-client lists).
 static bool operator==(const UsageCounters& a, const UsageCounters& b) { return a.value == b.value; }
 
 namespace {
-
-enum class Library { kClassic, kNetWeaver };
-
-struct ClientRun {
-  ClientRun(Library library, const std::string& description) : sim(description) {
-    if (library == Library::kNetWeaver) {
-      ResetNetWeaverStandIn(sim.directory.path);
-      netweaver =
-          std::make_unique<NetWeaverRfcClient>(NetWeaverStandInFunctions(), sim.directory.path);
-    }
-  }
-  RfcClient& client() { return netweaver ? static_cast<RfcClient&>(*netweaver) : sim.client; }
-  ConnectionId LogOn() {
-    int sysnr = 0;
-    CapturedConsole console;
-    ++logons;
-    return OpenConnection(client(), *sim.disk, console, true, sim.run.systemProfile, {}, &sysnr)
-        .handle;
-  }
-  RfcSession Session() {
-    RfcSession session{client(), LogOn()};
-    session.logOnAgain = [this] { return LogOn(); };
-    return session;
-  }
-
-  SimulatedRun sim;
-  std::unique_ptr<NetWeaverRfcClient> netweaver;
-  int logons = 0;
-};
 
 /// Two clients' rows; client 100 in two rows apart.
 const char* kStatistics = R"(, "statistics": {"20240305": [

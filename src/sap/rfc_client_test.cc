@@ -13,34 +13,9 @@
 #include "sap/connection.h"
 #include "sap/netweaver_rfc_client.h"
 #include "sapsim/netweaver/nw_standin.h"
-#include "testing/simulated_run.h"
+#include "testing/client_run.h"
 
 namespace {
-
-enum class Library { kClassic, kNetWeaver };
-
-/// A logon to the one system of |description| through the client of one
-/// library.
-struct ClientRun {
-  ClientRun(Library library, const std::string& description) : sim(description) {
-    if (library == Library::kNetWeaver) {
-      ResetNetWeaverStandIn(sim.directory.path);
-      netweaver =
-          std::make_unique<NetWeaverRfcClient>(NetWeaverStandInFunctions(), sim.directory.path);
-    }
-  }
-  RfcClient& client() { return netweaver ? static_cast<RfcClient&>(*netweaver) : sim.client; }
-  RfcSession Logon() {
-    int sysnr = 0;
-    CapturedConsole console;
-    return RfcSession{client(), OpenConnection(client(), *sim.disk, console, true,
-                                               sim.run.systemProfile, {}, &sysnr)
-                                    .handle};
-  }
-
-  SimulatedRun sim;
-  std::unique_ptr<NetWeaverRfcClient> netweaver;
-};
 
 /// Statistics rows of the day 20240305: |count| rows of accounts U0, U1,
 /// ..., with i steps in row i.
@@ -81,7 +56,7 @@ TEST_P(RfcClientTest, TablesOfNoneOneAndFiftyThousandRows) {
   for (int count : {0, 1, 50000}) {
     SCOPED_TRACE(count);
     ClientRun t(GetParam(), OneSystem("{}", Statistics(count)));
-    RfcSession session = t.Logon();
+    RfcSession session = t.Session();
     ASSERT_NE(session.connection, 0u);
     FunctionCall call("SAPWL_ACCNT_GET_SYSTEM_USAGE");
     PrepareStatistics(call, DayStatistics::RowTypeOf());
@@ -107,7 +82,7 @@ TEST_P(RfcClientTest, PackedNumbersWithDecimalsAndFieldsByName) {
   ClientRun t(GetParam(), OneSystem("{}", R"(, "statistics": {"20240305": [
       {"client": "100", "account": "A", "steps": 1, "cpu_time": -100,
        "s_data_vol": "000000000001234D"}]})"));
-  RfcSession session = t.Logon();
+  RfcSession session = t.Session();
   ASSERT_NE(session.connection, 0u);
   RowType type = WithTwoDecimals();
   FunctionCall call("SAPWL_ACCNT_GET_SYSTEM_USAGE");
@@ -131,7 +106,7 @@ TEST_P(RfcClientTest, AnAbapExceptionByItsName) {
   ClientRun t(GetParam(), OneSystem(R"({"SAPWL_ACCNT_GET_SYSTEM_USAGE": {"receive": 2,
                                                                "exception": "SYSTEM_BUSY"}})",
                                     Statistics(1)));
-  RfcSession session = t.Logon();
+  RfcSession session = t.Session();
   FunctionCall call("SAPWL_ACCNT_GET_SYSTEM_USAGE");
   PrepareStatistics(call, DayStatistics::RowTypeOf());
   Outcome outcome = session.Invoke(call);
@@ -157,7 +132,7 @@ TEST_P(RfcClientTest, ALostConnectionIsASystemFailureWithTheLibrarysTexts) {
                "last_error": {"key": "RFC_ERROR_COMMUNICATION", "status": "",
                               "message": "connection to partner broken", "internal_status": ""}})";
   ClientRun t(GetParam(), OneSystem(fault));
-  RfcSession session = t.Logon();
+  RfcSession session = t.Session();
   ASSERT_NE(session.connection, 0u);
   FunctionCall call("GET_CPU_ALL");
   call.Send("LOCAL_REMOTE", AbapType::kChar, 6, "LOCAL");
@@ -179,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(BothLibraries, RfcClientTest,
 // looks each field up by name and fails the call naming it.
 TEST(NetWeaverRfcClientRowsTest, AFieldTheSystemLacksFailsTheCall) {
   ClientRun t(Library::kNetWeaver, OneSystem("{}", Statistics(1)));
-  RfcSession session = t.Logon();
+  RfcSession session = t.Session();
   RowType type = DayStatistics::RowTypeOf();
   type.fields.push_back(CharField("NO_SUCH_FIELD", 4));
   FunctionCall call("SAPWL_ACCNT_GET_SYSTEM_USAGE");
