@@ -21,11 +21,10 @@ struct ClientRun {
   ClientRun(Library library, const std::string& description) : sim(description) {
     if (library == Library::kNetWeaver) {
       ResetNetWeaverStandIn(sim.directory.path);
-      netweaver =
-          std::make_unique<NetWeaverRfcClient>(NetWeaverStandInFunctions(), sim.directory.path);
+      netweaver = MakeNetWeaverRfcClient(NetWeaverStandInFunctions(), sim.directory.path);
     }
   }
-  RfcClient& client() { return netweaver ? static_cast<RfcClient&>(*netweaver) : sim.client; }
+  RfcClient& client() { return netweaver ? *netweaver : sim.client; }
   /// Logs on to the system; counted in |logons|.
   ConnectionId LogOn() {
     int sysnr = 0;
@@ -42,7 +41,7 @@ struct ClientRun {
   }
 
   SimulatedRun sim;
-  std::unique_ptr<NetWeaverRfcClient> netweaver;
+  std::unique_ptr<RfcClient> netweaver;
   int logons = 0;
 };
 

@@ -1,11 +1,6 @@
 #ifndef BRINDLEMARK_PLATFORM_PROCESS_H_
 #define BRINDLEMARK_PLATFORM_PROCESS_H_
 
-/// Ends the process at once with |exitCode|, from wherever it is called,
-/// without unwinding the stack: the way out of a callback of a C library.
-/// Standard output is flushed first.
-[[noreturn]] void EndProcess(int exitCode);
-
 /// Ends the process with |exitCode| while other threads may still be
 /// inside a C library that never returns: standard output is flushed, and
 /// nothing else runs — no exit handlers, no static destructors, no

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/environment.h"
+#include "sap/classic_rfc_api.h"
 #include "sap/classic_rfc_records.h"
 
 // A 32-bit library may export its functions only under their stdcall
@@ -17,6 +18,62 @@ static_assert(SharedLibrary::StdcallArgumentBytes<classic_rfc::ItGetLineFunction
 #endif
 
 namespace {
+
+/// The functions of the classic RFC library that the sensor calls.
+struct ClassicRfcFunctions {
+  classic_rfc::RfcEnvironmentFunction rfcEnvironment;
+  classic_rfc::RfcOpenFunction rfcOpen;
+  classic_rfc::RfcOpenExFunction rfcOpenEx;
+  classic_rfc::RfcInstallStructureFunction rfcInstallStructure;
+  classic_rfc::RfcCallFunction rfcCall;
+  classic_rfc::RfcReceiveFunction rfcReceive;
+  classic_rfc::RfcLastErrorFunction rfcLastError;
+  classic_rfc::RfcCloseFunction rfcClose;
+  classic_rfc::ItCreateFunction itCreate;
+  classic_rfc::ItFillFunction itFill;
+  classic_rfc::ItGetLineFunction itGetLine;
+  classic_rfc::ItDeleteFunction itDelete;
+};
+
+/// The sensor's RFC library over a loaded classic RFC library: every call
+/// converts the sensor's records to the library's and back.
+class ClassicRfcLibrary : public RfcLibrary {
+ public:
+  ClassicRfcLibrary(std::unique_ptr<SharedLibrary> library, const ClassicRfcFunctions& functions);
+  ~ClassicRfcLibrary() override;
+
+  void RfcEnvironment(const RfcEnvironmentRecord& environment) override;
+  RfcHandle RfcOpen(const RfcOptions& options) override;
+  RfcHandle RfcOpenEx(const char* connect, RfcErrorInfo* error) override;
+  /// Sets RFC_INI in the process's environment to |path|.
+  void UseDestinationFile(const std::string& path) override;
+  int RfcInstallStructure(const char* name, const FieldDescriptor* fields, unsigned entries,
+                          RfcType* handle) override;
+  int RfcCall(RfcHandle handle, const char* function, const RfcParameter* exporting,
+              RfcTable* tables) override;
+  int RfcReceive(RfcHandle handle, const RfcParameter* importing, RfcTable* tables,
+                 char** exception) override;
+  int RfcLastError(RfcErrorInfo* error) override;
+  void RfcClose(RfcHandle handle) override;
+  ItHandle ItCreate(const char* name, unsigned leng, unsigned occu, unsigned memo) override;
+  unsigned ItFill(ItHandle table) override;
+  void* ItGetLine(ItHandle table, unsigned line) override;
+  int ItDelete(ItHandle table) override;
+  /// "dev_rfc", which SAP documents as the library's trace file in the
+  /// working directory.
+  std::vector<std::string> TraceFileNames() const override { return {"dev_rfc"}; }
+  std::string LibraryKind() const override { return "classic"; }
+  /// The file version of the library's version resource (Windows).
+  std::string LibraryVersion() const override { return library_->FileVersion(); }
+
+  /// Hands the library's error text to the installed handler.
+  void ReportError(const char* text) const;
+
+ private:
+  std::unique_ptr<SharedLibrary> library_;
+  ClassicRfcFunctions functions_;
+  RfcEnvironmentRecord environment_{};
+};
 
 /// The sensor's exit code after a failure of the RFC library.
 constexpr int kLibraryFailureExitCode = 1;
@@ -77,11 +134,11 @@ classic_rfc::ItHandle ToClassic(ItHandle table) {
 
 }  // namespace
 
-std::unique_ptr<ClassicRfcLibrary> ClassicRfcLibrary::Open(std::unique_ptr<SharedLibrary> library,
-                                                           std::string* missing) {
+std::unique_ptr<RfcLibrary> OpenClassicRfcLibrary(std::unique_ptr<SharedLibrary> library,
+                                                  std::string* missing) {
   ClassicRfcFunctions functions{};
   if (library == nullptr || !ResolveAll(*library, &functions, missing)) return nullptr;
-  return std::unique_ptr<ClassicRfcLibrary>(new ClassicRfcLibrary(std::move(library), functions));
+  return std::make_unique<ClassicRfcLibrary>(std::move(library), functions);
 }
 
 ClassicRfcLibrary::ClassicRfcLibrary(std::unique_ptr<SharedLibrary> library,

@@ -188,6 +188,56 @@ class ReadAnswer : public CallAnswer {
 
 }  // namespace
 
+/// The client; see netweaver_rfc_client.h.
+class NetWeaverRfcClient : public RfcClient {
+ public:
+  explicit NetWeaverRfcClient(const NwRfcFunctions& functions, std::string directory = ".");
+  static std::unique_ptr<NetWeaverRfcClient> Open(std::unique_ptr<SharedLibrary> library,
+                                                  std::string* missing);
+  ~NetWeaverRfcClient() override;
+
+  void InstallErrorHandler(LibraryErrorHandler, void*) override {}
+  ConnectionId Open(const LogonData& logon) override;
+  ConnectionId OpenDestination(const DestinationLogon& logon) override;
+  /// The destination file read instead of "SapRfc.ini" in the directory.
+  void UseDestinationFile(const std::string& path) override;
+  Outcome Invoke(ConnectionId connection, FunctionCall& call) override;
+  /// From the function's description: the table parameter's type and
+  /// its fields by index, in the one-byte-per-character layout.
+  Outcome DescribeTable(ConnectionId connection, const std::string& function,
+                        const std::string& table, RowType* type, RowType* importing) override;
+  Outcome Describe(ConnectionId connection, const std::string& function,
+                   FunctionDescription* description) override;
+  void Close(ConnectionId connection) override;
+  void CloseAll() override;
+  LibraryTexts LastError() override;
+  /// RfcCancel on every connection in a call. A logon still under way has
+  /// no connection handle yet and cannot be cancelled; nor can anything
+  /// with a library that lacks RfcCancel.
+  void CancelRunningCalls() override;
+  /// "dev_rfc.trc", where the library writes its trace.
+  std::vector<std::string> TraceFileNames() const override { return {"dev_rfc.trc"}; }
+  std::string LibraryKind() const override { return "NetWeaver"; }
+  /// "MAJOR.MINOR.PATCHLEVEL" from RfcGetVersion; for a library without
+  /// it the file version of its version resource (Windows), else empty.
+  std::string LibraryVersion() const override;
+  bool ChecksLogonAtOpen() const override { return true; }
+  bool ReadsDescriptions() const override { return true; }
+  /// The library's failures are in the outcomes, not in a file the
+  /// sensor's trace-file check reads.
+  bool LogsErrorsInTraceFile() const override { return false; }
+  /// Whether a call that carries each of |types| has gone through the
+  /// library (answered, or with an ABAP exception): the library learns a
+  /// structure's description at its first call and keeps it, so one after
+  /// another the first system that needs it is the one it is learnt
+  /// through.
+  bool RowTypesDescribed(const std::vector<const RowType*>& types) override;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
 struct NetWeaverRfcClient::State {
   std::unique_ptr<SharedLibrary> library;  // null when linked directly
   NwRfcFunctions nw;
@@ -665,7 +715,7 @@ Outcome NetWeaverRfcClient::Invoke(ConnectionId handle, FunctionCall& call) {
 
 Outcome NetWeaverRfcClient::DescribeTable(ConnectionId handle, const std::string& function,
                                           const std::string& table, RowType* type,
-                                        RowType* importing) {
+                                          RowType* importing) {
   *type = RowType{};
   if (importing != nullptr) *importing = RowType{};  // the library fits values itself
   State& s = *state_;
@@ -749,4 +799,14 @@ void NetWeaverRfcClient::CancelRunningCalls() {
     NwErrorInfo error = ClearedError();
     s.nw.RfcCancel(connection, &error);
   }
+}
+
+std::unique_ptr<RfcClient> OpenNetWeaverRfcClient(std::unique_ptr<SharedLibrary> library,
+                                                  std::string* missing) {
+  return NetWeaverRfcClient::Open(std::move(library), missing);
+}
+
+std::unique_ptr<RfcClient> MakeNetWeaverRfcClient(const NwRfcFunctions& functions,
+                                                  std::string directory) {
+  return std::make_unique<NetWeaverRfcClient>(functions, std::move(directory));
 }

@@ -32,18 +32,19 @@ constexpr const char kStatistics[] = R"(, "clock": "Tue Mar  5 14:07:09 2024",
 /// directory as a classic run over the simulated system.
 struct NetWeaverRun {
   explicit NetWeaverRun(const SimulatedRun& classic, const NwRfcFunctions& functions)
-      : client((ResetNetWeaverStandIn(classic.directory.path), functions), classic.directory.path),
+      : client((ResetNetWeaverStandIn(classic.directory.path),
+                MakeNetWeaverRfcClient(functions, classic.directory.path))),
         disk(*classic.disk),
         profile(classic.run.systemProfile) {}
 
   /// Logs on with the profile; the session of the connection.
   RfcSession Logon() {
-    ConnectionId handle = OpenConnection(client, disk, console, true, profile, {}, &sysnr).handle;
-    return RfcSession{client, handle};
+    ConnectionId handle = OpenConnection(*client, disk, console, true, profile, {}, &sysnr).handle;
+    return RfcSession{*client, handle};
   }
 
   CapturedConsole console;
-  NetWeaverRfcClient client;
+  std::unique_ptr<RfcClient> client;
   FileSystem& disk;
   SystemProfile profile;
   int sysnr = 0;
@@ -108,14 +109,14 @@ TEST(NetWeaverRfcClientTest, LogonFailuresAndR2) {
   EXPECT_EQ(open["user"], "ABC");
   EXPECT_EQ(open["password"], "wrong");
   EXPECT_EQ(open["language"], "E");
-  LibraryTexts error = nw.client.LastError();
+  LibraryTexts error = nw.client->LastError();
   EXPECT_EQ(error.key, "RFC_ERROR_LOGON_FAILURE");
   EXPECT_EQ(error.status, "RFC_LOGON_FAILURE");
 
   nw.profile.password = "secret";
   nw.profile.mode = "R/2";
   EXPECT_EQ(nw.Logon().connection, 0u);
-  EXPECT_NE(nw.client.LastError().message.find("R/2"), std::string::npos);
+  EXPECT_NE(nw.client->LastError().message.find("R/2"), std::string::npos);
 }
 
 TEST(NetWeaverRfcClientTest, DestinationsComeFromSapRfcIni) {
@@ -125,13 +126,13 @@ TEST(NetWeaverRfcClientTest, DestinationsComeFromSapRfcIni) {
                           "DEST=PRD\r\nTYPE=A\r\nASHOST=sapprd\r\nSYSNR=00\r\n");
   NetWeaverRun nw(classic, NetWeaverStandInFunctions());
   DestinationLogon logon{"PRD", "100", "ABC", "secret", "D"};
-  EXPECT_NE(nw.client.OpenDestination(logon), 0u);
+  EXPECT_NE(nw.client->OpenDestination(logon), 0u);
   logon.destination = "QAS";
-  EXPECT_EQ(nw.client.OpenDestination(logon), 0u);
-  EXPECT_EQ(nw.client.LastError().key, "RFC_ERROR_COMMUNICATION");
+  EXPECT_EQ(nw.client->OpenDestination(logon), 0u);
+  EXPECT_EQ(nw.client->LastError().key, "RFC_ERROR_COMMUNICATION");
   logon.destination = "DEV";
-  EXPECT_EQ(nw.client.OpenDestination(logon), 0u);
-  EXPECT_NE(nw.client.LastError().message.find("DEV"), std::string::npos);
+  EXPECT_EQ(nw.client->OpenDestination(logon), 0u);
+  EXPECT_NE(nw.client->LastError().message.find("DEV"), std::string::npos);
 }
 
 // Fakes for the bad-description cases: the C interface has no context
@@ -230,7 +231,7 @@ TEST(NetWeaverRfcClientTest, BadDescriptionsFailThroughTheErrorPath) {
     Outcome outcome = QuerySystemInfo(session, &hostLabel);
     EXPECT_EQ(outcome.Message(), "Error 1014: RFC-Failure raised !");
     EXPECT_NE(outcome.Texts().message.find("RFCHOST"), std::string::npos);
-    EXPECT_EQ(nw.client.LastError().message, outcome.Texts().message);
+    EXPECT_EQ(nw.client->LastError().message, outcome.Texts().message);
   }
   {
     // Longer fields in the system than in the sensor's records: values are
@@ -263,7 +264,7 @@ TEST(NetWeaverRfcClientTest, CallsOnNoConnection) {
   SimulatedRun classic;
   NetWeaverRun nw(classic, NetWeaverStandInFunctions());
   FunctionCall call("RFC_SYSTEM_INFO");
-  Outcome outcome = nw.client.Invoke(99, call);
+  Outcome outcome = nw.client->Invoke(99, call);
   EXPECT_EQ(outcome.Message(), "Error 1014: RFC-Failure raised !");
   EXPECT_EQ(outcome.Texts().key, "RFC_ERROR_PROGRAM");
   EXPECT_FALSE(call.answered());
@@ -285,7 +286,7 @@ TEST(NetWeaverRfcClientTest, CancelEndsACallThatHangs) {
   // The call is under way once the system has journaled it.
   while (classic.Journal("RfcCall").empty())
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  nw.client.CancelRunningCalls();
+  nw.client->CancelRunningCalls();
   caller.join();
   EXPECT_FALSE(outcome.ok());
   EXPECT_EQ(outcome.Texts().status, "RFC_CANCELED");
@@ -293,9 +294,9 @@ TEST(NetWeaverRfcClientTest, CancelEndsACallThatHangs) {
   ASSERT_EQ(cancels.size(), 1u);
   EXPECT_EQ(cancels[0]["function"], "RFC_SYSTEM_INFO");
 
-  nw.client.CancelRunningCalls();
+  nw.client->CancelRunningCalls();
   EXPECT_EQ(classic.Journal("RfcCancel").size(), 1u);
-  nw.client.Close(session.connection);
+  nw.client->Close(session.connection);
 }
 
 }  // namespace

@@ -9,14 +9,14 @@ namespace {
 
 std::unique_ptr<RfcClient> OpenClassic(std::unique_ptr<SharedLibrary> library,
                                        std::string* missing) {
-  std::unique_ptr<RfcLibrary> classic = ClassicRfcLibrary::Open(std::move(library), missing);
+  std::unique_ptr<RfcLibrary> classic = OpenClassicRfcLibrary(std::move(library), missing);
   if (classic == nullptr) return nullptr;
   return std::make_unique<ClassicRfcClient>(std::move(classic));
 }
 
 std::unique_ptr<RfcClient> OpenNetWeaver(std::unique_ptr<SharedLibrary> library,
                                          std::string* missing) {
-  return NetWeaverRfcClient::Open(std::move(library), missing);
+  return OpenNetWeaverRfcClient(std::move(library), missing);
 }
 
 /// The candidates' names joined with " or ".
