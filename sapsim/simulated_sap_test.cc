@@ -18,6 +18,7 @@
 #include "platform/environment.h"
 #include "sap/classic_rfc_client.h"
 #include "sap/connection.h"
+#include "sapsim/locked_sap.h"
 #include "testing/simulated_run.h"
 
 namespace {
@@ -36,62 +37,6 @@ std::string LastErrorMessage(SimulatedSap& sap) {
   sap.RfcLastError(&error);
   return error.message;
 }
-
-/// The simulated system as the stand-in libraries call it: each call holds
-/// its lock, so that threads may share it, one connection per thread.
-struct LockedSap : RfcLibrary {
-  explicit LockedSap(SimulatedSap& sim) : sim(sim) {}
-  void RfcEnvironment(const RfcEnvironmentRecord& e) override {
-    auto entry = sim.Enter();
-    sim.RfcEnvironment(e);
-  }
-  RfcHandle RfcOpen(const RfcOptions& o) override {
-    auto entry = sim.Enter();
-    return sim.RfcOpen(o);
-  }
-  RfcHandle RfcOpenEx(const char* c, RfcErrorInfo* e) override {
-    auto entry = sim.Enter();
-    return sim.RfcOpenEx(c, e);
-  }
-  int RfcInstallStructure(const char* n, const FieldDescriptor* f, unsigned c,
-                          RfcType* h) override {
-    auto entry = sim.Enter();
-    return sim.RfcInstallStructure(n, f, c, h);
-  }
-  int RfcCall(RfcHandle h, const char* f, const RfcParameter* e, RfcTable* t) override {
-    auto entry = sim.Enter();
-    return sim.RfcCall(h, f, e, t);
-  }
-  int RfcReceive(RfcHandle h, const RfcParameter* i, RfcTable* t, char** x) override {
-    auto entry = sim.Enter();
-    return sim.RfcReceive(h, i, t, x);
-  }
-  int RfcLastError(RfcErrorInfo* e) override {
-    auto entry = sim.Enter();
-    return sim.RfcLastError(e);
-  }
-  void RfcClose(RfcHandle h) override {
-    auto entry = sim.Enter();
-    sim.RfcClose(h);
-  }
-  ItHandle ItCreate(const char* n, unsigned l, unsigned o, unsigned m) override {
-    auto entry = sim.Enter();
-    return sim.ItCreate(n, l, o, m);
-  }
-  unsigned ItFill(ItHandle t) override {
-    auto entry = sim.Enter();
-    return sim.ItFill(t);
-  }
-  void* ItGetLine(ItHandle t, unsigned l) override {
-    auto entry = sim.Enter();
-    return sim.ItGetLine(t, l);
-  }
-  int ItDelete(ItHandle t) override {
-    auto entry = sim.Enter();
-    return sim.ItDelete(t);
-  }
-  SimulatedSap& sim;
-};
 
 // A system that never answers holds up neither the other systems nor the
 // other threads; one that takes its time answers all the same; the last
