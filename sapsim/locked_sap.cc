@@ -1,5 +1,37 @@
 #include "sapsim/locked_sap.h"
 
+#include <string>
+#include <vector>
+
+namespace {
+
+class LockedSap : public RfcLibrary {
+ public:
+  /// Over |sim|, which outlives it.
+  explicit LockedSap(SimulatedSap& sim) : sim_(sim) {}
+
+  void RfcEnvironment(const RfcEnvironmentRecord& environment) override;
+  RfcHandle RfcOpen(const RfcOptions& options) override;
+  RfcHandle RfcOpenEx(const char* connect, RfcErrorInfo* error) override;
+  void UseDestinationFile(const std::string& path) override;
+  int RfcInstallStructure(const char* name, const FieldDescriptor* fields, unsigned entries,
+                          RfcType* type) override;
+  int RfcCall(RfcHandle handle, const char* function, const RfcParameter* exporting,
+              RfcTable* tables) override;
+  int RfcReceive(RfcHandle handle, const RfcParameter* importing, RfcTable* tables,
+                 char** exception) override;
+  int RfcLastError(RfcErrorInfo* error) override;
+  void RfcClose(RfcHandle handle) override;
+  ItHandle ItCreate(const char* name, unsigned leng, unsigned occu, unsigned memo) override;
+  unsigned ItFill(ItHandle table) override;
+  void* ItGetLine(ItHandle table, unsigned line) override;
+  int ItDelete(ItHandle table) override;
+  std::vector<std::string> TraceFileNames() const override { return sim_.TraceFileNames(); }
+
+ private:
+  SimulatedSap& sim_;
+};
+
 void LockedSap::RfcEnvironment(const RfcEnvironmentRecord& environment) {
   auto entry = sim_.Enter();
   sim_.RfcEnvironment(environment);
@@ -66,4 +98,10 @@ void* LockedSap::ItGetLine(ItHandle table, unsigned line) {
 int LockedSap::ItDelete(ItHandle table) {
   auto entry = sim_.Enter();
   return sim_.ItDelete(table);
+}
+
+}  // namespace
+
+std::unique_ptr<RfcLibrary> LockedView(SimulatedSap& sim) {
+  return std::make_unique<LockedSap>(sim);
 }

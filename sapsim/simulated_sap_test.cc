@@ -46,7 +46,8 @@ TEST(SimulatedSapTest, SystemsTakeTheirTimeOnThreadsOfTheirOwn) {
                            R"(, "latency": {"logon": 30, "call": 30}},
       {"host": "hung", "logon": {"client": "100", "user": "ABC", "password": "secret"},
        "faults": {"hang": "GET_CPU_ALL"})"));
-  LockedSap sap(t.sim);
+  std::unique_ptr<RfcLibrary> locked = LockedView(t.sim);
+  RfcLibrary& sap = *locked;
   ClassicRfcClient client(sap);
   RfcHandle hung = 0;
   std::mutex mutex;

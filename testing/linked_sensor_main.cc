@@ -21,12 +21,12 @@ namespace {
 // several threads at once.
 struct LinkedSimulatedSap {
   SimulatedSap sap{"."};
-  LockedSap locked{sap};
+  std::unique_ptr<RfcLibrary> locked = LockedView(sap);
 };
 
 struct LinkedRfcLibraryLoader : RfcLibraryLoader {
   RfcClient* Get(Status*) override {
-    if (library == nullptr) library = std::make_unique<ClassicRfcClient>(linked.locked);
+    if (library == nullptr) library = std::make_unique<ClassicRfcClient>(*linked.locked);
     return library.get();
   }
   LinkedSimulatedSap linked;
