@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "sap/classic_rfc_api.h"
-#include "sap/classic_rfc_records.h"
+#include "sapsim/classic_records.h"
 #include "sapsim/sim_description.h"
 #include "sapsim/simulated_sap.h"
 
