@@ -783,6 +783,9 @@ NwFurtherFunctions NetWeaverStandInFurtherFunctions() {
 NwRfcFunctions NetWeaverStandInFunctions() {
   NwRfcFunctions f;
   f.RfcGetFieldCount = &RfcGetFieldCount;
+  f.RfcGetParameterCount = &RfcGetParameterCount;
+  f.RfcGetParameterDescByIndex = &RfcGetParameterDescByIndex;
+  f.RfcSetParameterActive = &RfcSetParameterActive;
   f.RfcGetFieldDescByIndex = &RfcGetFieldDescByIndex;
   f.RfcSetInt = &RfcSetInt;
   f.RfcOpenConnection = &RfcOpenConnection;

@@ -18,7 +18,9 @@
 
 // Counters compare by their values (found by argument-dependent lookup in
 // the comparison of the per-client lists).
-static bool operator==(const UsageCounters& a, const UsageCounters& b) { return a.value == b.value; }
+static bool operator==(const UsageCounters& a, const UsageCounters& b) {
+  return a.value == b.value;
+}
 
 namespace {
 
@@ -66,10 +68,9 @@ TEST_P(WorkloadSourceTest, EveryReleaseGivesTheSameTotalsPerClient) {
   ASSERT_EQ(reference.clients.size(), 2u);
   EXPECT_EQ(reference.clients[0].second[UsageCounters::kSteps], 307u);
   EXPECT_EQ(reference.clients[0].second[UsageCounters::kBatch], 47u);
-  for (const char* members :
-       {R"(, "release": "750")", R"(, "release": "S4")",
-        R"(, "release": "750", "collector_client_table": "USERTCODE")",
-        R"(, "release": "S4", "collector_client_table": "USERTCODE")"}) {
+  for (const char* members : {R"(, "release": "750")", R"(, "release": "S4")",
+                              R"(, "release": "750", "collector_client_table": "USERTCODE")",
+                              R"(, "release": "S4", "collector_client_table": "USERTCODE")"}) {
     SCOPED_TRACE(members);
     ClientRun t(GetParam(), System(members));
     Fetched f = Fetch(t, WorkloadSource::kAutomatic);
@@ -79,6 +80,10 @@ TEST_P(WorkloadSourceTest, EveryReleaseGivesTheSameTotalsPerClient) {
     bool inTcode = std::string(members).find("USERTCODE") != std::string::npos;
     EXPECT_EQ(f.fetch.collectorTable, inTcode ? "USERTCODE" : "USERWORKLOAD");
     EXPECT_NE(f.fetch.collectorMapping.find("LOADGENTI"), std::string::npos);
+    // Only the table read is filled and carried; the collector's other
+    // tables stay in the system.
+    for (const nlohmann::json& created : t.sim.Journal("ItCreate"))
+      EXPECT_NE(created["name"], inTcode ? "USERWORKLOAD" : "USERTCODE");
   }
 }
 
@@ -136,10 +141,9 @@ TEST_P(WorkloadSourceTest, WithoutUsableCollectorTheFirstAnswerStands) {
 }
 
 TEST_P(WorkloadSourceTest, TheCollectorsFailureIsTheAnswer) {
-  ClientRun t(GetParam(),
-              OneSystem(R"({"SWNC_COLLECTOR_GET_AGGREGATES": {"receive": 3,
+  ClientRun t(GetParam(), OneSystem(R"({"SWNC_COLLECTOR_GET_AGGREGATES": {"receive": 3,
                   "exception": "RFC_NO_AUTHORITY", "close": true}})",
-                        std::string(R"(, "release": "750")") + kStatistics));
+                                    std::string(R"(, "release": "750")") + kStatistics));
   Fetched f = Fetch(t, WorkloadSource::kAutomatic);
   EXPECT_FALSE(f.fetch.outcome.ok());
   EXPECT_EQ(f.fetch.outcome.code(), Status::Code::kCommunication);

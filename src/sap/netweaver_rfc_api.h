@@ -234,6 +234,16 @@ using NwGetFieldDescByIndexFn = NwRc(NWRFC_CALL*)(NwTypeDescHandle type, unsigne
 /// Sets an integer value (INT4). Optional: without it no integer is sent.
 using NwSetIntFn = NwRc(NWRFC_CALL*)(NwDataHandle data, const NwChar* name, std::int32_t value,
                                      NwErrorInfo* error);
+/// A function's parameters by index (from 0), and making one inactive: the
+/// system neither receives nor sends an inactive parameter, so a table the
+/// caller does not read is not filled and carried. Optional: without them
+/// every table of a function is active, the library's default.
+using NwGetParameterCountFn = NwRc(NWRFC_CALL*)(NwFunctionDescHandle desc, unsigned* count,
+                                                NwErrorInfo* error);
+using NwGetParameterDescByIndexFn = NwRc(NWRFC_CALL*)(NwFunctionDescHandle desc, unsigned index,
+                                                      NwParameterDesc* out, NwErrorInfo* error);
+using NwSetParameterActiveFn = NwRc(NWRFC_CALL*)(NwDataHandle function, const NwChar* name,
+                                                 int isActive, NwErrorInfo* error);
 /// The library's version numbers, and a text that describes it. Optional:
 /// the sensor works without it.
 using NwGetVersionFn = const NwChar*(NWRFC_CALL*)(unsigned* major, unsigned* minor,
@@ -273,6 +283,10 @@ struct NwRfcFunctions {
   NwGetFieldCountFn RfcGetFieldCount = nullptr;
   NwGetFieldDescByIndexFn RfcGetFieldDescByIndex = nullptr;
   NwSetIntFn RfcSetInt = nullptr;
+  /// Optional too: the tables the caller does not read made inactive.
+  NwGetParameterCountFn RfcGetParameterCount = nullptr;
+  NwGetParameterDescByIndexFn RfcGetParameterDescByIndex = nullptr;
+  NwSetParameterActiveFn RfcSetParameterActive = nullptr;
 };
 
 /// Visits every required entry of |functions| with its function's name and

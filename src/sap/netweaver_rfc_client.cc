@@ -387,10 +387,40 @@ class NwCall {
         return Failed(ProgramTexts("table " + table.name + " of " + call_.function() +
                                    " does not fit its description"));
     }
-    return Outcome::Ok();
+    return DeactivateTablesNotRead();
   }
 
   NwDataHandle function() const { return function_; }
+
+  /// Makes every table of the function that the call does not read
+  /// inactive, so that the system neither fills nor sends it (the
+  /// collector's modules fill several large tables, of which the sensor
+  /// reads one). Without the library's functions for it, every table stays
+  /// active.
+  Outcome DeactivateTablesNotRead() {
+    if (nw_.RfcGetParameterCount == nullptr || nw_.RfcGetParameterDescByIndex == nullptr ||
+        nw_.RfcSetParameterActive == nullptr)
+      return Outcome::Ok();
+    NwErrorInfo error = ClearedError();
+    unsigned count = 0;
+    if (nw_.RfcGetParameterCount(description_, &count, &error) != kNwOk)
+      return Failed(TextsOf(error, "parameters of " + call_.function()));
+    for (unsigned i = 0; i < count; ++i) {
+      NwParameterDesc desc;
+      std::memset(&desc, 0, sizeof desc);
+      if (nw_.RfcGetParameterDescByIndex(description_, i, &desc, &error) != kNwOk)
+        return Failed(TextsOf(error, "parameters of " + call_.function()));
+      if (desc.direction != kNwTables) continue;
+      std::string name = RecordText(desc.name);
+      const auto& read = call_.tables();
+      if (std::any_of(read.begin(), read.end(),
+                      [&](const FunctionCall::Part& table) { return table.name == name; }))
+        continue;
+      if (nw_.RfcSetParameterActive(function_, desc.name, 0, &error) != kNwOk)
+        return Failed(TextsOf(error, "table " + name + " of " + call_.function()));
+    }
+    return Outcome::Ok();
+  }
 
   /// Reads the values, structures and tables received.
   Outcome Read() {
@@ -597,6 +627,12 @@ std::unique_ptr<NetWeaverRfcClient> NetWeaverRfcClient::Open(std::unique_ptr<Sha
   client->state_->nw.RfcGetFieldDescByIndex =
       library->FindFunction<NwGetFieldDescByIndexFn>("RfcGetFieldDescByIndex");
   client->state_->nw.RfcSetInt = library->FindFunction<NwSetIntFn>("RfcSetInt");
+  client->state_->nw.RfcGetParameterCount =
+      library->FindFunction<NwGetParameterCountFn>("RfcGetParameterCount");
+  client->state_->nw.RfcGetParameterDescByIndex =
+      library->FindFunction<NwGetParameterDescByIndexFn>("RfcGetParameterDescByIndex");
+  client->state_->nw.RfcSetParameterActive =
+      library->FindFunction<NwSetParameterActiveFn>("RfcSetParameterActive");
   client->state_->library = std::move(library);
   return client;
 }
