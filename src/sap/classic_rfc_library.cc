@@ -45,7 +45,11 @@ class ClassicRfcLibrary : public RfcLibrary {
   void RfcEnvironment(const RfcEnvironmentRecord& environment) override;
   RfcHandle RfcOpen(const RfcOptions& options) override;
   RfcHandle RfcOpenEx(const char* connect, RfcErrorInfo* error) override;
-  /// Sets RFC_INI in the process's environment to |path|.
+  /// Sets RFC_INI in the process's environment to |path|, once for each
+  /// new path: other threads may be inside the library, which reads the
+  /// environment, and a write under such a read is not safe on every
+  /// system. The callers take turns (one destination-file logon at a
+  /// time).
   void UseDestinationFile(const std::string& path) override;
   int RfcInstallStructure(const char* name, const FieldDescriptor* fields, unsigned entries,
                           RfcType* handle) override;
@@ -73,6 +77,7 @@ class ClassicRfcLibrary : public RfcLibrary {
   std::unique_ptr<SharedLibrary> library_;
   ClassicRfcFunctions functions_;
   RfcEnvironmentRecord environment_{};
+  std::string destinationFile_;  // what RFC_INI was last set to
 };
 
 /// The sensor's exit code after a failure of the RFC library.
@@ -188,6 +193,8 @@ RfcHandle ClassicRfcLibrary::RfcOpenEx(const char* connect, RfcErrorInfo* error)
 }
 
 void ClassicRfcLibrary::UseDestinationFile(const std::string& path) {
+  if (path == destinationFile_) return;
+  destinationFile_ = path;
   SetEnvironmentValue("RFC_INI", path);
 }
 
