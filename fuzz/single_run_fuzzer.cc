@@ -8,6 +8,7 @@
 
 #include "fuzz_check.h"
 #include "fuzz_rfc_client.h"
+#include "kept_threads.h"
 #include "measure/usage_history.h"
 #include "platform/file_system.h"
 #include "run/run.h"
@@ -76,7 +77,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FixedRfcLibraryLoader loader(client.get());
   int exitCode;
   {
+    // Threads made anew for every input would cost more than the run;
+    // the kept threads outlive the process's static objects.
+    static KeptThreads& threads = *new KeptThreads;
     Run run(disk, clock, console, loader);
+    run.startThread = [](std::function<void()> work) { return threads.Start(std::move(work)); };
     exitCode = ExecuteRun(run, arguments);
   }
   FUZZ_CHECK(exitCode == 0 || exitCode == 1 || exitCode == 2);

@@ -8,6 +8,7 @@
 #include "platform/clock.h"
 #include "platform/console.h"
 #include "platform/file_system.h"
+#include "run/thread_starter.h"
 #include "sap/connection.h"
 #include "sap/rfc_client.h"
 #include "sap/system_profile.h"
@@ -44,6 +45,9 @@ struct Run {
   SideBySide* sideBySide = nullptr;
   /// Destination-file logons of the measurements take turns.
   LogonTurns logonTurns;
+  /// Where the threads of the measurements and of the deadline's watch
+  /// come from.
+  ThreadStarter startThread = StartThread;
 
   ResultDocument document;
 };

@@ -36,7 +36,7 @@ int ExecuteRun(Run& run, const std::vector<std::string>& arguments) {
   CommandLine line = ReadCommandLine(arguments);
 
   // The deadline covers the whole process, the driver's own steps too.
-  SideBySide sides(start + std::chrono::seconds(line.timeoutSeconds));
+  SideBySide sides(start + std::chrono::seconds(line.timeoutSeconds), run.startThread);
   run.sideBySide = &sides;
   CancelCallsBeforeEnding(run, sides);
   run.logonTurns.deadline = start + std::chrono::seconds(line.timeoutSeconds);
@@ -105,8 +105,8 @@ SingleMeasurement MeasureSingleSystem(Run& run, const CommandLine& line, Console
   RfcSession session{*run.rfc, m.logon.handle};
   session.logOnAgain = [&] {
     SilentConsole silent;
-    return OpenConnection(*run.rfc, run.disk, silent, false, run.systemProfile,
-                          line.options.logon, &run.r3SystemNumber, &run.logonTurns)
+    return OpenConnection(*run.rfc, run.disk, silent, false, run.systemProfile, line.options.logon,
+                          &run.r3SystemNumber, &run.logonTurns)
         .handle;
   };
   m.server = QueryServer(session, &run.serverClock, &run.systemProfile.hostLabel);

@@ -37,18 +37,14 @@ void CancelForAWhile(const std::function<void()>& cancel) {
 
 }  // namespace
 
-bool StartDetachedThread(std::function<void()> work) {
-  try {
-    std::thread(std::move(work)).detach();
-    return true;
-  } catch (...) {
-    return false;
-  }
-}
-
 struct SideBySide::Shared {
   std::mutex mutex;
   std::condition_variable changed;
+  /// For the idle workers alone: a measurement was queued, or the run is
+  /// over. The watch, until the deadline, wakes only when the deadline
+  /// moves or the run is over. Neither is woken by every change.
+  std::condition_variable queued;
+  std::condition_variable deadlineMoved;
   unsigned parallel = 1;
   Deadline deadline;
   ThreadStarter startThread;
@@ -80,8 +76,22 @@ struct SideBySide::Shared {
     std::function<void()> work;
   };
   std::deque<Job> queue;
-  unsigned idle = 0;     // workers waiting for a measurement
-  unsigned workers = 0;  // threads made
+  unsigned idle = 0;  // workers waiting for a measurement
+  /// The workers and the watch, joined at the end of a run whose
+  /// measurements are all over.
+  std::vector<JoinThread> threads;
+  /// The run is over: the idle workers and the watch end.
+  bool over = false;
+
+  /// Starts |work| on a thread kept in |threads|: false when none can be
+  /// made.
+  bool Start(std::function<void()> work) {
+    threads.emplace_back();
+    threads.back() = startThread(std::move(work));
+    if (threads.back()) return true;
+    threads.pop_back();
+    return false;
+  }
 
   bool DeadlinePassed() const { return std::chrono::steady_clock::now() >= deadline; }
 
@@ -118,17 +128,18 @@ struct SideBySide::Shared {
     changed.notify_all();
   }
 
-  /// A worker: takes up the measurements one after another for the life
-  /// of the process. Threads are kept rather than started per system:
-  /// ending and starting threads while others are inside a library costs
-  /// more, and on Windows takes the loader's lock each time.
+  /// A worker: takes up the measurements one after another until the run
+  /// is over. Threads are kept rather than started per system: ending and
+  /// starting threads while others are inside a library costs more, and
+  /// on Windows takes the loader's lock each time.
   static void Work(std::shared_ptr<Shared> shared) {
     Shared& s = *shared;
     std::unique_lock<std::mutex> lock(s.mutex);
     for (;;) {
       ++s.idle;
-      s.changed.wait(lock, [&] { return !s.queue.empty(); });
+      s.queued.wait(lock, [&] { return !s.queue.empty() || s.over; });
       --s.idle;
+      if (s.queue.empty()) return;
       s.RunOne(lock);
     }
   }
@@ -141,8 +152,9 @@ struct SideBySide::Shared {
     std::unique_lock<std::mutex> lock(s.mutex);
     s.watchRunning = true;
     s.changed.notify_all();
-    while (!s.DeadlinePassed()) s.changed.wait_until(lock, s.deadline);
-    s.changed.wait(lock, [&] { return s.ownStep && s.holder == Holder::kNobody; });
+    while (!s.DeadlinePassed() && !s.over) s.deadlineMoved.wait_until(lock, s.deadline);
+    s.changed.wait(lock, [&] { return s.over || (s.ownStep && s.holder == Holder::kNobody); });
+    if (s.over) return;
     s.holder = Holder::kWatch;
     s.holderThread = std::this_thread::get_id();
     std::function<int()> ending = s.ownStep;
@@ -173,7 +185,22 @@ SideBySide::SideBySide(Deadline deadline, ThreadStarter startThread)
   shared_->startThread = std::move(startThread);
 }
 
-SideBySide::~SideBySide() = default;
+SideBySide::~SideBySide() {
+  Shared& s = *shared_;
+  std::vector<JoinThread> threads;
+  {
+    std::lock_guard<std::mutex> lock(s.mutex);
+    threads = std::move(s.threads);
+    s.threads.clear();
+    s.over = true;
+    s.changed.notify_all();
+    s.queued.notify_all();
+    s.deadlineMoved.notify_all();
+    // A thread may be inside the library: the process ends around it.
+    if (s.running > 0 || s.parked > 0) return;
+  }
+  for (JoinThread& join : threads) join();
+}
 
 void SideBySide::SetParallel(unsigned parallel) {
   std::lock_guard<std::mutex> lock(shared_->mutex);
@@ -184,6 +211,7 @@ void SideBySide::SetDeadline(Deadline deadline) {
   std::lock_guard<std::mutex> lock(shared_->mutex);
   shared_->deadline = deadline;
   shared_->changed.notify_all();
+  shared_->deadlineMoved.notify_all();
 }
 
 bool SideBySide::Add(std::function<void()> job) {
@@ -201,13 +229,13 @@ bool SideBySide::Add(std::function<void()> job) {
   ++s.running;
   s.queue.push_back({index, std::move(job)});
   if (s.queue.size() <= s.idle) {
-    s.changed.notify_all();
+    s.queued.notify_all();
     return true;
   }
   // No thread to be had: the measurement waits in the queue for a worker
   // that ends its own, never on the driver's thread, which must keep the
   // deadline.
-  if (s.startThread([shared = shared_] { Shared::Work(shared); })) ++s.workers;
+  s.Start([shared = shared_] { Shared::Work(shared); });
   return true;
 }
 
@@ -330,7 +358,7 @@ SideBySide::OwnStep::OwnStep(SideBySide& sides, std::function<int()> atDeadline)
   // a library being loaded holds. Without a thread to be had the step has
   // no watch.
   if (!s.watching) {
-    s.watching = s.startThread([shared = sides.shared_] { Shared::Watch(shared); });
+    s.watching = s.Start([shared = sides.shared_] { Shared::Watch(shared); });
     if (s.watching) s.changed.wait(lock, [&] { return s.watchRunning; });
   }
   s.ownStep = std::move(atDeadline);

@@ -11,25 +11,23 @@
 #include <utility>
 
 #include "platform/file_system.h"
+#include "run/thread_starter.h"
 
 /// The moment by which the run must be over.
 using Deadline = std::chrono::steady_clock::time_point;
-
-/// Starts |work| on a thread of its own that is never joined; false when
-/// no thread can be made.
-using ThreadStarter = std::function<bool(std::function<void()>)>;
-
-/// Starts a detached thread of the standard library.
-bool StartDetachedThread(std::function<void()> work);
 
 /// The measurements of a run, on threads of their own, at most a given
 /// number at once, taken back by the driver in the order they were added;
 /// and the run's deadline, over the whole process. A thread that has
 /// finished a measurement takes up the next one.
 ///
-/// A thread is never joined and never unwound: one whose system does not
-/// answer is left inside the RFC library, and the process ends around it
-/// (Finish). What the threads share lives as long as the last of them.
+/// A thread is never unwound: one whose system does not answer is left
+/// inside the RFC library, and the process ends around it (Finish). What
+/// the threads share lives as long as the last of them. A run whose
+/// measurements are all over leaves no thread behind: its end (the
+/// destructor) stops the idle threads and the watch and joins them; with
+/// a measurement still running or waiting for the end of the process,
+/// none is joined.
 ///
 /// Who prints the end of the run is settled here, and only here (the "last
 /// word"): the driver prints the systems in order and holds the word
@@ -44,9 +42,11 @@ bool StartDetachedThread(std::function<void()> work);
 /// word, prints the ending of that step and ends the process.
 class SideBySide {
  public:
-  SideBySide(Deadline deadline, ThreadStarter startThread = StartDetachedThread);
+  SideBySide(Deadline deadline, ThreadStarter startThread = StartThread);
   SideBySide(const SideBySide&) = delete;
   SideBySide& operator=(const SideBySide&) = delete;
+  /// Joins the threads when no measurement runs or waits for the end of
+  /// the process; otherwise leaves them to it.
   ~SideBySide();
 
   /// How many measurements run at once (at least 1); set before the

@@ -96,8 +96,8 @@ TEST(SideBySideTest, NothingStartsAfterTheDeadline) {
 TEST(SideBySideTest, WithoutThreadsTheMeasurementWaitsForOne) {
   int allowed = 1;
   auto starter = [&allowed](std::function<void()> work) {
-    if (allowed-- <= 0) return false;
-    return StartDetachedThread(std::move(work));
+    if (allowed-- <= 0) return JoinThread();
+    return StartThread(std::move(work));
   };
   SideBySide sides(steady_clock::now() + std::chrono::minutes(1), starter);
   sides.SetParallel(2);
@@ -112,12 +112,71 @@ TEST(SideBySideTest, WithoutThreadsTheMeasurementWaitsForOne) {
   EXPECT_EQ(onDriver, 0);
 
   SideBySide none(steady_clock::now() + milliseconds(300),
-                  [](std::function<void()>) { return false; });
+                  [](std::function<void()>) { return JoinThread(); });
   bool ran = false;
   ASSERT_TRUE(none.Add([&ran] { ran = true; }));
   EXPECT_FALSE(none.IsStarted(0));
   EXPECT_FALSE(none.WaitFor(0));
   EXPECT_FALSE(ran);
+}
+
+/// What became of the threads of a run.
+struct ThreadCounts {
+  std::atomic<int> started{0};
+  std::atomic<int> returned{0};  // from their work
+  std::atomic<int> joined{0};
+};
+
+/// Threads of the standard library, counted in |counts|.
+ThreadStarter CountedThreads(std::shared_ptr<ThreadCounts> counts) {
+  return [counts](std::function<void()> work) -> JoinThread {
+    JoinThread join = StartThread([counts, work = std::move(work)] {
+      work();
+      ++counts->returned;
+    });
+    if (!join) return nullptr;
+    ++counts->started;
+    return [counts, join] {
+      join();
+      ++counts->joined;
+    };
+  };
+}
+
+// A run whose measurements are all over leaves no thread behind: its end
+// stops the idle workers and the deadline's watch and joins them. With a
+// measurement still inside the library nothing is joined; the process
+// ends around it.
+TEST(SideBySideTest, TheEndOfARunJoinsItsThreadsUnlessOneIsInsideTheLibrary) {
+  auto counts = std::make_shared<ThreadCounts>();
+  {
+    SideBySide sides(steady_clock::now() + std::chrono::minutes(1), CountedThreads(counts));
+    sides.SetParallel(2);
+    {
+      SideBySide::OwnStep step(sides, [] { return 3; });
+    }
+    for (int i = 0; i < 3; ++i)
+      ASSERT_TRUE(sides.Add([] { std::this_thread::sleep_for(milliseconds(2)); }));
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(sides.WaitFor(i));
+    EXPECT_EQ(sides.Finish(0), 0);
+  }
+  EXPECT_GE(counts->started, 2);  // the watch and at least one worker
+  EXPECT_EQ(counts->returned, counts->started.load());
+  EXPECT_EQ(counts->joined, counts->started.load());
+
+  auto stuck = std::make_shared<ThreadCounts>();
+  auto never = std::make_shared<std::promise<void>>();
+  std::shared_future<void> forever = never->get_future().share();
+  {
+    SideBySide sides(steady_clock::now() + std::chrono::minutes(1), CountedThreads(stuck));
+    {
+      SideBySide::OwnStep step(sides, [] { return 3; });
+    }
+    ASSERT_TRUE(sides.Add([never, forever] { forever.wait(); }));
+    while (!sides.IsStarted(0)) std::this_thread::yield();
+  }
+  EXPECT_EQ(stuck->started, 2);
+  EXPECT_EQ(stuck->joined, 0);
 }
 
 // A rewrite's last word goes back with the end of its measurement: the
