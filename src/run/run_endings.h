@@ -6,10 +6,10 @@
 // error handler. Who may print when (the last word) is SideBySide's.
 
 #include <functional>
-#include <mutex>
 #include <string>
 #include <string_view>
 
+#include "base/mutex.h"
 #include "platform/console.h"
 #include "sap/outcome.h"
 #include "sap/rfc_client.h"
@@ -41,19 +41,19 @@ std::function<int()> ExitAtDeadline(int exitCode);
 class HeldText : public Console {
  public:
   void Write(std::string_view text) override {
-    std::lock_guard<std::mutex> lock(mutex_);
+    MutexLock lock(mutex_);
     kept_ += text;
   }
   std::string Take() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    MutexLock lock(mutex_);
     std::string text = std::move(kept_);
     kept_.clear();
     return text;
   }
 
  private:
-  std::mutex mutex_;
-  std::string kept_;
+  Mutex mutex_;
+  std::string kept_ GUARDED_BY(mutex_);
 };
 
 /// A console for a second logon to a system, whose destination line the

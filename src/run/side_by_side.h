@@ -5,11 +5,11 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <utility>
 
+#include "base/mutex.h"
 #include "platform/file_system.h"
 #include "run/thread_starter.h"
 
@@ -150,17 +150,17 @@ class SharedValue {
  public:
   explicit SharedValue(Value value) : value_(std::move(value)) {}
   Value Get() const {
-    std::lock_guard<std::mutex> lock(mutex_);
+    MutexLock lock(mutex_);
     return value_;
   }
   void Set(Value value) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    MutexLock lock(mutex_);
     value_ = std::move(value);
   }
 
  private:
-  mutable std::mutex mutex_;
-  Value value_;
+  mutable Mutex mutex_;
+  Value value_ GUARDED_BY(mutex_);
 };
 
 /// The disk of a measurement whose profile rewrite must not be cut off:

@@ -279,7 +279,7 @@ ConnectionId ClassicRfcClient::OpenDestination(const DestinationLogon& logon) {
 }
 
 RfcType ClassicRfcClient::InstalledType(const RowType& type) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  MutexLock lock(mutex_);
   auto found = installed_.find(InstallKey(type));
   if (found != installed_.end()) return found->second;
   std::vector<unsigned> offsets = Offsets(type);
@@ -300,7 +300,7 @@ RfcType ClassicRfcClient::InstalledType(const RowType& type) {
 }
 
 bool ClassicRfcClient::RowTypesDescribed(const std::vector<const RowType*>& types) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  MutexLock lock(mutex_);
   for (const RowType* type : types)
     if (installed_.count(type->name) == 0) return false;
   return true;

@@ -2,10 +2,10 @@
 #define BRINDLEMARK_SAP_CLASSIC_RFC_CLIENT_H_
 
 #include <memory>
-#include <mutex>
 #include <string>
 #include <unordered_map>
 
+#include "base/mutex.h"
 #include "sap/rfc_client.h"
 #include "sap/rfc_library.h"
 
@@ -55,7 +55,7 @@ class ClassicRfcClient : public RfcClient {
   /// with the first call.
   bool ChecksLogonAtOpen() const override { return false; }
   /// Whether RfcInstallStructure has given a handle for each of |types|.
-  bool RowTypesDescribed(const std::vector<const RowType*>& types) override;
+  bool RowTypesDescribed(const std::vector<const RowType*>& types) EXCLUDES(mutex_) override;
 
   /// The library's record length of |type|: the fields one after the
   /// other, 2-byte integers at even offsets, 4-byte integers at multiples
@@ -65,12 +65,12 @@ class ClassicRfcClient : public RfcClient {
  private:
   /// The type handle of |type|, described to the library at its first
   /// use in the process; 0 when the library refuses it.
-  RfcType InstalledType(const RowType& type);
+  RfcType InstalledType(const RowType& type) EXCLUDES(mutex_);
 
   std::unique_ptr<RfcLibrary> owned_;
   RfcLibrary& rfc_;
-  std::mutex mutex_;  // guards installed_
-  std::unordered_map<std::string, RfcType> installed_;
+  Mutex mutex_;
+  std::unordered_map<std::string, RfcType> installed_ GUARDED_BY(mutex_);
 };
 
 #endif  // BRINDLEMARK_SAP_CLASSIC_RFC_CLIENT_H_

@@ -24,19 +24,20 @@ class DestinationFileTurn {
   explicit DestinationFileTurn(LogonTurns* turns) : turns_(turns) {}
   ~DestinationFileTurn() {
     if (!taken_) return;
-    std::lock_guard<std::mutex> lock(turns_->mutex);
+    MutexLock lock(turns_->mutex);
     turns_->destinationFileTaken = false;
-    turns_->released.notify_one();
+    turns_->released.NotifyOne();
   }
   DestinationFileTurn(const DestinationFileTurn&) = delete;
   DestinationFileTurn& operator=(const DestinationFileTurn&) = delete;
 
   /// Waits for the turn until the deadline; false when it did not come.
   bool Take() {
-    std::unique_lock<std::mutex> lock(turns_->mutex);
-    if (!turns_->released.wait_until(lock, turns_->deadline,
-                                     [&] { return !turns_->destinationFileTaken; }))
-      return false;
+    MutexLock lock(turns_->mutex);
+    while (turns_->destinationFileTaken &&
+           turns_->released.WaitUntil(turns_->mutex, turns_->deadline)) {
+    }
+    if (turns_->destinationFileTaken) return false;
     turns_->destinationFileTaken = taken_ = true;
     return true;
   }

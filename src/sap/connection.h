@@ -2,12 +2,11 @@
 #define BRINDLEMARK_SAP_CONNECTION_H_
 
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "base/mutex.h"
 #include "base/status.h"
 #include "sap/rfc_client.h"
 
@@ -38,9 +37,10 @@ struct Logon {
 /// library's configuration file, and no wait for a turn or for the lock on
 /// that file lasts past the run's deadline.
 struct LogonTurns {
-  std::mutex mutex;
-  std::condition_variable released;
-  bool destinationFileTaken = false;  // a destination-file logon is under way
+  Mutex mutex;
+  ConditionVariable released;
+  bool destinationFileTaken GUARDED_BY(mutex) = false;  // a destination-file logon is under way
+  /// Set before the logons begin; read by each of them.
   std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
 };
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <mutex>
 #include <optional>
 #include <sstream>
 #include <thread>
@@ -11,6 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "base/mutex.h"
 #include "sap/destination_file.h"
 #include "sap/netweaver_logon.h"
 #include "sap/utf16_text.h"
@@ -245,32 +245,32 @@ struct NetWeaverRfcClient::State {
   std::string directory;
 
   /// Guards everything below but the cancel list.
-  std::mutex mutex;
-  std::string destinationFile;  // empty: kIniFile in the directory
-  std::unordered_map<ConnectionId, NwConnectionHandle> connections;
-  ConnectionId nextHandle = 1;
+  Mutex mutex;
+  std::string destinationFile GUARDED_BY(mutex);  // empty: kIniFile in the directory
+  std::unordered_map<ConnectionId, NwConnectionHandle> connections GUARDED_BY(mutex);
+  ConnectionId nextHandle GUARDED_BY(mutex) = 1;
   /// Connections in a call: no other thread closes them.
-  std::unordered_set<ConnectionId> invoking;
+  std::unordered_set<ConnectionId> invoking GUARDED_BY(mutex);
   /// The last failure of each thread.
-  std::unordered_map<std::thread::id, LibraryTexts> failures;
+  std::unordered_map<std::thread::id, LibraryTexts> failures GUARDED_BY(mutex);
   /// The row types of the calls the library has carried.
-  std::unordered_set<std::string> described;
+  std::unordered_set<std::string> described GUARDED_BY(mutex);
 
   /// The connections whose calls CancelRunningCalls cancels, under a mutex
   /// of their own: the thread that cancels must never wait for one in a
   /// call. A call's entry goes before its thread can close the connection.
-  std::mutex cancelMutex;
-  std::unordered_map<ConnectionId, NwConnectionHandle> cancellable;
+  Mutex cancelMutex;
+  std::unordered_map<ConnectionId, NwConnectionHandle> cancellable GUARDED_BY(cancelMutex);
 
   /// Keeps |texts| as this thread's last failure and gives them back.
-  LibraryTexts Fail(LibraryTexts texts) {
-    std::lock_guard<std::mutex> lock(mutex);
+  LibraryTexts Fail(LibraryTexts texts) EXCLUDES(mutex) {
+    MutexLock lock(mutex);
     failures[std::this_thread::get_id()] = texts;
     return texts;
   }
 
   /// Opens a connection with |parameters|; 0 on failure.
-  ConnectionId Connect(const NwLogonParameters& parameters) {
+  ConnectionId Connect(const NwLogonParameters& parameters) EXCLUDES(mutex) {
     std::vector<std::u16string> texts;
     texts.reserve(2 * parameters.size());
     for (const auto& [name, value] : parameters) {
@@ -287,7 +287,7 @@ struct NetWeaverRfcClient::State {
       Fail(TextsOf(error, "RfcOpenConnection"));
       return 0;
     }
-    std::lock_guard<std::mutex> lock(mutex);
+    MutexLock lock(mutex);
     ConnectionId handle = nextHandle;
     while (handle == 0 || connections.count(handle) != 0) ++handle;
     nextHandle = handle + 1;
@@ -295,7 +295,7 @@ struct NetWeaverRfcClient::State {
     return handle;
   }
 
-  void CloseLocked(ConnectionId handle) {
+  void CloseLocked(ConnectionId handle) REQUIRES(mutex) {
     // A connection in a call on another thread is left to that thread;
     // closing it under the call would use it on two threads at once.
     if (invoking.count(handle) != 0) return;
@@ -663,7 +663,7 @@ ConnectionId NetWeaverRfcClient::OpenDestination(const DestinationLogon& logon) 
   State& s = *state_;
   std::string path;
   {
-    std::lock_guard<std::mutex> lock(s.mutex);
+    MutexLock lock(s.mutex);
     path = s.destinationFile.empty() ? s.directory + "/" + kIniFile : s.destinationFile;
   }
   std::ifstream in(path, std::ios::binary);
@@ -686,7 +686,7 @@ ConnectionId NetWeaverRfcClient::OpenDestination(const DestinationLogon& logon) 
 }
 
 void NetWeaverRfcClient::UseDestinationFile(const std::string& path) {
-  std::lock_guard<std::mutex> lock(state_->mutex);
+  MutexLock lock(state_->mutex);
   state_->destinationFile = path;
 }
 
@@ -694,7 +694,7 @@ Outcome NetWeaverRfcClient::Invoke(ConnectionId handle, FunctionCall& call) {
   State& s = *state_;
   NwConnectionHandle connection = nullptr;
   {
-    std::lock_guard<std::mutex> lock(s.mutex);
+    MutexLock lock(s.mutex);
     auto found = s.connections.find(handle);
     if (found != s.connections.end()) {
       connection = found->second;
@@ -709,7 +709,7 @@ Outcome NetWeaverRfcClient::Invoke(ConnectionId handle, FunctionCall& call) {
     State& s;
     ConnectionId handle;
     ~Invoking() {
-      std::lock_guard<std::mutex> lock(s.mutex);
+      MutexLock lock(s.mutex);
       s.invoking.erase(handle);
     }
   } invoking{s, handle};
@@ -719,16 +719,16 @@ Outcome NetWeaverRfcClient::Invoke(ConnectionId handle, FunctionCall& call) {
   if (outcome.ok()) {
     NwErrorInfo error = ClearedError();
     {
-      std::lock_guard<std::mutex> lock(s.cancelMutex);
+      MutexLock lock(s.cancelMutex);
       s.cancellable[handle] = connection;
     }
     NwRc rc = s.nw.RfcInvoke(connection, nwCall.function(), &error);
     {
-      std::lock_guard<std::mutex> lock(s.cancelMutex);
+      MutexLock lock(s.cancelMutex);
       s.cancellable.erase(handle);
     }
     if (rc == kNwOk || rc == kNwAbapException) {
-      std::lock_guard<std::mutex> lock(s.mutex);
+      MutexLock lock(s.mutex);
       for (const FunctionCall::Part& part : call.tables()) s.described.insert(part.type->name);
       for (const FunctionCall::Part& part : call.structures()) s.described.insert(part.type->name);
     }
@@ -760,7 +760,7 @@ Outcome NetWeaverRfcClient::DescribeTable(ConnectionId handle, const std::string
         function, {"", "", "the library cannot list the fields of " + table, ""});
   NwConnectionHandle connection = nullptr;
   {
-    std::lock_guard<std::mutex> lock(s.mutex);
+    MutexLock lock(s.mutex);
     auto found = s.connections.find(handle);
     if (found != s.connections.end()) connection = found->second;
   }
@@ -797,7 +797,7 @@ Outcome NetWeaverRfcClient::DescribeTable(ConnectionId handle, const std::string
 }
 
 bool NetWeaverRfcClient::RowTypesDescribed(const std::vector<const RowType*>& types) {
-  std::lock_guard<std::mutex> lock(state_->mutex);
+  MutexLock lock(state_->mutex);
   for (const RowType* type : types)
     if (state_->described.count(type->name) == 0) return false;
   return true;
@@ -809,20 +809,20 @@ Outcome NetWeaverRfcClient::Describe(ConnectionId, const std::string& function,
 }
 
 void NetWeaverRfcClient::Close(ConnectionId handle) {
-  std::lock_guard<std::mutex> lock(state_->mutex);
+  MutexLock lock(state_->mutex);
   state_->CloseLocked(handle);
 }
 
 void NetWeaverRfcClient::CloseAll() {
   State& s = *state_;
-  std::lock_guard<std::mutex> lock(s.mutex);
+  MutexLock lock(s.mutex);
   std::vector<ConnectionId> open;
   for (const auto& [handle, connection] : s.connections) open.push_back(handle);
   for (ConnectionId handle : open) s.CloseLocked(handle);
 }
 
 LibraryTexts NetWeaverRfcClient::LastError() {
-  std::lock_guard<std::mutex> lock(state_->mutex);
+  MutexLock lock(state_->mutex);
   auto found = state_->failures.find(std::this_thread::get_id());
   return found != state_->failures.end() ? found->second : LibraryTexts();
 }
@@ -830,7 +830,7 @@ LibraryTexts NetWeaverRfcClient::LastError() {
 void NetWeaverRfcClient::CancelRunningCalls() {
   State& s = *state_;
   if (s.nw.RfcCancel == nullptr) return;
-  std::lock_guard<std::mutex> lock(s.cancelMutex);
+  MutexLock lock(s.cancelMutex);
   for (const auto& [handle, connection] : s.cancellable) {
     NwErrorInfo error = ClearedError();
     s.nw.RfcCancel(connection, &error);

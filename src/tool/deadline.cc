@@ -1,19 +1,19 @@
 #include "tool/deadline.h"
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <thread>
+
+#include "base/mutex.h"
 
 namespace {
 
 /// What the two threads share. It is owned by both, so that it outlives
 /// the waiting thread when that one gives up.
 struct Shared {
-  std::mutex mutex;
-  std::condition_variable finished;
-  bool done = false;
-  int result = 0;
+  Mutex mutex;
+  ConditionVariable finished;
+  bool done GUARDED_BY(mutex) = false;
+  int result GUARDED_BY(mutex) = 0;
 };
 
 }  // namespace
@@ -23,21 +23,25 @@ int RunWithDeadline(const std::function<int()>& work, std::chrono::seconds limit
   auto shared = std::make_shared<Shared>();
   std::thread worker([shared, work] {
     int result = work();
-    std::lock_guard<std::mutex> lock(shared->mutex);
+    MutexLock lock(shared->mutex);
     shared->result = result;
     shared->done = true;
-    shared->finished.notify_one();
+    shared->finished.NotifyOne();
   });
-  std::unique_lock<std::mutex> lock(shared->mutex);
-  if (!shared->finished.wait_for(lock, limit, [&] { return shared->done; })) {
-    lock.unlock();
+  MutexLock lock(shared->mutex);
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!shared->done && shared->finished.WaitUntil(shared->mutex, end)) {
+  }
+  if (!shared->done) {
+    lock.Unlock();
     onTimeout();
     // onTimeout ends the process; should it return, the worker is left to
     // itself rather than waited for.
     worker.detach();
     return 1;
   }
-  lock.unlock();
+  const int result = shared->result;
+  lock.Unlock();
   worker.join();
-  return shared->result;
+  return result;
 }

@@ -5,29 +5,29 @@
 #include "platform/process.h"
 
 void StepReport::Begin(std::string_view step) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  MutexLock lock(mutex_);
   step_ = step;
 }
 
 void StepReport::Line(std::string_view text) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  MutexLock lock(mutex_);
   Print(step_ + ": " + std::string(text) + "\n");
 }
 
 void StepReport::SetDestination(std::string_view destination) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  MutexLock lock(mutex_);
   destination_ = destination;
 }
 
 int StepReport::Passed(std::string_view system) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  MutexLock lock(mutex_);
   Print("OK - the sensor can measure " + std::string(system) + "\n");
   verdict_ = 0;
   return verdict_;
 }
 
 int StepReport::Failed(std::string_view whatToDo) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  MutexLock lock(mutex_);
   Print("FAILED - " + step_ + ": " + std::string(whatToDo) + "\n");
   verdict_ = 1;
   return verdict_;
@@ -36,7 +36,7 @@ int StepReport::Failed(std::string_view whatToDo) {
 void StepReport::EndWithoutAnswer(unsigned seconds) {
   // The lock is never given back: the process ends while holding it, so
   // the step's thread cannot print after the verdict.
-  mutex_.lock();
+  mutex_.Lock();
   if (verdict_ < 0) {
     std::string limit = std::to_string(seconds) + " s";
     Print(step_ + ": no answer within " + limit + "\n");

@@ -1,9 +1,10 @@
 #ifndef BRINDLEMARK_TOOL_STEP_REPORT_H_
 #define BRINDLEMARK_TOOL_STEP_REPORT_H_
 
-#include <mutex>
 #include <string>
 #include <string_view>
+
+#include "base/mutex.h"
 
 struct Console;
 
@@ -35,13 +36,13 @@ class StepReport {
   [[noreturn]] void EndWithoutAnswer(unsigned seconds);
 
  private:
-  void Print(std::string_view text);
+  void Print(std::string_view text) REQUIRES(mutex_);
 
   Console& console_;
-  std::mutex mutex_;
-  std::string step_;
-  std::string destination_;
-  int verdict_ = -1;  // the exit code once a verdict is printed
+  Mutex mutex_;
+  std::string step_ GUARDED_BY(mutex_);
+  std::string destination_ GUARDED_BY(mutex_);
+  int verdict_ GUARDED_BY(mutex_) = -1;  // the exit code once a verdict is printed
 };
 
 #endif  // BRINDLEMARK_TOOL_STEP_REPORT_H_
