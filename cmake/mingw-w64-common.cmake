@@ -38,10 +38,16 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # "wine" loader starts 32-bit and 64-bit programs alike (a 64-bit prefix
 # runs 32-bit programs when Debian's wine32 is installed); "wine64" only
 # 64-bit ones.
+# It is looked for at every configure, not kept in the cache: a build
+# directory configured before must follow the Wine that PATH names now
+# (scripts/test-windows.sh puts a 64-bit-only "wine" first on a machine
+# that runs no 32-bit programs).
+unset(WINE_PROGRAM CACHE)
+unset(WINE_PROGRAM)
 if(MINGW_TRIPLET MATCHES "^x86_64")
-  find_program(WINE_PROGRAM NAMES wine wine64)
+  find_program(WINE_PROGRAM NAMES wine wine64 NO_CACHE)
 else()
-  find_program(WINE_PROGRAM NAMES wine)
+  find_program(WINE_PROGRAM NAMES wine NO_CACHE)
 endif()
 if(WINE_PROGRAM)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_PROGRAM})
