@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -208,13 +210,17 @@ TEST(NetWeaverRfcClientTest, PackedFieldsTakeTheDecimalsOfTheirDescription) {
 
 TEST(NetWeaverRfcClientTest, BadDescriptionsFailThroughTheErrorPath) {
   SimulatedRun classic(OneSystem("{}", kStatistics));
-  {
+  // A logon through the stand-in with one of its functions replaced.
+  auto logOnWith = [&](auto replace) {
     NwRfcFunctions f = NetWeaverStandInFunctions();
-    f.RfcGetFunctionDesc = &WithheldDescription;
-    NetWeaverRun nw(classic, f);
-    RfcSession session = nw.Logon();
+    replace(f);
+    return std::make_unique<NetWeaverRun>(classic, f);
+  };
+  std::string hostLabel;
+  {
+    auto nw = logOnWith([](NwRfcFunctions& f) { f.RfcGetFunctionDesc = &WithheldDescription; });
+    RfcSession session = nw->Logon();
     ASSERT_NE(session.connection, 0u);
-    std::string hostLabel;
     Outcome outcome = QuerySystemInfo(session, &hostLabel);
     EXPECT_EQ(outcome.Message(), "Error 1014: RFC-Failure raised !");
     EXPECT_TRUE(outcome.IsFunctionNotFound());
@@ -222,37 +228,29 @@ TEST(NetWeaverRfcClientTest, BadDescriptionsFailThroughTheErrorPath) {
     EXPECT_EQ(outcome.Texts().status, "RFC_NOT_FOUND");
   }
   {
-    NwRfcFunctions f = NetWeaverStandInFunctions();
-    f.RfcGetFieldDescByName = &FieldOfAnotherType;
-    NetWeaverRun nw(classic, f);
-    RfcSession session = nw.Logon();
+    auto nw = logOnWith([](NwRfcFunctions& f) { f.RfcGetFieldDescByName = &FieldOfAnotherType; });
+    RfcSession session = nw->Logon();
     ASSERT_NE(session.connection, 0u);
-    std::string hostLabel;
     Outcome outcome = QuerySystemInfo(session, &hostLabel);
     EXPECT_EQ(outcome.Message(), "Error 1014: RFC-Failure raised !");
     EXPECT_NE(outcome.Texts().message.find("RFCHOST"), std::string::npos);
-    EXPECT_EQ(nw.client->LastError().message, outcome.Texts().message);
+    EXPECT_EQ(nw->client->LastError().message, outcome.Texts().message);
   }
+  ServerClock clock;
   {
     // Longer fields in the system than in the sensor's records: values are
     // cut to the records, never written past them.
-    NwRfcFunctions f = NetWeaverStandInFunctions();
-    f.RfcGetParameterDescByName = &LongParameters;
-    NetWeaverRun nw(classic, f);
-    RfcSession session = nw.Logon();
+    auto nw = logOnWith([](NwRfcFunctions& f) { f.RfcGetParameterDescByName = &LongParameters; });
+    RfcSession session = nw->Logon();
     ASSERT_NE(session.connection, 0u);
-    ServerClock clock;
     EXPECT_TRUE(QueryServerClock(session, &clock).ok());
     EXPECT_EQ(clock.date, "20240305");
   }
   {
     // Shorter fields in the system: the values sent are cut to them.
-    NwRfcFunctions f = NetWeaverStandInFunctions();
-    f.RfcGetParameterDescByName = &ShortParameters;
-    NetWeaverRun nw(classic, f);
-    RfcSession session = nw.Logon();
+    auto nw = logOnWith([](NwRfcFunctions& f) { f.RfcGetParameterDescByName = &ShortParameters; });
+    RfcSession session = nw->Logon();
     ASSERT_NE(session.connection, 0u);
-    ServerClock clock;
     EXPECT_TRUE(QueryServerClock(session, &clock).ok());
     std::vector<nlohmann::json> calls = classic.Journal("RfcCall");
     ASSERT_FALSE(calls.empty());
