@@ -122,6 +122,22 @@ class Failure(Exception):
     pass
 
 
+class WineFailure(Failure):
+    """Wine itself failed to run the program: its client lost the server,
+    or its loader could not start the program. The program never wrote a
+    byte, so this says nothing of it; the case is run once more."""
+
+
+# What Wine writes to standard error when it gives up on a program of its
+# own accord, whatever WINEDEBUG says; an exception inside the program
+# ("wine: Unhandled ...") is the program's own failure and is not among them.
+WINE_FATAL = re.compile(rb"^(wine client error:|wine: (?!Unhandled))", re.MULTILINE)
+
+
+def wine_itself_failed(result):
+    return not result.stdout and WINE_FATAL.search(result.stderr) is not None
+
+
 def show(data):
     return data.decode("latin-1")
 
@@ -285,9 +301,17 @@ def run_case(case_dir, sensor, windows, wineprefix, library="classic", beside=No
                 where = "run %d (%s)" % (number, " ".join(run.get("args", [])))
                 if result.stderr and not windows:
                     raise Failure("%s wrote to standard error:\n%s" % (where, show(result.stderr)))
+                if windows and result.returncode != run.get("exit", 0) and \
+                        wine_itself_failed(result):
+                    raise WineFailure("%s: Wine ended the program before it wrote anything "
+                                      "(exit code %d):\n%s" %
+                                      (where, result.returncode, show(result.stderr)))
                 if result.returncode != run.get("exit", 0):
-                    raise Failure("%s: exit code %d, expected %d\n--- output:\n%s" %
-                                  (where, result.returncode, run.get("exit", 0), show(result.stdout)))
+                    # Under Wine, standard error carries Wine's own messages
+                    # too; on a failure they may tell why the program ended.
+                    raise Failure("%s: exit code %d, expected %d\n--- output:\n%s\n--- errors:\n%s" %
+                                  (where, result.returncode, run.get("exit", 0), show(result.stdout),
+                                   show(result.stderr)))
                 if "stdout" in run:
                     with open(for_library(case_dir, library, run["stdout"]), "rb") as f:
                         expected = f.read()
@@ -391,10 +415,16 @@ def main():
     for case_dir in args.cases:
         name = os.path.basename(os.path.normpath(case_dir))
         try:
-            run_case(case_dir, sensor, args.windows, args.wineprefix, args.library, args.beside)
-            if has_item_run(case_dir):
-                run_case(case_dir, sensor, args.windows, args.wineprefix, args.library,
-                         args.beside, sequential=True)
+            for sequential in [False, True] if has_item_run(case_dir) else [False]:
+                try:
+                    run_case(case_dir, sensor, args.windows, args.wineprefix, args.library,
+                             args.beside, sequential=sequential)
+                except WineFailure as e:
+                    # Said, and the whole case run afresh once: a second
+                    # such failure fails the case.
+                    print("RETRY %s: %s" % (name, e))
+                    run_case(case_dir, sensor, args.windows, args.wineprefix, args.library,
+                             args.beside, sequential=sequential)
             print("PASS %s" % name)
         except (Failure, subprocess.TimeoutExpired) as e:
             failed += 1
