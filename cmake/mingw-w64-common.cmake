@@ -49,6 +49,9 @@ if(MINGW_TRIPLET MATCHES "^x86_64")
 else()
   find_program(WINE_PROGRAM NAMES wine NO_CACHE)
 endif()
+# Through a script that starts a program once more when Wine itself gave
+# up on it before it wrote anything (scripts/run-under-wine.sh).
 if(WINE_PROGRAM)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_PROGRAM})
+  set(CMAKE_CROSSCOMPILING_EMULATOR sh ${CMAKE_CURRENT_LIST_DIR}/../scripts/run-under-wine.sh
+                                    ${WINE_PROGRAM})
 endif()
