@@ -304,6 +304,16 @@ class ItemRun {
     };
   }
 
+  /// The same ending for the library's load, which |system|, the first
+  /// system that needs a logon, waits for: that system has not answered.
+  std::function<int()> ReportAtDeadlineLoadingFor(const ItemSystem& system) {
+    return [this, &system] {
+      pending_.push_back({system, ItemMeasurement()});
+      ReportDeadline(/*driver=*/false);
+      return WriteSummary();
+    };
+  }
+
   /// Takes the next system of the list, reads its profile and starts its
   /// measurement. Returns the exit code when the run ends.
   std::optional<int> StartNextSystem() {
@@ -318,7 +328,7 @@ class ItemRun {
     if (system.NeedsLogon() && run_.rfc == nullptr) {
       std::string loadError;
       {
-        SideBySide::OwnStep step(sides_, ReportAtDeadline());
+        SideBySide::OwnStep step(sides_, ReportAtDeadlineLoadingFor(system));
         loadError = LoadLibrary(run_);
       }
       if (!loadError.empty()) {
